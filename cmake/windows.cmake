@@ -1,0 +1,100 @@
+# Windows build: NocTuro.exe, the Win32 tests run under Wine, the end-to-end tests, and (as a
+# native sub-build) the portable unit tests, so that one CTest tree runs every tier.
+include(ExternalProject)
+enable_language(RC)
+
+set(NOC_STATIC_FLAGS -static -static-libgcc -static-libstdc++)
+set(NOC_WIN_LIBS comctl32 comdlg32 gdi32 msimg32 shell32 advapi32 winmm user32 kernel32)
+
+# doctest is header-only; give the cross compiler that header alone.
+set(NOC_DOCTEST_DIR ${CMAKE_BINARY_DIR}/doctest-include)
+file(COPY /usr/include/doctest DESTINATION ${NOC_DOCTEST_DIR})
+
+# Windows programs run in a private Wine prefix on a private display (see scripts/winectl.sh).
+set(NOC_WINE_STATE ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/winectl.sh run ${NOC_WINE_STATE})
+
+add_library(noc_portable STATIC ${NOC_PORTABLE_SOURCES})
+target_include_directories(noc_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(noc_portable PUBLIC ${NOC_COMMON_FLAGS})
+target_compile_definitions(noc_portable PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
+                           _WIN32_IE=0x0600)
+
+file(GLOB NOC_FRAMEWORK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/framework/*.cpp)
+add_library(noc_framework STATIC ${NOC_FRAMEWORK_SOURCES})
+target_link_libraries(noc_framework PUBLIC noc_portable ${NOC_WIN_LIBS})
+target_link_options(noc_framework PUBLIC ${NOC_STATIC_FLAGS})
+
+# Everything of the program but its entry point, so that tests can link it.
+file(GLOB NOC_WIN_APP_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/app/*.cpp ${CMAKE_SOURCE_DIR}/src/settings/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/tray/*.cpp ${CMAKE_SOURCE_DIR}/src/controls/*.cpp)
+list(REMOVE_ITEM NOC_WIN_APP_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+foreach(p IN LISTS NOC_PORTABLE_SOURCES)
+  list(REMOVE_ITEM NOC_WIN_APP_SOURCES ${CMAKE_SOURCE_DIR}/${p})
+endforeach()
+add_library(noc_app STATIC ${NOC_WIN_APP_SOURCES})
+target_link_libraries(noc_app PUBLIC noc_framework)
+
+set(NOC_RESOURCES ${CMAKE_SOURCE_DIR}/res/NocTuro.rc)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${CMAKE_SOURCE_DIR}/res -c 1252")
+add_executable(NocTuro WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${NOC_RESOURCES})
+target_link_libraries(NocTuro PRIVATE noc_app)
+
+# ---- tests ------------------------------------------------------------------------------------
+
+# The portable unit tests, built natively with sanitizers.
+ExternalProject_Add(native_tests
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CMAKE_BINARY_DIR}/native
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON
+  USES_TERMINAL_BUILD ON)
+foreach(t IN LISTS NOC_NATIVE_TESTS)
+  add_test(NAME native.${t} COMMAND ${CMAKE_BINARY_DIR}/native/${t})
+  set_tests_properties(native.${t} PROPERTIES LABELS native TIMEOUT 120)
+endforeach()
+
+# The executable imports nothing but Windows' own libraries.
+add_test(NAME native.imports
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:NocTuro>)
+set_tests_properties(native.imports PROPERTIES LABELS native)
+
+# One Wine prefix and display per build folder, shared by the wine and e2e tiers.
+add_test(NAME wine.setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/winectl.sh setup ${NOC_WINE_STATE} test)
+add_test(NAME wine.cleanup COMMAND ${CMAKE_SOURCE_DIR}/scripts/winectl.sh cleanup ${NOC_WINE_STATE})
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP WINE LABELS fixture TIMEOUT 180)
+set_tests_properties(wine.cleanup PROPERTIES FIXTURES_CLEANUP WINE LABELS fixture)
+
+add_library(noc_doctest_main STATIC ${CMAKE_SOURCE_DIR}/tests/doctest_main.cpp)
+target_include_directories(noc_doctest_main PUBLIC ${NOC_DOCTEST_DIR} ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(noc_doctest_main PUBLIC ${NOC_COMMON_FLAGS})
+
+# noc_wine_test(name sources...): a doctest program linked with the program's code, run under Wine.
+function(noc_wine_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE noc_app noc_doctest_main)
+  add_dependencies(${name} NocTuro)
+  add_test(NAME wine.${name} COMMAND ${name})
+  set_tests_properties(wine.${name} PROPERTIES LABELS wine FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
+                       TIMEOUT 300)
+endfunction()
+
+# The end-to-end driver: finds the program's windows, reads and clicks them from another process.
+file(GLOB NOC_DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/driver/*.cpp)
+add_library(noc_driver STATIC ${NOC_DRIVER_SOURCES})
+target_include_directories(noc_driver PUBLIC ${CMAKE_SOURCE_DIR}/tests/e2e ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(noc_driver PUBLIC noc_portable noc_doctest_main ${NOC_WIN_LIBS} version)
+target_link_options(noc_driver PUBLIC ${NOC_STATIC_FLAGS})
+
+function(noc_e2e_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE noc_driver)
+  add_dependencies(${name} NocTuro)
+  add_test(NAME e2e.${name} COMMAND ${name})
+  set_tests_properties(e2e.${name} PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
+                       TIMEOUT 300)
+endfunction()
+
+include(${CMAKE_SOURCE_DIR}/tests/tests.cmake)

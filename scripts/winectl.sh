@@ -1,0 +1,116 @@
+#!/bin/bash
+# Private Wine environment for the tests and for `make run`.
+#
+#   winectl.sh setup   STATE [desktop]  make the prefix (once), start a private Xvfb and a persistent wineserver
+#   winectl.sh cleanup STATE            end the wineserver and the Xvfb that setup started
+#   winectl.sh run     STATE prog args  run a Windows program in that environment (the test emulator)
+#   winectl.sh shell   STATE cmd args   run any command with that environment exported
+#
+# STATE is a folder that holds the prefix (STATE/prefix unless WINEPREFIX is set) and the display
+# that setup chose (STATE/display). Every process started here is ended by its id in cleanup.
+set -u
+WINE_DIR=/usr/lib/wine
+WINE="$WINE_DIR/wine64"
+WINESERVER="$WINE_DIR/wineserver"
+
+cmd=${1:?command}; STATE=${2:?state folder}; shift 2
+mkdir -p "$STATE"
+STATE=$(cd "$STATE" && pwd)
+
+export WINEPREFIX=${NOC_WINEPREFIX:-$STATE/prefix}
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv=d"
+[ -f "$STATE/display" ] && export DISPLAY=$(cat "$STATE/display")
+
+quiet() { "$@" </dev/null >/dev/null 2>&1; }
+
+start_xvfb() {
+    local n
+    for n in $(seq 91 199); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
+        local pid=$!
+        for _ in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.05
+        done
+        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
+            echo "$pid" > "$STATE/xvfb.pid"
+            echo ":$n" > "$STATE/display"
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$pid" 2>/dev/null
+    done
+    echo "winectl: no free X display" >&2
+    return 1
+}
+
+reg_add() { quiet "$WINE" reg add "$@" /f; }
+
+make_prefix() {
+    [ -f "$WINEPREFIX/.noc-ready" ] && return 0
+    if [ -n "${NOC_WINEPREFIX:-}" ]; then
+        # A prefix of the user's: made if missing, never wiped.
+        [ -f "$WINEPREFIX/system.reg" ] && return 0
+    else
+        rm -rf "$WINEPREFIX"
+    fi
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    quiet "$WINE_DIR/wine64" wineboot -i
+    quiet "$WINESERVER" -w
+    touch "$WINEPREFIX/.noc-ready"
+}
+
+configure_desktop() {
+    # $1 = yes: one virtual desktop for every process (a driver then sees the program's windows,
+    # and hiding a window costs nothing without a window manager).
+    if [ "$1" = yes ]; then
+        reg_add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default
+        reg_add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 800x600
+    else
+        quiet "$WINE" reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f
+    fi
+}
+
+case "$cmd" in
+setup)
+    # test: own Xvfb and a virtual desktop. run: own Xvfb (with a virtual desktop) only when there
+    # is no display; the user's display and prefix are otherwise left as they are.
+    mode=${1:-test}
+    "$0" cleanup "$STATE" >/dev/null 2>&1
+    rm -f "$STATE/display"
+    desktop=no
+    if [ "$mode" = test ] || [ -z "${DISPLAY:-}" ]; then start_xvfb || exit 1; desktop=yes; fi
+    make_prefix
+    if [ -z "${NOC_WINEPREFIX:-}" ] || [ "$desktop" = yes ]; then
+        configure_desktop "$desktop"
+        quiet "$WINESERVER" -k
+        quiet "$WINESERVER" -w
+    fi
+    # A persistent server, started with stdio detached so that nothing keeps the caller's pipes open.
+    quiet "$WINESERVER" -p
+    quiet "$WINE" reg query 'HKCU\Software\Wine\Explorer'
+    echo "winectl: prefix $WINEPREFIX on display ${DISPLAY:-none}"
+    ;;
+cleanup)
+    [ -z "${NOC_WINEPREFIX:-}" ] && quiet "$WINESERVER" -k
+    if [ -f "$STATE/xvfb.pid" ]; then
+        pid=$(cat "$STATE/xvfb.pid")
+        kill "$pid" 2>/dev/null
+        for _ in $(seq 1 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+        kill -9 "$pid" 2>/dev/null
+        rm -f "$STATE/xvfb.pid" "$STATE/display"
+    fi
+    ;;
+run)
+    exec "$WINE" "$@"
+    ;;
+shell)
+    exec "$@"
+    ;;
+*)
+    echo "winectl: unknown command $cmd" >&2; exit 2 ;;
+esac

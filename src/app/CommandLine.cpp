@@ -1,0 +1,81 @@
+#include "app/CommandLine.h"
+
+#include "settings/IntConvert.h"
+
+namespace noc {
+
+namespace {
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+} // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string& commandLine)
+{
+    std::vector<std::string> params;
+    const std::string& s = commandLine;
+    const size_t n = s.size();
+    size_t pos = 0;
+    for (;;) {
+        // Skip blanks and empty quote pairs before the parameter.
+        while (pos < n) {
+            if (IsBlank(s[pos])) {
+                ++pos;
+            } else if (s[pos] == '"' && pos + 1 < n && s[pos + 1] == '"') {
+                pos += 2;
+            } else {
+                break;
+            }
+        }
+        if (pos >= n) break;
+
+        std::string param;
+        bool quoted = false;
+        while (pos < n) {
+            const char c = s[pos];
+            if (!quoted && IsBlank(c)) break;
+            if (c == '"') {
+                quoted = !quoted;
+            } else {
+                param += c;
+            }
+            ++pos;
+        }
+        params.push_back(param);
+    }
+    return params;
+}
+
+std::string ParamStr(const std::vector<std::string>& params, size_t index)
+{
+    return index < params.size() ? params[index] : std::string();
+}
+
+std::string StartedWithParametersFlag(const std::vector<std::string>& params)
+{
+    return ParamStr(params, 1).empty() ? std::string() : std::string("oui");
+}
+
+void ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held)
+{
+    for (size_t index = 1; index <= 11 && index < params.size(); ++index) {
+        const std::string& p = params[index];
+        if (p == "*") continue;
+        switch (index) {
+        case 1: held.Couleur = p; break;
+        case 2: held.Jours = StrToInt(p); break;
+        case 3: held.Heures = StrToInt(p); break;
+        case 4: held.Minutes = StrToInt(p); break;
+        case 5: held.Secondes = StrToInt(p); break;
+        case 6: held.Chrono = p; break;
+        case 7: held.MdPasse = p; break;
+        case 8: held.MdPasseOK = p; break;
+        case 9: held.Alerte = p; break;
+        case 10: held.Son = p; break;
+        case 11: held.Delai = StrToInt(p); break;
+        default: break;
+        }
+    }
+}
+
+} // namespace noc

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "settings/HeldSettings.h"
+
+namespace noc {
+
+// Splits a whole command line (program path first) into parameters.
+// Blanks (code <= 0x20) separate parameters; before each parameter, blanks and empty quote pairs ("")
+// are skipped. Inside a parameter a quoted section may hold blanks and loses its quotes; an unterminated
+// quote runs to the end of the text. Bytes >= 0x80 are ordinary characters.
+std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// Index 0 is the program, 1.. the parameters; empty text beyond the end.
+std::string ParamStr(const std::vector<std::string>& params, size_t index);
+
+// "oui" when parameter 1 is not empty, else "".
+std::string StartedWithParametersFlag(const std::vector<std::string>& params);
+
+// Applies parameters 1..11 to the held settings in position order; an absent parameter or "*" keeps
+// the setting. 1 Couleur, 2 Jours, 3 Heures, 4 Minutes, 5 Secondes, 6 Chrono, 7 MdPasse, 8 MdPasseOK,
+// 9 Alerte, 10 Son, 11 Delai. Numbers go through StrToInt; a bad one throws EConvertError, leaving the
+// earlier positions applied.
+void ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held);
+
+} // namespace noc

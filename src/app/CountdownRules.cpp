@@ -1,0 +1,103 @@
+#include "app/CountdownRules.h"
+
+#include <limits>
+
+namespace noc {
+
+namespace {
+
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+
+// v - 1, wrapping from the lowest value to the highest instead of overflowing.
+int32_t WrappingDecrement(int32_t v)
+{
+    return v == kMin ? kMax : v - 1;
+}
+
+} // namespace
+
+bool AllZero(const Remaining& r)
+{
+    return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds == 0;
+}
+
+bool TickDown(Remaining& r)
+{
+    r.Seconds = WrappingDecrement(r.Seconds);
+    const bool finished = AllZero(r);
+
+    if (r.Seconds < 0) {
+        r.Seconds = 59;
+        if (r.Minutes > 0 || r.Hours > 0 || r.Days > 0)
+            r.Minutes = WrappingDecrement(r.Minutes);
+    }
+    if (r.Minutes < 0) {
+        r.Minutes = 59;
+        if (r.Hours > 0 || r.Days > 0)
+            r.Hours = WrappingDecrement(r.Hours);
+    }
+    if (r.Hours < 0) {
+        r.Hours = 23;
+        if (r.Days > 0)
+            r.Days = WrappingDecrement(r.Days);
+    }
+    return finished;
+}
+
+int32_t FinalWarningThreshold(int32_t leadTime)
+{
+    if (leadTime <= 20)
+        return 21;
+    return leadTime == kMax ? kMax : leadTime + 1;
+}
+
+bool InFinalWarning(const Remaining& r, int32_t leadTime)
+{
+    return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds < FinalWarningThreshold(leadTime);
+}
+
+bool IsAlertMoment(const Remaining& r, int32_t leadTime)
+{
+    return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds == leadTime;
+}
+
+int32_t WrapDialPosition(int32_t position, int32_t limit)
+{
+    if (position > limit)
+        position = 0;
+    if (position < 0)
+        position = limit;
+    return position;
+}
+
+std::string TwoDigits(int32_t value)
+{
+    return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
+}
+
+StartVerdict JudgeStart(const Remaining& dial, bool startedWithParameters)
+{
+    if (AllZero(dial))
+        return StartVerdict::Empty;
+    if (dial.Days == 0 && dial.Hours == 0 && dial.Minutes == 0 && dial.Seconds < 20 && !startedWithParameters)
+        return StartVerdict::TooShort;
+    return StartVerdict::Start;
+}
+
+TrayTexts MakeTrayTexts(const Remaining& r, bool hoursIconVisible, bool daysIconVisible)
+{
+    TrayTexts t;
+    t.Seconds = (r.Seconds >= 10 ? ":" : ":0") + std::to_string(r.Seconds);
+
+    std::string minutePrefix = r.Minutes >= 10 ? ":" : ":0";
+    if (!hoursIconVisible)
+        minutePrefix[0] = ' ';
+    t.Minutes = minutePrefix + std::to_string(r.Minutes);
+
+    t.Hours = std::string(daysIconVisible ? "j " : " ") + (r.Hours < 10 ? "0" : "") + std::to_string(r.Hours);
+    t.Days = (r.Days < 10 ? "0" : "") + std::to_string(r.Days);
+    return t;
+}
+
+} // namespace noc

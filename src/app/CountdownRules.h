@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace noc {
+
+// Time still to run, as shown on the four dials. Values given on the command line may lie
+// outside the dials' ranges (40 days, 75 minutes, negative days) and are counted as they are.
+struct Remaining {
+    int32_t Days = 0, Hours = 0, Minutes = 0, Seconds = 0;
+};
+
+bool AllZero(const Remaining& r);
+
+// One tick of the countdown: Seconds goes down by one, then the borrow runs
+//  1. Seconds < 0 -> Seconds = 59, and Minutes-- when Minutes, Hours or Days is > 0;
+//  2. Minutes < 0 -> Minutes = 59, and Hours-- when Hours or Days is > 0;
+//  3. Hours < 0   -> Hours = 23,   and Days-- when Days is > 0.
+// Returns true when all four were 0 right after the decrement (before the borrow); the caller
+// then stops the timer and shuts down. All decrements wrap instead of overflowing.
+bool TickDown(Remaining& r);
+
+// Seconds below which the final warning shows, for a warning time (slider position 5..59):
+// 21 up to position 20, position + 1 above (saturating at the int32 maximum).
+int32_t FinalWarningThreshold(int32_t leadTime);
+
+// Days, hours and minutes are 0 and seconds are below FinalWarningThreshold(leadTime).
+bool InFinalWarning(const Remaining& r, int32_t leadTime);
+
+// Days, hours and minutes are 0 and seconds equal the warning time.
+bool IsAlertMoment(const Remaining& r, int32_t leadTime);
+
+// Arrow step on a dial whose highest position is `limit`: above the limit -> 0, then below 0 -> limit.
+int32_t WrapDialPosition(int32_t position, int32_t limit);
+
+// Decimal text, with a "0" in front when the value is below 10: "05", "59", "123", "0-1".
+std::string TwoDigits(int32_t value);
+
+enum class StartVerdict { Empty, TooShort, Start };
+
+// Empty when all four are 0; TooShort when days, hours and minutes are 0, seconds < 20 and the
+// countdown was not started from the command line; Start otherwise.
+StartVerdict JudgeStart(const Remaining& dial, bool startedWithParameters);
+
+// Texts of the four tray text icons.
+//  Seconds: ":" + S when S >= 10, else ":0" + S
+//  Minutes: ":" + M when M >= 10, else ":0" + M; with the hours icon hidden the ':' becomes ' '
+//  Hours:   ("j " when the days icon shows, else " ") + ("0" when H < 10) + H
+//  Days:    ("0" when D < 10) + D
+struct TrayTexts {
+    std::string Seconds, Minutes, Hours, Days;
+};
+
+TrayTexts MakeTrayTexts(const Remaining& r, bool hoursIconVisible, bool daysIconVisible);
+
+} // namespace noc

@@ -1,0 +1,33 @@
+#include "app/Program.h"
+
+#include <windows.h>
+
+#include "app/CommandLine.h"
+#include "app/Form1.h"
+#include "app/Form2.h"
+#include "framework/Application.h"
+
+namespace noc {
+
+int RunProgram(const std::string& commandLine) {
+    // One copy at a time: a second one ends at once, shows nothing and leaves the first alone.
+    SetLastError(0);
+    CreateMutexA(nullptr, FALSE, "NOCTURO");  // held until the process ends
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+    TApplication& app = Application();
+    app.Initialize();
+    app.SetTitle("NocTuro");
+    app.CreateForm<TForm1>();
+
+    std::vector<std::string> params = SplitCommandLine(commandLine);
+    StartedWithParameters = StartedWithParametersFlag(params);
+
+    TForm2* form2 = app.CreateForm<TForm2>(params);
+    form2->AfterCreation();
+
+    app.Run();
+    return 0;
+}
+
+}  // namespace noc

@@ -1,0 +1,88 @@
+#pragma once
+// The application object: title, main form, the hidden application window, the message loop, the
+// general error report, and the end of the program.
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "framework/Component.h"
+
+namespace noc {
+
+class TForm;
+
+// A failure that ends a handler without any report.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    // Creates the hidden application window and makes the calling thread the user-interface thread.
+    void Initialize();
+    HWND Handle() const { return handle_; }
+    HINSTANCE Instance() const;
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+
+    // Forms belong to the application; the first one created is the main form.
+    template <typename T, typename... A>
+    T* CreateForm(A&&... args) {
+        T* form = new T(this, std::forward<A>(args)...);
+        if (!mainForm_) mainForm_ = form;
+        return form;
+    }
+    TForm* MainForm() const { return mainForm_; }
+    void ClearMainForm() { mainForm_ = nullptr; }
+
+    // Whether Run shows the main form before the loop starts.
+    bool ShowMainForm = true;
+
+    // Runs the message loop until Terminate.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Handles the messages that are waiting, then returns.
+    void ProcessMessages();
+    // Handles one message, waiting for it; returns false once the loop should end.
+    bool HandleMessage();
+
+    // The general error report: call it from a catch block. The failure's text is shown in a
+    // message box captioned with the title; a silent abort shows nothing.
+    void HandleException(TObject* sender);
+    void ShowException(const std::string& text);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    bool ProcessMessage(MSG& msg);
+
+    HWND handle_ = nullptr;
+    std::string title_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+};
+
+TApplication& Application();
+
+// Runs `body`; a failure that escapes it goes to the general error report. Every handler that the
+// window system calls runs inside this.
+template <typename F>
+void RunGuarded(TObject* sender, F&& body) {
+    try {
+        body();
+    } catch (...) {
+        Application().HandleException(sender);
+    }
+}
+
+// Message sent to the application window by a worker that queued a call.
+constexpr UINT WM_NOC_SYNC = WM_APP + 0x100;
+
+}  // namespace noc

@@ -1,0 +1,43 @@
+#pragma once
+// Components: owned by another component (a form, the application) and destroyed with it,
+// in the reverse order of their creation.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/Events.h"
+
+namespace noc {
+
+class TComponent : public TObject {
+public:
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    TComponent* Owner() const { return owner_; }
+    int ComponentCount() const { return static_cast<int>(components_.size()); }
+    TComponent* Component(int i) const { return components_[static_cast<size_t>(i)]; }
+    // True from the start of the destructor (of this component or of its owner).
+    bool Destroying() const { return destroying_; }
+
+    std::string Name;
+    intptr_t Tag = 0;
+
+protected:
+    // Owned components are destroyed first, newest first. Derived classes whose members the
+    // owned components use call this at the start of their own destructor.
+    void DestroyComponents();
+    void MarkDestroying() { destroying_ = true; }
+
+private:
+    void Insert(TComponent* c) { components_.push_back(c); }
+    void Remove(TComponent* c);
+
+    TComponent* owner_;
+    std::vector<TComponent*> components_;
+    bool destroying_ = false;
+};
+
+}  // namespace noc

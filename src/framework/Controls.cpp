@@ -1,0 +1,421 @@
+#include "framework/Controls.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "framework/Application.h"
+
+namespace noc {
+
+namespace {
+const char kControlProp[] = "NocControl";
+}
+
+COLORREF ColorToRGB(TColor c) {
+    if ((c & 0xFF000000u) == 0xFF000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
+    return static_cast<COLORREF>(c & 0x00FFFFFFu);
+}
+
+TScreen& Screen() {
+    static TScreen screen;
+    return screen;
+}
+
+HCURSOR TScreen::Cursor(int index) const {
+    auto it = cursors_.find(index);
+    if (it != cursors_.end() && it->second) return it->second;
+    return LoadCursor(nullptr, IDC_ARROW);
+}
+
+HFONT DefaultFont() {
+    static HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                    "MS Sans Serif");
+    return font;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TControl
+
+TControl::TControl(TComponent* owner, TControl* parent) : TComponent(owner), parent_(parent) {}
+
+TControl::~TControl() {
+    if (handle_) {
+        RemovePropA(handle_, kControlProp);
+        if (oldProc_) SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+        DestroyWindow(handle_);
+        handle_ = nullptr;
+    }
+}
+
+TControl* TControl::FromHandle(HWND wnd) {
+    if (!wnd) return nullptr;
+    return static_cast<TControl*>(GetPropA(wnd, kControlProp));
+}
+
+TForm* TControl::ParentForm() {
+    for (TControl* c = this; c; c = c->parent_)
+        if (auto* f = dynamic_cast<TForm*>(c)) return f;
+    return nullptr;
+}
+
+void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, HWND parentOrOwner, int id) {
+    if (visible_) style |= WS_VISIBLE;
+    if (!enabled_) style |= WS_DISABLED;
+    handle_ = CreateWindowExA(exStyle, className, "", style, left_, top_, width_, height_, parentOrOwner,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
+    if (!handle_) throw std::runtime_error(std::string("Cannot create a window of class ") + className);
+    if (!FromHandle(handle_)) {  // a standard class: subclass it
+        SetPropA(handle_, kControlProp, this);
+        oldProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
+    }
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    TControl* c = FromHandle(wnd);
+    if (!c) return DefWindowProcA(wnd, msg, wp, lp);
+    LRESULT result = 0;
+    RunGuarded(c, [&] { result = c->WndProc(msg, wp, lp); });
+    return result;
+}
+
+void TControl::RegisterOwnClass(const char* className) {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    WNDCLASSA wc{};
+    if (GetClassInfoA(inst, className, &wc)) return;
+    wc = WNDCLASSA{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &TControl::OwnClassProc;
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconA(inst, "MAINICON");
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);
+}
+
+LRESULT CALLBACK TControl::OwnClassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        auto* self = static_cast<TControl*>(cs->lpCreateParams);
+        SetPropA(wnd, kControlProp, self);
+        self->handle_ = wnd;
+    }
+    TControl* c = FromHandle(wnd);
+    if (!c) return DefWindowProcA(wnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        RemovePropA(wnd, kControlProp);
+        c->handle_ = nullptr;
+        return DefWindowProcA(wnd, msg, wp, lp);
+    }
+    LRESULT result = 0;
+    RunGuarded(c, [&] { result = c->WndProc(msg, wp, lp); });
+    return result;
+}
+
+LRESULT TControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (oldProc_) return CallWindowProcA(oldProc_, handle_, msg, wp, lp);
+    return DefWindowProcA(handle_, msg, wp, lp);
+}
+
+bool TControl::HandleNotify(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+
+TShiftState TControl::ShiftState(WPARAM keys) {
+    TShiftState s = 0;
+    if (keys & MK_SHIFT) s |= ssShift;
+    if (keys & MK_CONTROL) s |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (keys & MK_LBUTTON) s |= ssLeft;
+    if (keys & MK_RBUTTON) s |= ssRight;
+    if (keys & MK_MBUTTON) s |= ssMiddle;
+    return s;
+}
+
+bool TControl::DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: {
+        result = DefaultProc(msg, wp, lp);
+        TMouseButton b = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? TMouseButton::mbLeft
+                         : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? TMouseButton::mbRight
+                                                                              : TMouseButton::mbMiddle;
+        if (b == TMouseButton::mbLeft && SynthesizesClick()) {
+            leftPressed_ = true;
+            SetCapture(handle_);
+        }
+        OnMouseDown(this, b, ShiftState(wp), x, y);
+        return true;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        result = DefaultProc(msg, wp, lp);
+        TMouseButton b = msg == WM_LBUTTONUP   ? TMouseButton::mbLeft
+                         : msg == WM_RBUTTONUP ? TMouseButton::mbRight
+                                               : TMouseButton::mbMiddle;
+        if (b == TMouseButton::mbLeft && leftPressed_) {
+            leftPressed_ = false;
+            if (GetCapture() == handle_) ReleaseCapture();
+            RECT rc;
+            GetClientRect(handle_, &rc);
+            POINT pt{x, y};
+            if (PtInRect(&rc, pt)) OnClick(this);
+        }
+        OnMouseUp(this, b, ShiftState(wp), x, y);
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        if (!mouseInside_) {
+            mouseInside_ = true;
+            TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, handle_, 0};
+            TrackMouseEvent(&tme);
+            OnMouseEnter(this);
+        }
+        OnMouseMove(this, ShiftState(wp), x, y);
+        return false;
+    case WM_MOUSELEAVE:
+        mouseInside_ = false;
+        OnMouseLeave(this);
+        return false;
+    case WM_CAPTURECHANGED:
+        leftPressed_ = false;
+        return false;
+    default:
+        return false;
+    }
+}
+
+LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    HWND child = nullptr;
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        child = reinterpret_cast<HWND>(lp);
+        break;
+    case WM_NOTIFY:
+        child = reinterpret_cast<NMHDR*>(lp)->hwndFrom;
+        break;
+    case WM_DRAWITEM:
+        child = reinterpret_cast<DRAWITEMSTRUCT*>(lp)->hwndItem;
+        break;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wp) == handle_ && cursor_ != 0 && LOWORD(lp) == HTCLIENT) {
+            ::SetCursor(Screen().Cursor(cursor_));
+            return TRUE;
+        }
+        break;
+    case WM_PAINT:
+        if (DrawsItself()) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(handle_, &ps);
+            Paint(dc);
+            EndPaint(handle_, &ps);
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (DrawsItself()) return 1;
+        break;
+    default:
+        if (DispatchMouse(msg, wp, lp, result)) return result;
+        break;
+    }
+    if (child && child != handle_) {
+        if (TControl* c = FromHandle(child))
+            if (c->HandleNotify(msg, wp, lp, result)) return result;
+    }
+    return DefaultProc(msg, wp, lp);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    if (handle_) MoveWindow(handle_, left, top, width, height, TRUE);
+}
+
+void TControl::SetVisible(bool visible) {
+    visible_ = visible;
+    if (handle_) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TControl::BringToFront() {
+    if (handle_) SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TControl::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (handle_) EnableWindow(handle_, enabled);
+}
+
+std::string TControl::Caption() const {
+    if (!handle_) return {};
+    int n = GetWindowTextLengthA(handle_);
+    std::vector<char> buf(static_cast<size_t>(n) + 1);
+    GetWindowTextA(handle_, buf.data(), n + 1);
+    return std::string(buf.data());
+}
+
+void TControl::SetCaption(const std::string& text) {
+    if (handle_) SetWindowTextA(handle_, text.c_str());
+}
+
+void TControl::SetHint(const std::string& hint) {
+    hint_ = hint;
+    if (TForm* f = ParentForm()) f->UpdateHint(this);
+}
+
+void TControl::SetFocus() {
+    if (handle_) ::SetFocus(handle_);
+}
+
+void TControl::Repaint() {
+    if (handle_) {
+        InvalidateRect(handle_, nullptr, TRUE);
+        UpdateWindow(handle_);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm
+
+TForm::TForm(TComponent* owner, const char* className) : TControl(owner, nullptr), className_(className) {
+    visible_ = false;
+}
+
+TForm::~TForm() {
+    // The controls go first, while the window they live in still exists.
+    DestroyComponents();
+    if (tooltip_) DestroyWindow(tooltip_);
+    if (Application().MainForm() == this) Application().ClearMainForm();
+}
+
+void TForm::CreateFormWindow(DWORD style, DWORD exStyle) {
+    RegisterOwnClass(className_.c_str());
+    CreateHandle(className_.c_str(), style & ~WS_VISIBLE, exStyle, Application().Handle(), 0);
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_QUERYENDSESSION: {
+        // The system asks before a log-off or shutdown: the answer is the close request's verdict,
+        // and the window stays open either way.
+        bool canClose = true;
+        RunGuarded(this, [&] { canClose = CloseQuery(); });
+        return canClose ? TRUE : FALSE;
+    }
+    default:
+        return TControl::WndProc(msg, wp, lp);
+    }
+}
+
+void TForm::DoCreate() {
+    RunGuarded(this, [&] { OnCreate(this); });
+}
+
+int TForm::ClientWidth() const {
+    RECT rc{};
+    GetClientRect(handle_, &rc);
+    return rc.right;
+}
+
+int TForm::ClientHeight() const {
+    RECT rc{};
+    GetClientRect(handle_, &rc);
+    return rc.bottom;
+}
+
+void TForm::SetClientSize(int width, int height) {
+    RECT rc{0, 0, width, height};
+    AdjustWindowRectEx(&rc, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
+    SetBounds(left_, top_, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+void TForm::CenterOnScreen() {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    SetBounds((sw - width_) / 2, (sh - height_) / 2, width_, height_);
+}
+
+void TForm::SetVisible(bool visible) {
+    visible_ = visible;
+    if (!handle_) return;
+    if (visible) {
+        ShowWindow(handle_, IsIconic(handle_) ? SW_RESTORE : SW_SHOW);
+        SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    } else {
+        ShowWindow(handle_, SW_HIDE);
+    }
+}
+
+void TForm::SetMinimized(bool minimized) {
+    if (handle_) ShowWindow(handle_, minimized ? SW_SHOWMINNOACTIVE : SW_RESTORE);
+}
+
+bool TForm::Minimized() const { return handle_ && IsIconic(handle_); }
+
+bool TForm::CloseQuery() {
+    bool canClose = true;
+    OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TForm::Close() {
+    if (!CloseQuery()) return;
+    TCloseAction action = caHide;
+    OnClose(this, action);
+    if (action == caNone) return;
+    if (Application().MainForm() == this) {
+        Application().Terminate();
+    } else if (action == caMinimize) {
+        SetMinimized(true);
+    } else {
+        Hide();
+    }
+}
+
+void TForm::EnsureTooltip() {
+    if (tooltip_ || !handle_) return;
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    // A width limit makes the tooltip honour line breaks, so hints can span several lines.
+    SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void TForm::UpdateHint(TControl* control) {
+    EnsureTooltip();
+    if (!tooltip_ || !control->Handle()) return;
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = handle_;
+    ti.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+    SendMessageA(tooltip_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
+    if (control->Hint().empty() || !control->ShowHint) return;
+    ti.lpszText = const_cast<char*>(control->Hint().c_str());
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+}  // namespace noc

@@ -1,0 +1,170 @@
+#pragma once
+// Controls: every control is a real child window whose window text is its caption, of the standard
+// Windows class where one exists, so that accessibility tools and UI automation can read and use it.
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Handles.h"
+
+namespace noc {
+
+using TColor = uint32_t;  // 0x00BBGGRR, or 0xFF000000 + a system colour index
+COLORREF ColorToRGB(TColor c);
+
+// Screen cursors by number, as the program registers them (0: the arrow).
+class TScreen {
+public:
+    void SetCursor(int index, HCURSOR cursor) { cursors_[index] = cursor; }
+    HCURSOR Cursor(int index) const;
+
+private:
+    std::map<int, HCURSOR> cursors_;
+};
+TScreen& Screen();
+
+// The program's user-interface font: 8-point sans serif.
+HFONT DefaultFont();
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+class TForm;
+
+class TControl : public TComponent {
+public:
+    ~TControl() override;
+
+    HWND Handle() const { return handle_; }
+    TControl* Parent() const { return parent_; }
+    static TControl* FromHandle(HWND wnd);
+    // The form that holds the control (itself for a form).
+    TForm* ParentForm();
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+
+    // The control's own visibility; it shows on screen when its parents are visible too.
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    void BringToFront();
+
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool enabled);
+
+    std::string Caption() const;
+    virtual void SetCaption(const std::string& text);
+
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint);
+    bool ShowHint = true;
+
+    int Cursor() const { return cursor_; }
+    void SetCursor(int index) { cursor_ = index; }
+
+    void SetFocus();
+    void Repaint();
+
+    TNotifyEvent OnClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+
+    // The window procedure of every control; derived classes extend it by overriding.
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+
+protected:
+    TControl(TComponent* owner, TControl* parent);
+    // Creates the native window. Standard classes are subclassed; the form class is our own.
+    void CreateHandle(const char* className, DWORD style, DWORD exStyle, HWND parentOrOwner, int id);
+    LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
+
+    // A notification that the parent received from this control (WM_COMMAND, WM_NOTIFY, scrolling,
+    // colours). Returns true when handled, with the result in `result`.
+    virtual bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // Controls that draw themselves (images, shapes) answer true and paint in Paint().
+    virtual bool DrawsItself() const { return false; }
+    virtual void Paint(HDC) {}
+    // Whether a press and release of the left button over the control raises OnClick from here
+    // (buttons and check boxes raise it from their own notification instead).
+    virtual bool SynthesizesClick() const { return true; }
+
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
+    // Window procedure of the program's own window classes (forms, panels).
+    static LRESULT CALLBACK OwnClassProc(HWND, UINT, WPARAM, LPARAM);
+    static void RegisterOwnClass(const char* className);
+    static TShiftState ShiftState(WPARAM keys);
+
+    HWND handle_ = nullptr;
+    WNDPROC oldProc_ = nullptr;
+    TControl* parent_;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool visible_ = true;
+    bool enabled_ = true;
+    std::string hint_;
+    int cursor_ = 0;
+    bool mouseInside_ = false;
+    bool leftPressed_ = false;
+
+private:
+    bool DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+};
+
+// A top-level window. Forms are owned by the application window and are hidden until shown.
+class TForm : public TControl {
+public:
+    TForm(TComponent* owner, const char* className);
+    ~TForm() override;
+
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void SetClientSize(int width, int height);
+    void CenterOnScreen();
+
+    void SetVisible(bool visible) override;
+    // Minimised or not.
+    void SetMinimized(bool minimized);
+    bool Minimized() const;
+
+    // Asks to close: OnCloseQuery decides; when it agrees OnClose runs and the form is hidden
+    // (the main form's close also ends the application).
+    void Close();
+    bool CloseQuery();
+
+    TNotifyEvent OnCreate;
+    TCloseQueryEvent OnCloseQuery;
+    TCloseEvent OnClose;
+
+    // Tooltips for the form's controls (created on first use).
+    void UpdateHint(TControl* control);
+
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+protected:
+    // Creates the window with the given styles: called by the derived form's constructor.
+    void CreateFormWindow(DWORD style, DWORD exStyle);
+    // Runs the OnCreate handler; a failure goes to the general error report.
+    void DoCreate();
+
+private:
+    void EnsureTooltip();
+
+    std::string className_;
+    HWND tooltip_ = nullptr;
+    UniqueBrush background_;
+};
+
+}  // namespace noc

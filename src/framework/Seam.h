@@ -1,0 +1,22 @@
+#pragma once
+// The few system calls that tests must never make for real go through here: modal message boxes,
+// beeps and the request to end the Windows session. The program uses the real calls; a test
+// installs a recorder (see SetSystemSeam).
+#include <windows.h>
+#include <string>
+
+namespace noc {
+
+class SystemSeam {
+public:
+    virtual ~SystemSeam() = default;
+    virtual int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
+    virtual void PlayBeep(UINT type);
+    virtual BOOL RequestExitWindows(UINT flags, DWORD reason);
+};
+
+// The seam in use; never null. Passing null puts the real calls back.
+SystemSeam& Seam();
+void SetSystemSeam(SystemSeam* seam);
+
+}  // namespace noc

@@ -1,0 +1,350 @@
+#include "framework/StdCtrls.h"
+
+#include <commctrl.h>
+
+#include <cctype>
+#include <stdexcept>
+
+namespace noc {
+
+namespace {
+HBRUSH FaceBrush() { return GetSysColorBrush(COLOR_BTNFACE); }
+HWND ParentHandle(TControl* parent) { return parent ? parent->Handle() : nullptr; }
+int NextId() {
+    static int id = 1000;
+    return ++id;
+}
+}  // namespace
+
+// ---- TPicture ---------------------------------------------------------------------------------
+
+std::shared_ptr<const TPicture> TPicture::FromResource(const char* name) {
+    auto bmp = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bmp) throw std::runtime_error(std::string("Missing picture resource ") + name);
+    return std::make_shared<const TPicture>(bmp);
+}
+
+TPicture::TPicture(HBITMAP bitmap) : bitmap_(bitmap) {
+    DIBSECTION ds{};
+    if (GetObjectA(bitmap, sizeof(ds), &ds) >= static_cast<int>(sizeof(BITMAP))) {
+        width_ = ds.dsBm.bmWidth;
+        height_ = ds.dsBm.bmHeight;
+        alpha_ = ds.dsBm.bmBitsPixel == 32;
+    }
+    UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    SelectGuard sel(dc.get(), bitmap);
+    transparent_ = GetPixel(dc.get(), 0, height_ - 1);
+}
+
+void TPicture::Draw(HDC dc, int x, int y, bool transparent) const {
+    UniqueMemDc src(CreateCompatibleDC(dc));
+    SelectGuard sel(src.get(), bitmap_.get());
+    if (alpha_) {
+        BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        GdiAlphaBlend(dc, x, y, width_, height_, src.get(), 0, 0, width_, height_, bf);
+    } else if (transparent) {
+        GdiTransparentBlt(dc, x, y, width_, height_, src.get(), 0, 0, width_, height_, transparent_);
+    } else {
+        BitBlt(dc, x, y, width_, height_, src.get(), 0, 0, SRCCOPY);
+    }
+}
+
+// ---- containers -------------------------------------------------------------------------------
+
+TPanel::TPanel(TComponent* owner, TControl* parent, int left, int top, int width, int height)
+    : TControl(owner, parent) {
+    SetBounds(left, top, width, height);
+    RegisterOwnClass("TPanel");
+    CreateHandle("TPanel", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, WS_EX_CONTROLPARENT,
+                 ParentHandle(parent), NextId());
+}
+
+TGroupBox::TGroupBox(TComponent* owner, TControl* parent, int left, int top, int width, int height)
+    : TControl(owner, parent) {
+    SetBounds(left, top, width, height);
+    CreateHandle("Button", WS_CHILD | WS_CLIPSIBLINGS | BS_GROUPBOX, WS_EX_CONTROLPARENT, ParentHandle(parent),
+                 NextId());
+}
+
+TTabPanel::TTabPanel(TComponent* owner, TControl* parent, int left, int top, int width, int height)
+    : TControl(owner, parent) {
+    SetBounds(left, top, width, height);
+    CreateHandle(WC_TABCONTROLA, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
+                 ParentHandle(parent), NextId());
+}
+
+// ---- TLabel -----------------------------------------------------------------------------------
+
+TLabel::TLabel(TComponent* owner, TControl* parent, int left, int top, const std::string& caption)
+    : TControl(owner, parent) {
+    SetBounds(left, top, 1, 13);
+    CreateHandle("Static", WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFT, 0, ParentHandle(parent), NextId());
+    SetCaption(caption);
+}
+
+void TLabel::SetCaption(const std::string& text) {
+    TControl::SetCaption(text);
+    if (autoSize_) AdjustSize();
+}
+
+SIZE TLabel::TextExtent() const {
+    SIZE sz{0, 0};
+    HDC dc = GetDC(handle_);
+    {
+        SelectGuard sel(dc, DefaultFont());
+        std::string text = Caption();
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &sz);
+        if (text.empty()) {
+            TEXTMETRICA tm{};
+            GetTextMetricsA(dc, &tm);
+            sz.cy = tm.tmHeight;
+        }
+    }
+    ReleaseDC(handle_, dc);
+    return sz;
+}
+
+void TLabel::AdjustSize() {
+    SIZE sz = TextExtent();
+    SetBounds(left_, top_, sz.cx, sz.cy);
+}
+
+void TLabel::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    if (autoSize_) AdjustSize();
+}
+
+void TLabel::SetAlignment(TAlignment a) {
+    alignment_ = a;
+    LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE) & ~static_cast<LONG_PTR>(SS_TYPEMASK);
+    style |= a == taRightJustify ? SS_RIGHT : a == taCenter ? SS_CENTER : SS_LEFT;
+    SetWindowLongPtrA(handle_, GWL_STYLE, style);
+    Repaint();
+}
+
+void TLabel::SetFontColor(TColor c) {
+    fontColor_ = c;
+    Repaint();
+}
+
+bool TLabel::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg != WM_CTLCOLORSTATIC) return false;
+    HDC dc = reinterpret_cast<HDC>(wp);
+    SetTextColor(dc, ColorToRGB(fontColor_));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    result = reinterpret_cast<LRESULT>(FaceBrush());
+    return true;
+}
+
+// ---- edits ------------------------------------------------------------------------------------
+
+TEdit::TEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height)
+    : TControl(owner, parent) {
+    SetBounds(left, top, width, height);
+    CreateHandle("Edit", WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ParentHandle(parent), NextId());
+}
+
+void TEdit::SetPasswordChar(char c) {
+    SendMessageA(handle_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);
+    Repaint();
+}
+
+void TEdit::SetReadOnly(bool readOnly) { SendMessageA(handle_, EM_SETREADONLY, readOnly, 0); }
+
+TMaskEdit::TMaskEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height)
+    : TEdit(owner, parent, left, top, width, height) {
+    SetReadOnly(true);
+    SetCaption("0");
+}
+
+void TMaskEdit::SetCaption(const std::string& text) {
+    // Two digit places: the digits of the text, right-aligned, a missing digit shown as 0.
+    std::string digits;
+    for (char ch : text)
+        if (std::isdigit(static_cast<unsigned char>(ch))) digits += ch;
+    if (digits.size() > 2) digits = digits.substr(digits.size() - 2);
+    while (digits.size() < 2) digits.insert(digits.begin(), '0');
+    TControl::SetCaption(digits);
+}
+
+bool TMaskEdit::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    // A read-only edit asks for the static colours.
+    if (msg != WM_CTLCOLORSTATIC && msg != WM_CTLCOLOREDIT) return false;
+    HDC dc = reinterpret_cast<HDC>(wp);
+    SetTextColor(dc, ColorToRGB(fontColor_));
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    return true;
+}
+
+// ---- buttons ----------------------------------------------------------------------------------
+
+TButton::TButton(TComponent* owner, TControl* parent, int left, int top, int width, int height,
+                 const std::string& caption, bool flat)
+    : TControl(owner, parent) {
+    SetBounds(left, top, width, height);
+    CreateHandle("Button", WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | (flat ? BS_FLAT : 0), 0, ParentHandle(parent),
+                 NextId());
+    SetCaption(caption);
+}
+
+bool TButton::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+        OnClick(this);
+        result = 0;
+        return true;
+    }
+    if (msg == WM_CTLCOLORBTN) {
+        result = reinterpret_cast<LRESULT>(FaceBrush());
+        return true;
+    }
+    return false;
+}
+
+TCheckBox::TCheckBox(TComponent* owner, TControl* parent, int left, int top, int width, int height,
+                     const std::string& caption, bool tabStop)
+    : TControl(owner, parent) {
+    SetBounds(left, top, width, height);
+    CreateHandle("Button", WS_CHILD | (tabStop ? WS_TABSTOP : 0) | BS_AUTOCHECKBOX, 0, ParentHandle(parent),
+                 NextId());
+    SetCaption(caption);
+}
+
+bool TCheckBox::Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool checked) {
+    SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TCheckBox::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+        OnClick(this);
+        result = 0;
+        return true;
+    }
+    if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
+        SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
+        result = reinterpret_cast<LRESULT>(FaceBrush());
+        return true;
+    }
+    return false;
+}
+
+// ---- numbers ----------------------------------------------------------------------------------
+
+TUpDown::TUpDown(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min, int max)
+    : TControl(owner, parent), min_(min), max_(max) {
+    SetBounds(left, top, width, height);
+    CreateHandle(UPDOWN_CLASSA, WS_CHILD, 0, ParentHandle(parent), NextId());
+    SendMessageA(handle_, UDM_SETRANGE32, static_cast<WPARAM>(min), max);
+    SendMessageA(handle_, UDM_SETPOS32, 0, 0);
+}
+
+void TUpDown::SetPosition(int position) {
+    position_ = static_cast<int16_t>(position);
+    SendMessageA(handle_, UDM_SETPOS32, 0, position_);
+}
+
+bool TUpDown::HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == UDN_DELTAPOS) {
+        lastButton_ = reinterpret_cast<NMUPDOWN*>(lp)->iDelta > 0 ? btNext : btPrev;
+        result = 0;
+        return true;
+    }
+    if ((msg == WM_VSCROLL || msg == WM_HSCROLL) && LOWORD(wp) == SB_THUMBPOSITION) {
+        position_ = static_cast<int16_t>(SendMessageA(handle_, UDM_GETPOS32, 0, 0));
+        OnArrowClick(this, lastButton_);
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+TTrackBar::TTrackBar(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min,
+                     int max, int thumbLength)
+    : TControl(owner, parent), min_(min), max_(max) {
+    SetBounds(left, top, width, height);
+    CreateHandle(TRACKBAR_CLASSA, WS_CHILD | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS | TBS_FIXEDLENGTH, 0,
+                 ParentHandle(parent), NextId());
+    SendMessageA(handle_, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(thumbLength), 0);
+    SendMessageA(handle_, TBM_SETRANGEMIN, FALSE, min);
+    SendMessageA(handle_, TBM_SETRANGEMAX, TRUE, max);
+    SetPosition(min);
+}
+
+void TTrackBar::SetPosition(int position) {
+    position_ = position < min_ ? min_ : position > max_ ? max_ : position;
+    SendMessageA(handle_, TBM_SETPOS, TRUE, position_);
+}
+
+bool TTrackBar::HandleNotify(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg == WM_HSCROLL || msg == WM_VSCROLL) {
+        int pos = static_cast<int>(SendMessageA(handle_, TBM_GETPOS, 0, 0));
+        if (pos != position_) {
+            position_ = pos;
+            OnChange(this);
+        }
+        result = 0;
+        return true;
+    }
+    if (msg == WM_CTLCOLORSTATIC) {
+        result = reinterpret_cast<LRESULT>(FaceBrush());
+        return true;
+    }
+    return false;
+}
+
+// ---- graphics ---------------------------------------------------------------------------------
+
+TImage::TImage(TComponent* owner, TControl* parent, int left, int top, int width, int height)
+    : TControl(owner, parent) {
+    SetBounds(left, top, width, height);
+    CreateHandle("Static", WS_CHILD | SS_NOTIFY, 0, ParentHandle(parent), NextId());
+}
+
+void TImage::SetPicture(PicturePtr picture) {
+    picture_ = std::move(picture);
+    InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TImage::Paint(HDC dc) {
+    RECT rc;
+    GetClientRect(handle_, &rc);
+    FillRect(dc, &rc, FaceBrush());
+    if (!picture_) return;
+    int x = 0, y = 0;
+    if (Center) {
+        x = (rc.right - picture_->Width()) / 2;
+        y = (rc.bottom - picture_->Height()) / 2;
+    }
+    picture_->Draw(dc, x, y, Transparent);
+}
+
+TShape::TShape(TComponent* owner, TControl* parent, int left, int top, int width, int height, TShapeType shape)
+    : TControl(owner, parent), shape_(shape) {
+    SetBounds(left, top, width, height);
+    CreateHandle("Static", WS_CHILD | SS_NOTIFY, 0, ParentHandle(parent), NextId());
+}
+
+void TShape::SetBrushColor(TColor c) {
+    brushColor_ = c;
+    InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TShape::Paint(HDC dc) {
+    RECT rc;
+    GetClientRect(handle_, &rc);
+    FillRect(dc, &rc, FaceBrush());
+    UniqueBrush brush(CreateSolidBrush(ColorToRGB(brushColor_)));
+    SelectGuard b(dc, brush.get());
+    SelectGuard p(dc, PenVisible ? GetStockObject(BLACK_PEN) : GetStockObject(NULL_PEN));
+    // Without an outline the shape covers the whole box (the null pen leaves one pixel out).
+    int extra = PenVisible ? 0 : 1;
+    if (shape_ == stEllipse)
+        Ellipse(dc, 0, 0, rc.right + extra, rc.bottom + extra);
+    else
+        Rectangle(dc, 0, 0, rc.right + extra, rc.bottom + extra);
+}
+
+}  // namespace noc

@@ -1,0 +1,211 @@
+#pragma once
+// Thin wrappers for the controls the main window holds.
+#include <memory>
+#include <string>
+
+#include "framework/Controls.h"
+
+namespace noc {
+
+// ---- pictures ---------------------------------------------------------------------------------
+
+// An immutable bitmap shared by the images that show it. 32-bit pictures carry a premultiplied
+// alpha channel; the others are drawn with their bottom-left pixel's colour as the see-through one.
+class TPicture {
+public:
+    static std::shared_ptr<const TPicture> FromResource(const char* name);
+    explicit TPicture(HBITMAP bitmap);
+
+    HBITMAP Bitmap() const { return bitmap_.get(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool HasAlpha() const { return alpha_; }
+    COLORREF TransparentColor() const { return transparent_; }
+    void Draw(HDC dc, int x, int y, bool transparent) const;
+
+private:
+    UniqueBitmap bitmap_;
+    int width_ = 0, height_ = 0;
+    bool alpha_ = false;
+    COLORREF transparent_ = 0;
+};
+using PicturePtr = std::shared_ptr<const TPicture>;
+
+// ---- containers -------------------------------------------------------------------------------
+
+class TPanel : public TControl {
+public:
+    TPanel(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+};
+
+class TGroupBox : public TControl {
+public:
+    TGroupBox(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+};
+
+// A tab panel without tabs: a framed page that holds controls.
+class TTabPanel : public TControl {
+public:
+    TTabPanel(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+};
+
+// ---- texts ------------------------------------------------------------------------------------
+
+class TLabel : public TControl {
+public:
+    TLabel(TComponent* owner, TControl* parent, int left, int top, const std::string& caption);
+    void SetCaption(const std::string& text) override;
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool autoSize);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+    TColor FontColor() const { return fontColor_; }
+    void SetFontColor(TColor c);
+    // Width and height of the caption in the label's font.
+    SIZE TextExtent() const;
+
+protected:
+    bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    void AdjustSize();
+    bool autoSize_ = true;
+    TAlignment alignment_ = taLeftJustify;
+    TColor fontColor_ = 0xFF000008;  // window text
+};
+
+class TEdit : public TControl {
+public:
+    TEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+    std::string Text() const { return Caption(); }
+    void SetText(const std::string& text) { SetCaption(text); }
+    void SetPasswordChar(char c);
+    void SetReadOnly(bool readOnly);
+};
+
+// A read-only field that shows a number as two digits, a missing digit shown as 0.
+class TMaskEdit : public TEdit {
+public:
+    TMaskEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+    void SetCaption(const std::string& text) override;
+    void SetFontColor(TColor c) { fontColor_ = c; Repaint(); }
+
+protected:
+    bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    TColor fontColor_ = 0xFF000008;
+};
+
+// ---- buttons ----------------------------------------------------------------------------------
+
+class TButton : public TControl {
+public:
+    TButton(TComponent* owner, TControl* parent, int left, int top, int width, int height,
+            const std::string& caption, bool flat = false);
+    void Click() { OnClick(this); }
+
+protected:
+    bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    bool SynthesizesClick() const override { return false; }
+};
+// The flat button of the countdown panel.
+using TSpeedButton = TButton;
+
+class TCheckBox : public TControl {
+public:
+    TCheckBox(TComponent* owner, TControl* parent, int left, int top, int width, int height,
+              const std::string& caption, bool tabStop = true);
+    bool Checked() const;
+    void SetChecked(bool checked);
+
+protected:
+    bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    bool SynthesizesClick() const override { return false; }
+};
+
+// ---- numbers ----------------------------------------------------------------------------------
+
+enum TUDBtnType { btNext, btPrev };
+
+// Up/down arrows. The position is a signed 16-bit value kept here; the range only limits what the
+// arrows step to.
+class TUpDown : public TControl {
+public:
+    TUpDown(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min, int max);
+    int Position() const { return position_; }
+    void SetPosition(int position);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+
+    // Raised after an arrow click has changed the position.
+    Event<TUDBtnType> OnArrowClick;
+
+protected:
+    bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    bool SynthesizesClick() const override { return false; }
+
+private:
+    int16_t position_ = 0;
+    int min_, max_;
+    TUDBtnType lastButton_ = btNext;
+};
+
+class TTrackBar : public TControl {
+public:
+    TTrackBar(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min, int max,
+              int thumbLength);
+    int Position() const { return position_; }
+    // Positions outside the range are brought to the nearer end.
+    void SetPosition(int position);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+
+    TNotifyEvent OnChange;
+
+protected:
+    bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    bool SynthesizesClick() const override { return false; }
+
+private:
+    int position_ = 0;
+    int min_, max_;
+};
+
+// ---- graphics ---------------------------------------------------------------------------------
+
+class TImage : public TControl {
+public:
+    TImage(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+    const PicturePtr& Picture() const { return picture_; }
+    void SetPicture(PicturePtr picture);
+    bool Transparent = true;
+    bool Center = false;
+
+protected:
+    bool DrawsItself() const override { return true; }
+    void Paint(HDC dc) override;
+
+private:
+    PicturePtr picture_;
+};
+
+enum TShapeType { stRectangle, stEllipse };
+
+class TShape : public TControl {
+public:
+    TShape(TComponent* owner, TControl* parent, int left, int top, int width, int height, TShapeType shape);
+    TColor BrushColor() const { return brushColor_; }
+    void SetBrushColor(TColor c);
+    bool PenVisible = false;
+
+protected:
+    bool DrawsItself() const override { return true; }
+    void Paint(HDC dc) override;
+
+private:
+    TShapeType shape_;
+    TColor brushColor_ = 0x00FFFFFF;
+};
+
+}  // namespace noc

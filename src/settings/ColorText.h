@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace noc {
+
+// A colour is a 32-bit value; plain RGB as 0x00BBGGRR (red in the lowest byte).
+// A high byte of 0xFF marks a reference to a system colour, its index in the low byte.
+using TColor = uint32_t;
+
+constexpr TColor clBlack = 0x00000000, clMedGray = 0x00A4A0A0, clNone = 0x1FFFFFFF, clDefault = 0x20000000,
+                 clBtnFace = 0xFF00000F, clWindowText = 0xFF000008, clRed = 0x000000FF;
+
+struct ColorIdent {
+    const char* name;
+    TColor value;
+};
+
+// Every colour identifier, in the order used for writing (first match wins).
+const std::vector<ColorIdent>& ColorIdentifiers();
+
+// First identifier whose value equals c, else "$" followed by 8 upper-case hex digits.
+std::string ColorToText(TColor c);
+
+// An identifier in any letter case, else an integer as read by TryStrToInt.
+bool TryTextToColor(const std::string& text, TColor& out);
+
+// Same as TryTextToColor, throws EConvertError on failure.
+TColor TextToColor(const std::string& text);
+
+bool IsSystemColor(TColor c);
+int SystemColorIndex(TColor c);
+
+} // namespace noc

@@ -1,0 +1,213 @@
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "settings/IntConvert.h"
+
+using namespace noc;
+
+using Params = std::vector<std::string>;
+
+namespace {
+
+HeldSettings Sample()
+{
+    HeldSettings h;
+    h.Couleur = "clBlue";
+    h.Jours = 1;
+    h.Heures = 2;
+    h.Minutes = 3;
+    h.Secondes = 4;
+    h.Chrono = "non";
+    h.MdPasse = "pw";
+    h.MdPasseOK = "non";
+    h.Demarrage = "oui";
+    h.Alerte = "non";
+    h.Protection = "oui";
+    h.Son = "a.wav";
+    h.Delai = 30;
+    return h;
+}
+
+} // namespace
+
+TEST_CASE("SplitCommandLine")
+{
+    SUBCASE("program only")
+    {
+        CHECK(SplitCommandLine("prog") == Params{"prog"});
+        CHECK(SplitCommandLine("  prog  ") == Params{"prog"});
+        CHECK(SplitCommandLine("").empty());
+        CHECK(SplitCommandLine("   ").empty());
+    }
+    SUBCASE("quoted program path")
+    {
+        CHECK(SplitCommandLine("\"C:\\Program Files\\Noc\\noc.exe\" 5") ==
+              Params{"C:\\Program Files\\Noc\\noc.exe", "5"});
+    }
+    SUBCASE("empty quote pairs are skipped like blanks")
+    {
+        CHECK(SplitCommandLine("prog \"\" 0 0 5 0") == Params{"prog", "0", "0", "5", "0"});
+        CHECK(SplitCommandLine("prog \"\"\"\" a") == Params{"prog", "a"});
+        CHECK(SplitCommandLine("prog \"\"") == Params{"prog"});
+        CHECK(SplitCommandLine("prog \"\"a") == Params{"prog", "a"});
+    }
+    SUBCASE("quotes inside a word are removed and may hold blanks")
+    {
+        CHECK(SplitCommandLine("prog ab\"c d\"e f") == Params{"prog", "abc de", "f"});
+        CHECK(SplitCommandLine("prog a\"\"b") == Params{"prog", "ab"});
+        CHECK(SplitCommandLine("prog \" \"") == Params{"prog", " "});
+    }
+    SUBCASE("an unterminated quote runs to the end")
+    {
+        CHECK(SplitCommandLine("prog \"a b  c") == Params{"prog", "a b  c"});
+        CHECK(SplitCommandLine("prog x\"y z") == Params{"prog", "xy z"});
+    }
+    SUBCASE("tabs and control characters are blanks")
+    {
+        CHECK(SplitCommandLine("prog\t1\t\t2\r\n3") == Params{"prog", "1", "2", "3"});
+    }
+    SUBCASE("high bytes are ordinary characters")
+    {
+        const Params p = SplitCommandLine("prog réglage \xA0x \xFF");
+        REQUIRE(p.size() == 4);
+        CHECK(p[1] == "r\xE9glage");
+        CHECK(p[2] == "\xA0x");
+        CHECK(p[3] == "\xFF");
+    }
+}
+
+TEST_CASE("ParamStr and started-with-parameters flag")
+{
+    const Params p = SplitCommandLine("prog a");
+    CHECK(ParamStr(p, 0) == "prog");
+    CHECK(ParamStr(p, 1) == "a");
+    CHECK(ParamStr(p, 2).empty());
+    CHECK(ParamStr(p, 100).empty());
+    CHECK(ParamStr(Params{}, 0).empty());
+
+    CHECK(StartedWithParametersFlag(SplitCommandLine("prog")) == "");
+    CHECK(StartedWithParametersFlag(SplitCommandLine("prog *")) == "oui");
+    CHECK(StartedWithParametersFlag(SplitCommandLine("prog \"\"")) == "");
+    CHECK(StartedWithParametersFlag(SplitCommandLine("prog \"\" 5")) == "oui");
+}
+
+TEST_CASE("ApplyCommandLine")
+{
+    SUBCASE("dial values only")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog \"\" 0 0 5 0"), h);
+        // The empty pair is skipped, so the values shift onto positions 1..4.
+        CHECK(h.Couleur == "0");
+        CHECK(h.Jours == 0);
+        CHECK(h.Heures == 5);
+        CHECK(h.Minutes == 0);
+        CHECK(h.Secondes == 4);
+        CHECK(h.Son == "a.wav");
+    }
+    SUBCASE("every position")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog clRed 7 8 9 10 oui secret oui oui b.wav 45"), h);
+        CHECK(h.Couleur == "clRed");
+        CHECK(h.Jours == 7);
+        CHECK(h.Heures == 8);
+        CHECK(h.Minutes == 9);
+        CHECK(h.Secondes == 10);
+        CHECK(h.Chrono == "oui");
+        CHECK(h.MdPasse == "secret");
+        CHECK(h.MdPasseOK == "oui");
+        CHECK(h.Alerte == "oui");
+        CHECK(h.Son == "b.wav");
+        CHECK(h.Delai == 45);
+        // Not reachable from the command line.
+        CHECK(h.Demarrage == "oui");
+        CHECK(h.Protection == "oui");
+    }
+    SUBCASE("nine stars then a quoted sound path")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog * * * * * * * * * \"C:\\Mes sons\\bip.wav\""), h);
+        HeldSettings expected = Sample();
+        expected.Son = "C:\\Mes sons\\bip.wav";
+        CHECK(h.Couleur == expected.Couleur);
+        CHECK(h.Jours == expected.Jours);
+        CHECK(h.Heures == expected.Heures);
+        CHECK(h.Minutes == expected.Minutes);
+        CHECK(h.Secondes == expected.Secondes);
+        CHECK(h.Chrono == expected.Chrono);
+        CHECK(h.MdPasse == expected.MdPasse);
+        CHECK(h.MdPasseOK == expected.MdPasseOK);
+        CHECK(h.Alerte == expected.Alerte);
+        CHECK(h.Son == expected.Son);
+        CHECK(h.Delai == expected.Delai);
+    }
+    SUBCASE("only an exact star keeps a setting")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(Params{"prog", "**", "*", "*", "*", "*", "* "}, h);
+        CHECK(h.Couleur == "**");
+        CHECK(h.Jours == 1);
+        CHECK(h.Chrono == "* ");
+        // A star with a blank in front is a number like any other, and not a valid one.
+        CHECK_THROWS_AS(ApplyCommandLine(Params{"prog", "*", "*", " *"}, h), EConvertError);
+        CHECK(h.Heures == 2);
+    }
+    SUBCASE("parameters after the eleventh are ignored")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog * * * * * * * * * * 50 xyz 99"), h);
+        CHECK(h.Delai == 50);
+        CHECK(h.Couleur == "clBlue");
+        CHECK(h.Son == "a.wav");
+    }
+    SUBCASE("delay is taken raw, hex and negatives included")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog * * * * * * * * * * -5"), h);
+        CHECK(h.Delai == -5);
+        ApplyCommandLine(SplitCommandLine("prog * $10 * * * * * * * * 1000"), h);
+        CHECK(h.Jours == 16);
+        CHECK(h.Delai == 1000);
+    }
+    SUBCASE("a bad number stops after applying earlier positions")
+    {
+        HeldSettings h = Sample();
+        std::string message;
+        try {
+            ApplyCommandLine(SplitCommandLine("prog clRed 2 3x 4 5 oui"), h);
+        } catch (const EConvertError& e) {
+            message = e.what();
+        }
+        CHECK(message == "'3x' is not a valid integer value");
+        CHECK(h.Couleur == "clRed");
+        CHECK(h.Jours == 2);
+        CHECK(h.Heures == 2);
+        CHECK(h.Minutes == 3);
+        CHECK(h.Chrono == "non");
+    }
+    SUBCASE("an x prefix reads as hexadecimal")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog * * x3 xA"), h);
+        CHECK(h.Heures == 3);
+        CHECK(h.Minutes == 10);
+    }
+    SUBCASE("high byte inside a text parameter")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog * * * * * * mötdepasse"), h);
+        CHECK(h.MdPasse == "m\xF6tdepasse");
+    }
+    SUBCASE("no parameters leaves everything")
+    {
+        HeldSettings h = Sample();
+        ApplyCommandLine(SplitCommandLine("prog"), h);
+        ApplyCommandLine(Params{}, h);
+        CHECK(h.Couleur == "clBlue");
+        CHECK(h.Delai == 30);
+    }
+}

@@ -1,0 +1,316 @@
+#include <doctest/doctest.h>
+
+#include "app/CountdownRules.h"
+
+#include <cstdint>
+#include <limits>
+
+using noc::Remaining;
+
+namespace {
+
+Remaining Make(int32_t d, int32_t h, int32_t m, int32_t s)
+{
+    Remaining r;
+    r.Days = d;
+    r.Hours = h;
+    r.Minutes = m;
+    r.Seconds = s;
+    return r;
+}
+
+void CheckEq(const Remaining& got, int32_t d, int32_t h, int32_t m, int32_t s)
+{
+    CHECK(got.Days == d);
+    CHECK(got.Hours == h);
+    CHECK(got.Minutes == m);
+    CHECK(got.Seconds == s);
+}
+
+// Ticks until TickDown reports the end; returns the number of ticks, or -1 when it never ends
+// within `limit` ticks.
+int64_t TicksToFinish(Remaining r, int64_t limit)
+{
+    for (int64_t n = 1; n <= limit; ++n)
+        if (noc::TickDown(r))
+            return n;
+    return -1;
+}
+
+} // namespace
+
+TEST_CASE("AllZero")
+{
+    CHECK(noc::AllZero(Make(0, 0, 0, 0)));
+    CHECK_FALSE(noc::AllZero(Make(1, 0, 0, 0)));
+    CHECK_FALSE(noc::AllZero(Make(0, 1, 0, 0)));
+    CHECK_FALSE(noc::AllZero(Make(0, 0, 1, 0)));
+    CHECK_FALSE(noc::AllZero(Make(0, 0, 0, 1)));
+    CHECK_FALSE(noc::AllZero(Make(-1, 0, 0, 0)));
+}
+
+TEST_CASE("TickDown borrows across the dials")
+{
+    SUBCASE("plain second")
+    {
+        Remaining r = Make(0, 0, 1, 30);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 0, 1, 29);
+    }
+    SUBCASE("minute borrow")
+    {
+        Remaining r = Make(0, 0, 1, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 0, 0, 59);
+    }
+    SUBCASE("hour borrow")
+    {
+        Remaining r = Make(0, 2, 0, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 1, 59, 59);
+    }
+    SUBCASE("day borrow")
+    {
+        Remaining r = Make(1, 0, 0, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 23, 59, 59);
+    }
+    SUBCASE("last second reports the end and leaves zero")
+    {
+        Remaining r = Make(0, 0, 0, 1);
+        CHECK(noc::TickDown(r));
+        CheckEq(r, 0, 0, 0, 0);
+    }
+    SUBCASE("ticking at zero is not an end and rolls the seconds only")
+    {
+        Remaining r = Make(0, 0, 0, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 0, 0, 59);
+    }
+}
+
+TEST_CASE("TickDown ends after exactly the total number of seconds")
+{
+    SUBCASE("in dial ranges")
+    {
+        CHECK(TicksToFinish(Make(0, 0, 0, 20), 100) == 20);
+        CHECK(TicksToFinish(Make(0, 1, 0, 0), 10000) == 3600);
+        CHECK(TicksToFinish(Make(1, 2, 3, 4), 200000) == 93784);
+        CHECK(TicksToFinish(Make(31, 23, 59, 59), 3000000) == 31 * 86400 + 86399);
+    }
+    SUBCASE("out of dial ranges from the command line")
+    {
+        CHECK(TicksToFinish(Make(0, 0, 75, 0), 10000) == 75 * 60);
+        CHECK(TicksToFinish(Make(0, 0, 0, 90), 1000) == 90);
+        CHECK(TicksToFinish(Make(0, 30, 0, 0), 200000) == 30 * 3600);
+        CHECK(TicksToFinish(Make(40, 0, 0, 0), 4000000) == 40 * 86400);
+    }
+    SUBCASE("state passes through each whole minute on the way")
+    {
+        Remaining r = Make(0, 0, 2, 0);
+        for (int i = 0; i < 60; ++i)
+            REQUIRE_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 0, 1, 0);
+    }
+}
+
+TEST_CASE("TickDown with negative values counts them as they are")
+{
+    SUBCASE("negative days never reach the end")
+    {
+        Remaining r = Make(-1, 0, 0, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, -1, 0, 0, 59);
+        CHECK(TicksToFinish(r, 1000) == -1);
+    }
+    SUBCASE("negative days with an hour run the hour down and stay negative")
+    {
+        Remaining r = Make(-1, 1, 0, 0);
+        for (int i = 0; i < 3600; ++i)
+            REQUIRE_FALSE(noc::TickDown(r));
+        CheckEq(r, -1, 0, 0, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, -1, 0, 0, 59);
+    }
+    SUBCASE("negative minutes are borrowed from the hours")
+    {
+        Remaining r = Make(0, 2, -5, 10);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 1, 59, 9);
+    }
+    SUBCASE("negative hours are borrowed from the days")
+    {
+        Remaining r = Make(2, -3, 0, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 1, 23, 59, 59);
+    }
+}
+
+TEST_CASE("TickDown wraps at the int32 limits instead of overflowing")
+{
+    constexpr int32_t lo = std::numeric_limits<int32_t>::min();
+    constexpr int32_t hi = std::numeric_limits<int32_t>::max();
+    SUBCASE("lowest seconds")
+    {
+        Remaining r = Make(0, 0, 0, lo);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 0, 0, hi);
+    }
+    SUBCASE("lowest minutes borrowed from")
+    {
+        Remaining r = Make(0, 1, lo, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 1, hi, 59);
+    }
+    SUBCASE("lowest hours borrowed from")
+    {
+        Remaining r = Make(1, lo, 0, 0);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 1, hi, 59, 59);
+    }
+    SUBCASE("highest values count down")
+    {
+        Remaining r = Make(hi, hi, hi, hi);
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, hi, hi, hi, hi - 1);
+    }
+}
+
+TEST_CASE("final warning and alert moment")
+{
+    SUBCASE("threshold")
+    {
+        CHECK(noc::FinalWarningThreshold(5) == 21);
+        CHECK(noc::FinalWarningThreshold(20) == 21);
+        CHECK(noc::FinalWarningThreshold(21) == 22);
+        CHECK(noc::FinalWarningThreshold(30) == 31);
+        CHECK(noc::FinalWarningThreshold(59) == 60);
+        CHECK(noc::FinalWarningThreshold(std::numeric_limits<int32_t>::max()) == std::numeric_limits<int32_t>::max());
+    }
+    SUBCASE("final warning window")
+    {
+        CHECK(noc::InFinalWarning(Make(0, 0, 0, 20), 10));
+        CHECK_FALSE(noc::InFinalWarning(Make(0, 0, 0, 21), 10));
+        CHECK(noc::InFinalWarning(Make(0, 0, 0, 30), 30));
+        CHECK(noc::InFinalWarning(Make(0, 0, 0, 0), 30));
+        CHECK_FALSE(noc::InFinalWarning(Make(0, 0, 0, 31), 30));
+        CHECK(noc::InFinalWarning(Make(0, 0, 0, 59), 59));
+        CHECK_FALSE(noc::InFinalWarning(Make(0, 0, 1, 5), 30));
+        CHECK_FALSE(noc::InFinalWarning(Make(0, 1, 0, 5), 30));
+        CHECK_FALSE(noc::InFinalWarning(Make(1, 0, 0, 5), 30));
+    }
+    SUBCASE("alert moment")
+    {
+        CHECK(noc::IsAlertMoment(Make(0, 0, 0, 30), 30));
+        CHECK_FALSE(noc::IsAlertMoment(Make(0, 0, 0, 29), 30));
+        CHECK_FALSE(noc::IsAlertMoment(Make(0, 0, 0, 31), 30));
+        CHECK_FALSE(noc::IsAlertMoment(Make(0, 0, 1, 30), 30));
+        CHECK_FALSE(noc::IsAlertMoment(Make(1, 0, 0, 30), 30));
+    }
+    SUBCASE("counting down meets the alert once, then stays in the warning to the end")
+    {
+        Remaining r = Make(0, 1, 0, 0);
+        int alerts = 0, warnings = 0;
+        bool done = false;
+        while (!done) {
+            done = noc::TickDown(r);
+            alerts += noc::IsAlertMoment(r, 30) ? 1 : 0;
+            warnings += noc::InFinalWarning(r, 30) ? 1 : 0;
+        }
+        CHECK(alerts == 1);
+        CHECK(warnings == 31); // 30 down to 0
+    }
+}
+
+TEST_CASE("WrapDialPosition")
+{
+    CHECK(noc::WrapDialPosition(32, 31) == 0);
+    CHECK(noc::WrapDialPosition(-1, 31) == 31);
+    CHECK(noc::WrapDialPosition(24, 23) == 0);
+    CHECK(noc::WrapDialPosition(-1, 23) == 23);
+    CHECK(noc::WrapDialPosition(60, 59) == 0);
+    CHECK(noc::WrapDialPosition(-1, 59) == 59);
+    CHECK(noc::WrapDialPosition(0, 59) == 0);
+    CHECK(noc::WrapDialPosition(59, 59) == 59);
+    CHECK(noc::WrapDialPosition(17, 23) == 17);
+}
+
+TEST_CASE("TwoDigits")
+{
+    CHECK(noc::TwoDigits(0) == "00");
+    CHECK(noc::TwoDigits(5) == "05");
+    CHECK(noc::TwoDigits(9) == "09");
+    CHECK(noc::TwoDigits(10) == "10");
+    CHECK(noc::TwoDigits(59) == "59");
+    CHECK(noc::TwoDigits(123) == "123");
+    CHECK(noc::TwoDigits(-1) == "0-1");
+    CHECK(noc::TwoDigits(std::numeric_limits<int32_t>::min()) == "0-2147483648");
+}
+
+TEST_CASE("JudgeStart")
+{
+    using noc::StartVerdict;
+    CHECK(noc::JudgeStart(Make(0, 0, 0, 0), false) == StartVerdict::Empty);
+    CHECK(noc::JudgeStart(Make(0, 0, 0, 0), true) == StartVerdict::Empty);
+    CHECK(noc::JudgeStart(Make(0, 0, 0, 19), false) == StartVerdict::TooShort);
+    CHECK(noc::JudgeStart(Make(0, 0, 0, 1), false) == StartVerdict::TooShort);
+    CHECK(noc::JudgeStart(Make(0, 0, 0, 19), true) == StartVerdict::Start);
+    CHECK(noc::JudgeStart(Make(0, 0, 0, 20), false) == StartVerdict::Start);
+    CHECK(noc::JudgeStart(Make(0, 0, 1, 0), false) == StartVerdict::Start);
+    CHECK(noc::JudgeStart(Make(0, 1, 0, 5), false) == StartVerdict::Start);
+    CHECK(noc::JudgeStart(Make(1, 0, 0, 5), false) == StartVerdict::Start);
+}
+
+TEST_CASE("MakeTrayTexts")
+{
+    SUBCASE("all icons")
+    {
+        const auto t = noc::MakeTrayTexts(Make(1, 2, 3, 4), true, true);
+        CHECK(t.Days == "01");
+        CHECK(t.Hours == "j 02");
+        CHECK(t.Minutes == ":03");
+        CHECK(t.Seconds == ":04");
+    }
+    SUBCASE("two-digit values")
+    {
+        const auto t = noc::MakeTrayTexts(Make(12, 23, 45, 59), true, true);
+        CHECK(t.Days == "12");
+        CHECK(t.Hours == "j 23");
+        CHECK(t.Minutes == ":45");
+        CHECK(t.Seconds == ":59");
+    }
+    SUBCASE("days icon hidden")
+    {
+        const auto t = noc::MakeTrayTexts(Make(0, 5, 3, 4), true, false);
+        CHECK(t.Hours == " 05");
+        CHECK(t.Minutes == ":03");
+        CHECK(t.Seconds == ":04");
+    }
+    SUBCASE("days and hours icons hidden")
+    {
+        CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Minutes == " 03");
+        CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Seconds == ":04");
+        CHECK(noc::MakeTrayTexts(Make(0, 0, 45, 4), false, false).Minutes == " 45");
+    }
+    SUBCASE("ten is the first value without a zero")
+    {
+        const auto t = noc::MakeTrayTexts(Make(10, 10, 10, 10), true, true);
+        CHECK(t.Days == "10");
+        CHECK(t.Hours == "j 10");
+        CHECK(t.Minutes == ":10");
+        CHECK(t.Seconds == ":10");
+        const auto u = noc::MakeTrayTexts(Make(9, 9, 9, 9), true, true);
+        CHECK(u.Days == "09");
+        CHECK(u.Hours == "j 09");
+        CHECK(u.Minutes == ":09");
+        CHECK(u.Seconds == ":09");
+    }
+    SUBCASE("out-of-range values from the command line")
+    {
+        const auto t = noc::MakeTrayTexts(Make(40, 30, 75, 90), true, true);
+        CHECK(t.Days == "40");
+        CHECK(t.Hours == "j 30");
+        CHECK(t.Minutes == ":75");
+        CHECK(t.Seconds == ":90");
+    }
+}

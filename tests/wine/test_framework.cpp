@@ -1,0 +1,3 @@
+#include <doctest/doctest.h>
+int x;
+TEST_CASE("placeholder") { CHECK(1 == 1); }

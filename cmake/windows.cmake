@@ -37,6 +37,9 @@ add_library(noc_app STATIC ${NOC_WIN_APP_SOURCES})
 target_link_libraries(noc_app PUBLIC noc_framework)
 
 set(NOC_RESOURCES ${CMAKE_SOURCE_DIR}/res/NocTuro.rc)
+file(GLOB NOC_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/pictures/* ${CMAKE_SOURCE_DIR}/res/*.rc
+     ${CMAKE_SOURCE_DIR}/res/*.manifest)
+set_source_files_properties(${NOC_RESOURCES} PROPERTIES OBJECT_DEPENDS "${NOC_RESOURCE_FILES}")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${CMAKE_SOURCE_DIR}/res -c 1252")
 add_executable(NocTuro WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${NOC_RESOURCES})
 target_link_libraries(NocTuro PRIVATE noc_app)

@@ -473,7 +473,6 @@ def info_letter():
     cv.fill(rect(1, 1, 6, 3), blue)       # top serif
     cv.fill(rect(2, 3, 5, 9), blue)       # stem
     cv.fill(rect(1, 9, 6, 11), blue)      # bottom serif
-    cv.fill(rect(0, 12, 7, 13), blue)     # link underline
     return cv.pixels()
 
 

@@ -1,18 +1,392 @@
 #include "app/Form2.h"
 
+#include <windows.h>
+
+#include "app/CommandLine.h"
+#include "app/Form2Ids.h"
+#include "app/ShutdownRules.h"
+#include "framework/Application.h"
+#include "framework/Dialogs.h"
+#include "settings/ColorText.h"
+#include "settings/IntConvert.h"
+#include "settings/Scramble.h"
+#include "settings/SettingsStore.h"
+
 namespace noc {
 
 std::string StartedWithParameters;
 
-TForm2::TForm2(TComponent* owner, std::vector<std::string> params) : TForm(owner, "TForm2"), params_(std::move(params)) {
+namespace {
+
+constexpr int kHandCursor = 5;
+const char kSoundPlaceholder[] = "Chemin du fichier...";
+constexpr TColor kGreyText = 0x00808080;
+constexpr TColor kRedText = 0x000000FF;
+
+bool FileExists(const std::string& path) {
+    if (path.empty()) return false;
+    DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.find_last_of("\\/:") + 1);
+}
+
+template <typename T, typename... A>
+T* Make(TForm2* form, int id, A&&... args) {
+    T* c = new T(form, std::forward<A>(args)...);
+    c->SetControlId(id);
+    return c;
+}
+
+}  // namespace
+
+std::string DetectXP() {
+    static const DWORD version = GetVersion();  // as the system reports it at start
+    return DetectXPFrom(LOBYTE(LOWORD(version)), HIBYTE(LOWORD(version)));
+}
+
+TForm2::TForm2(TComponent* owner, std::vector<std::string> params)
+    : TForm(owner, "TForm2"), params_(std::move(params)) {
     Name = "Form2";
-    CreateFormWindow(WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_TOPMOST | WS_EX_APPWINDOW | WS_EX_WINDOWEDGE);
+    // Single fixed border without border icons, always on top, a taskbar button of its own.
+    CreateFormWindow(WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPCHILDREN,
+                     WS_EX_TOPMOST | WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT);
     SetCaption("Extinction de l'ordinateur");
     SetClientSize(221, 201);
     CenterOnScreen();
+    CreateComponents();
+    OnCreate.Bind(this, &TForm2::FormCreate);
     DoCreate();
 }
 
-void TForm2::AfterCreation() { Show(); }
+TForm2::~TForm2() { DestroyComponents(); }
+
+void TForm2::CreateComponents() {
+    timeFont_.reset(CreateFontA(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+
+    // ---- set-up panel ----
+    TabControl1 = Make<TTabPanel>(this, idTabControl1, this, 2, 2, 217, 170);
+    Label1 = Make<TLabel>(this, idLabel1, TabControl1, 8, 8, "Réglage du Chronomètre");
+    Label1->SetHint("Temps d'attente avant l'extinction de l'ordinateur...");
+    struct DialColumn {
+        TMaskEdit** field;
+        TUpDown** arrow;
+        int fieldId, arrowId, max;
+        const char* hint;
+    } columns[] = {
+        {&MaskEdit4, &UpDown4, idMaskEdit4, idUpDown4, 32, "Jours"},
+        {&MaskEdit1, &UpDown1, idMaskEdit1, idUpDown1, 24, "Heures"},
+        {&MaskEdit2, &UpDown2, idMaskEdit2, idUpDown2, 60, "Minutes"},
+        {&MaskEdit3, &UpDown3, idMaskEdit3, idUpDown3, 60, "Secondes"},
+    };
+    int x = 8;
+    for (const DialColumn& c : columns) {
+        *c.field = Make<TMaskEdit>(this, c.fieldId, TabControl1, x, 26, 22, 21);
+        (*c.field)->SetHint(c.hint);
+        *c.arrow = Make<TUpDown>(this, c.arrowId, TabControl1, x + 22, 26, 12, 21, -1, c.max);
+        (*c.arrow)->OnArrowClick.Bind(this, &TForm2::UpDownClick);
+        x += 35;
+    }
+    MaskEdit4->SetFontColor(0xFF000002);  // the days in the caption colour
+    Image8 = Make<TImage>(this, idImage8, TabControl1, 148, 33, 8, 8);
+    Image8->SetHint("Chronomètre à zéro");
+    Image8->OnMouseUp.Bind(this, &TForm2::Image8MouseUp);
+    MyImage1 = Make<TImage>(this, idMyImage1, TabControl1, 157, 15, 33, 33);
+    MyImage1->OnClick.Bind(this, &TForm2::MyImage1Click);
+    MyImage1->OnMouseDown.Bind(this, &TForm2::MyImage1MouseDown);
+    MyImage1->OnMouseUp.Bind(this, &TForm2::MyImage1MouseUp);
+    MyImage1->OnMouseEnter.Bind(this, &TForm2::MyImage1MouseOver);
+    MyImage1->OnMouseLeave.Bind(this, &TForm2::MyImage1MouseOut);
+
+    GroupBox2 = Make<TGroupBox>(this, idGroupBox2, TabControl1, 8, 58, 201, 104);
+    GroupBox2->SetCaption("Options ");
+    CheckBox1 = Make<TCheckBox>(this, idCheckBox1, GroupBox2, 8, 16, 143, 17, "Afficher le temps restant");
+    CheckBox4 = Make<TCheckBox>(this, idCheckBox4, GroupBox2, 8, 34, 143, 17, "Jouer un son avant la fin");
+    CheckBox4->OnMouseUp.Bind(this, &TForm2::CheckBox4MouseUp);
+    CheckBox3 = Make<TCheckBox>(this, idCheckBox3, GroupBox2, 8, 52, 168, 17, "Mot de passe pour Annuler...", false);
+    CheckBox3->OnMouseUp.Bind(this, &TForm2::CheckBox3MouseUp);
+    CheckBox2 = Make<TCheckBox>(this, idCheckBox2, GroupBox2, 8, 70, 185, 17, "Lancer NocTuro au démarrage", false);
+    Image10 = Make<TImage>(this, idImage10, GroupBox2, 152, 32, 16, 17);
+    Image10->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
+    Image4 = Make<TImage>(this, idImage4, GroupBox2, 176, 30, 16, 16);
+    Image4->SetHint("Couleur des chiffres");
+    Shape1 = Make<TShape>(this, idShape1, GroupBox2, 179, 50, 10, 10, stEllipse);
+    Shape1->SetBrushColor(clMedGray);
+
+    // Password entry, over the options.
+    Panel1 = Make<TPanel>(this, idPanel1, GroupBox2, 8, 13, 161, 68);
+    Label12 = Make<TLabel>(this, idLabel12, Panel1, 4, 8, "Mot de passe pour annuler :");
+    Edit1 = Make<TEdit>(this, idEdit1, Panel1, 4, 26, 118, 21);
+    Button3 = Make<TButton>(this, idButton3, Panel1, 126, 26, 32, 21, "OK");
+    Button3->OnClick.Bind(this, &TForm2::Button3Click);
+    Panel1->Hide();
+
+    // Alert sound choice, over the options.
+    Panel2 = Make<TPanel>(this, idPanel2, GroupBox2, 8, 13, 161, 68);
+    Label16 = Make<TLabel>(this, idLabel16, Panel2, 26, 6, "Son à jouer avant la fin");
+    Image12 = Make<TImage>(this, idImage12, Panel2, 4, 4, 16, 16);
+    Image12->SetHint("Cliquez ici pour choisir un son");
+    Label14 = Make<TLabel>(this, idLabel14, Panel2, 47, 24, kSoundPlaceholder);
+    Label14->SetFontColor(kGreyText);
+    Label18 = Make<TLabel>(this, idLabel18, Panel2, 8, 24, "...");
+    Label18->SetFontColor(kGreyText);
+    Label18->Hide();
+    Image11 = Make<TImage>(this, idImage11, Panel2, 144, 6, 14, 16);
+    Image11->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
+    TrackBar1 = Make<TTrackBar>(this, idTrackBar1, Panel2, 1, 43, 88, 19, 5, 59, 14);
+    TrackBar1->SetPosition(20);
+    TrackBar1->OnChange.Bind(this, &TForm2::TrackBar1Change);
+    Label17 = Make<TLabel>(this, idLabel17, Panel2, 89, 46, "20s");
+    Button6 = Make<TButton>(this, idButton6, Panel2, 112, 40, 47, 23, "OK");
+    Button6->OnClick.Bind(this, &TForm2::Button6Click);
+    Panel2->Hide();
+
+    // ---- countdown panel, at the same place ----
+    TabControl2 = Make<TTabPanel>(this, idTabControl2, this, 2, 2, 217, 170);
+    Image5 = Make<TImage>(this, idImage5, TabControl2, 10, 12, 32, 32);
+    Image6 = Make<TImage>(this, idImage6, TabControl2, 10, 12, 32, 32);
+    Image6->Hide();
+    struct TimePiece {
+        TLabel** value;
+        TLabel** unit;
+        int valueId, unitId;
+        const char* unitText;
+    } pieces[] = {
+        {&Label2, &LabelDays, idLabel2, idLabelDays, "j"},
+        {&Label7, &LabelHours, idLabel7, idLabelHours, "h"},
+        {&Label9, &LabelMinutes, idLabel9, idLabelMinutes, "m"},
+        {&Label4, &LabelSeconds, idLabel4, idLabelSeconds, "s"},
+    };
+    x = 50;
+    for (const TimePiece& p : pieces) {
+        *p.value = Make<TLabel>(this, p.valueId, TabControl2, x, 18, "00");
+        (*p.value)->SetFont(timeFont_.get());
+        *p.unit = Make<TLabel>(this, p.unitId, TabControl2, x + (*p.value)->Width() + 1, 22, p.unitText);
+        x += 40;
+    }
+    Label19 = Make<TLabel>(this, idLabel19, TabControl2, 12, 62, "Attention, l'ordinateur va s'éteindre.");
+    Label20 = Make<TLabel>(this, idLabel20, TabControl2, 12, 80, "Veuillez enregistrer votre travail.");
+    Label13 = Make<TLabel>(this, idLabel13, TabControl2, 12, 62, "Mot de passe pour annuler :");
+    Label13->Hide();
+    Label15 = Make<TLabel>(this, idLabel15, TabControl2, 12, 62, "Ooops, mot de passe faux !");
+    Label15->SetFontColor(kRedText);
+    Label15->Hide();
+    Edit2 = Make<TEdit>(this, idEdit2, TabControl2, 12, 80, 140, 21);
+    Edit2->SetPasswordChar('*');
+    Edit2->SetHint("Tapez ici le mot de passe");
+    Edit2->Hide();
+    Button4 = Make<TButton>(this, idButton4, TabControl2, 156, 80, 40, 21, "OK");
+    Button4->Hide();
+    Label11 = Make<TLabel>(this, idLabel11, TabControl2, 12, 146, "NocTuro ©");
+    Label11->SetEnabled(false);
+    TabControl2->Hide();
+
+    // ---- bottom row ----
+    Image7 = Make<TImage>(this, idImage7, this, 6, 182, 7, 13);
+    Image7->SetHint("Cliquez ici pour lire les instructions");
+    Label3 = Make<TLabel>(this, idLabel3, this, 13, 182, "nformations");
+    Label3->SetHint("Cliquez ici pour lire les instructions");
+    SpeedButton1 = Make<TSpeedButton>(this, idSpeedButton1, this, 4, 177, 80, 21, "Réduire", true);
+    SpeedButton1->SetHint("Réduire dans la zone de notification");
+    SpeedButton1->Hide();
+    SpeedButton3 = Make<TSpeedButton>(this, idSpeedButton3, this, 146, 177, 71, 21, "Quitter");
+    SpeedButton2 = Make<TSpeedButton>(this, idSpeedButton2, this, 146, 177, 71, 21, "Annuler");
+    SpeedButton2->Hide();
+
+    // ---- hidden picture holders, below the visible area ----
+    Image1 = Make<TImage>(this, idImage1, this, 0, 210, 32, 32);
+    Image2 = Make<TImage>(this, idImage2, this, 40, 210, 32, 32);
+    Image3 = Make<TImage>(this, idImage3, this, 80, 210, 32, 32);
+    Image9 = Make<TImage>(this, idImage9, this, 120, 210, 16, 16);
+    for (TImage* holder : {Image1, Image2, Image3, Image9}) holder->Hide();
+
+    // ---- design-time pictures ----
+    Image1->SetPicture(TPicture::FromResource("SWITCH_NORMAL"));
+    Image2->SetPicture(TPicture::FromResource("SWITCH_HOVER"));
+    Image3->SetPicture(TPicture::FromResource("SWITCH_PRESSED"));
+    Image9->SetPicture(TPicture::FromResource("LISTEN_PLAIN"));
+    Image10->SetPicture(TPicture::FromResource("LISTEN_ALPHA"));
+    Image12->SetPicture(TPicture::FromResource("FOLDER"));
+    Image4->SetPicture(TPicture::FromResource("PALETTE"));
+    Image8->SetPicture(TPicture::FromResource("RESET"));
+    Image7->SetPicture(TPicture::FromResource("INFO_LETTER"));
+    Image5->SetPicture(TPicture::FromResource("CLOCK_ALPHA"));
+    Image6->SetPicture(TPicture::FromResource("CLOCK_PLAIN"));
+}
+
+// ---- set-up -------------------------------------------------------------------------------------
+
+void TForm2::FormCreate(TObject*) {
+    // 1. The switch at rest.
+    MyImage1->SetPicture(Image1->Picture());
+
+    // 2. The program's hand cursor on every clickable image.
+    Screen().SetCursor(kHandCursor, LoadCursorA(GetModuleHandleA(nullptr), "CURSOR"));
+    for (TControl* c : std::initializer_list<TControl*>{MyImage1, Image7, Image8, Image4, Image10, Image11, Image12})
+        c->SetCursor(kHandCursor);
+
+    // 3. Hints.
+    MyImage1->SetHint("Cliquez ici pour activer l'extinction\r\ndifférée de votre ordinateur...");
+    CheckBox1->SetHint("En cochant cette case un Chrono sera\r\naffiché dans la zone de notification");
+    UpDown4->SetHint("Cliquez ici pour augmenter ou diminuer\r\nle nombre de jours d'attente");
+    UpDown3->SetHint("Cliquez ici pour augmenter ou diminuer\r\nle nombre de secondes d'attente");
+    UpDown2->SetHint("Cliquez ici pour augmenter ou diminuer\r\nle nombre de minutes d'attente");
+    UpDown1->SetHint("Cliquez ici pour augmenter ou diminuer\r\nle nombre d'heures d'attente");
+    Edit1->SetHint("Tapez ici le mot de passe qui permettra\r\nd'annuler l'extinction de l'ordinateur");
+    CheckBox3->SetHint("En cochant cette case l'extinction de l'ordinateur\r\nne pourra être annulée que par un mot de passe");
+    CheckBox2->SetHint("En cochant cette case vous autorisez Windows\r\nà activer l'extinction automatique de l'ordinateur");
+
+    // 4. The stored settings, checked against their integrity text.
+    LoadSettings();
+
+    // 5. The command line overrides them for this run.
+    ApplyCommandLine(params_, Held);
+    if (!ParamStr(params_, 11).empty() && ParamStr(params_, 11) != "*") TrackBar1->SetPosition(Held.Delai);
+
+    // 6. The sound file shown.
+    if (FileExists(Held.Son))
+        Label14->SetCaption(Held.Son);
+    else if (FileExists(ProgramFolder() + "Alerte.mp3"))
+        Label14->SetCaption(ProgramFolder() + "Alerte.mp3");
+
+    // 7. The dial.
+    struct {
+        TUpDown* arrow;
+        TMaskEdit* field;
+        int32_t value;
+    } dial[] = {{UpDown4, MaskEdit4, Held.Jours},
+                {UpDown1, MaskEdit1, Held.Heures},
+                {UpDown2, MaskEdit2, Held.Minutes},
+                {UpDown3, MaskEdit3, Held.Secondes}};
+    for (auto& d : dial) {
+        d.arrow->SetPosition(d.value);
+        d.field->SetCaption(IntToStr(d.arrow->Position()));
+    }
+
+    // 8. Check boxes and the password.
+    if (IsYes(Held.Chrono)) CheckBox1->SetChecked(true);
+    if (IsYes(Held.MdPasseOK)) CheckBox3->SetChecked(true);
+    if (IsYes(Held.Demarrage)) CheckBox2->SetChecked(true);
+    if (IsYes(Held.Alerte)) CheckBox4->SetChecked(true);
+    Edit1->SetText(Held.MdPasse);
+
+    // 9. The digit colour: medium grey on the swatch stands for black digits.
+    TColor swatch = clMedGray;
+    if (!TryTextToColor(Held.Couleur, swatch)) swatch = clMedGray;
+    Shape1->SetBrushColor(swatch);
+    digitColor_ = TextToColor(swatch == clMedGray ? std::string("clBlack") : ColorToText(swatch));
+
+    // 10. Pictures without alpha channel outside Windows XP.
+    if (DetectXP() != "XP") {
+        Image10->SetPicture(Image9->Picture());
+        Image5->SetPicture(Image6->Picture());
+    }
+    Image11->SetPicture(Image10->Picture());
+
+    // 11. Automatic start.
+    if (IsYes(Held.Demarrage) || StartedWithParameters == "oui") StartCountdown();
+
+    // 12. Neither the empty main form nor the application window shows on the taskbar.
+    Application().ShowMainForm = false;
+    SetWindowLongPtrA(Application().Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+
+    // 13. Alert slider texts.
+    TrackBar1Change(TrackBar1);
+
+    // 14. Path layout.
+    FitSoundPathLabel();
+}
+
+void TForm2::LoadSettings() {
+    EnsureSettingsKey();
+    Held.Couleur = ReadSetting("Couleur");
+    Held.Jours = StrToInt(ReadSetting("Jours"));
+    Held.Heures = StrToInt(ReadSetting("Heures"));
+    Held.Minutes = StrToInt(ReadSetting("Minutes"));
+    Held.Secondes = StrToInt(ReadSetting("Secondes"));
+    Held.Chrono = ReadSetting("Chrono");
+    Held.MdPasse = ReadScrambledSetting("MdPasse");
+    Held.MdPasseOK = ReadSetting("MdPasseOK");
+    Held.Demarrage = ReadSetting("Demarrage");
+    Held.Alerte = ReadSetting("Alerte");
+    Held.Protection = ReadScrambledSetting("Protection");
+    Held.Son = ReadSetting("Son");
+    Held.Delai = StrToInt(ReadSetting("Delai"));
+    TrackBar1->SetPosition(Held.Delai);
+
+    const std::string expected = IntegrityText(Held.Couleur, Held.Jours, Held.Heures, Held.Minutes, Held.Secondes,
+                                               Held.Chrono, Held.MdPasse, Held.MdPasseOK, Held.Demarrage, Held.Alerte);
+    if (expected != Held.Protection)
+        ShowWarning("Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! "
+                    "Veuillez vérifier ses paramètres...");
+}
+
+void TForm2::SaveSettings() {
+    const std::string colour = ColorToText(Shape1->BrushColor());
+    const std::string days = IntToStr(UpDown4->Position()), hours = IntToStr(UpDown1->Position()),
+                      minutes = IntToStr(UpDown2->Position()), seconds = IntToStr(UpDown3->Position());
+    const std::string chrono = YesNo(CheckBox1->Checked()), passwordRequired = YesNo(CheckBox3->Checked()),
+                      startWithWindows = YesNo(CheckBox2->Checked()), alert = YesNo(CheckBox4->Checked());
+    const std::string password = Edit1->Text();
+    WriteSetting("Couleur", colour);
+    WriteSetting("Jours", days);
+    WriteSetting("Heures", hours);
+    WriteSetting("Minutes", minutes);
+    WriteSetting("Secondes", seconds);
+    WriteSetting("Son", Label14->Caption());
+    WriteSetting("Delai", IntToStr(TrackBar1->Position()));
+    WriteSetting("Chrono", chrono);
+    WriteSetting("MdPasseOK", passwordRequired);
+    WriteScrambledSetting("MdPasse", password);
+    WriteSetting("Demarrage", startWithWindows);
+    WriteSetting("Alerte", alert);
+    WriteScrambledSetting("Protection",
+                          IntegrityText(colour, UpDown4->Position(), UpDown1->Position(), UpDown2->Position(),
+                                        UpDown3->Position(), chrono, password, passwordRequired, startWithWindows,
+                                        alert));
+}
+
+void TForm2::TrackBar1Change(TObject*) {
+    const int n = TrackBar1->Position();
+    TrackBar1->SetHint("Le son sera joué " + IntToStr(n) + " secondes avant l'extinction");
+    Label17->SetCaption((n < 10 ? "0" : "") + IntToStr(n) + "s");
+}
+
+void TForm2::FitSoundPathLabel() {
+    constexpr int kMaxWidth = 120;
+    if (Label14->Width() <= kMaxWidth) {
+        Label18->Hide();
+        Label14->SetAlignment(taLeftJustify);
+        Label14->SetLeft(7);
+    } else {
+        // Only the end of the path, with the file name, stays visible.
+        Label14->SetAutoSize(false);
+        Label14->SetBounds(18, Label14->Top(), kMaxWidth, Label14->Height());
+        Label14->SetAlignment(taRightJustify);
+        Label18->Show();
+        Label18->BringToFront();
+    }
+}
+
+// ---- the program's start, after the window's creation --------------------------------------------
+
+void TForm2::AfterCreation() {
+    Held.Demarrage = ReadSetting("Demarrage");
+    if (IsYes(Held.Demarrage) || StartedWithParameters == "oui") return;
+    Show();
+    // Nothing is reported from here: a missing key or value is simply no entry to remove.
+    HKEY run = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
+                      &run) == ERROR_SUCCESS) {
+        RegDeleteValueA(run, "Nocturo");
+        RegCloseKey(run);
+    }
+}
 
 }  // namespace noc

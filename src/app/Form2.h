@@ -1,23 +1,105 @@
 #pragma once
-// The program's window.
+// The program's window: the dial, the on/off switch, the options, the countdown panel.
 #include <string>
 #include <vector>
 
+#include "app/CountdownRules.h"
 #include "framework/Controls.h"
+#include "framework/StdCtrls.h"
+#include "settings/HeldSettings.h"
 
 namespace noc {
 
 // "oui" when the program was started with parameters, else empty. Set once, before the window exists.
 extern std::string StartedWithParameters;
 
+// "XP" on Windows XP (5.1), empty on a 3.x system, "NOXP" otherwise.
+std::string DetectXP();
+
 class TForm2 : public TForm {
 public:
+    // `params` is the split command line, the program's path first.
     TForm2(TComponent* owner, std::vector<std::string> params);
-    // The program's start after the window's creation: the window shown or not.
+    ~TForm2() override;
+
+    // The rest of the program's start, once the window exists: `Demarrage` read again, the window
+    // shown (and the start-with-Windows entry removed) unless the countdown started by itself.
     void AfterCreation();
 
+    // ---- set-up ---------------------------------------------------------------------------------
+    void FormCreate(TObject* sender);
+    void LoadSettings();
+    void SaveSettings();
+    void FitSoundPathLabel();
+    void TrackBar1Change(TObject* sender);
+
+    // ---- countdown ------------------------------------------------------------------------------
+    void StartCountdown();
+    void MyImage1Click(TObject* sender);
+    void Image8MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void DialStep(TUpDown* arrow, TMaskEdit* field, int limit);
+    void UpDownClick(TObject* sender, TUDBtnType button);
+
+    // ---- the switch's looks ---------------------------------------------------------------------
+    void MyImage1MouseOver(TObject* sender);
+    void MyImage1MouseOut(TObject* sender);
+    void MyImage1MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void MyImage1MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+
+    // ---- option panels ----------------------------------------------------------------------------
+    void CheckBox3MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void CheckBox4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void Button3Click(TObject* sender);
+    void Button6Click(TObject* sender);
+
+    // The colour of the digits of the tray time display.
+    TColor DigitColor() const { return digitColor_; }
+
+    // The settings as read at start, then overridden by the command line.
+    HeldSettings Held;
+    // The running countdown.
+    Remaining Counters;
+    std::string PasswordAccepted;
+
+    // ---- components -----------------------------------------------------------------------------
+    TTabPanel* TabControl1;
+    TLabel* Label1;
+    TMaskEdit *MaskEdit4, *MaskEdit1, *MaskEdit2, *MaskEdit3;
+    TUpDown *UpDown4, *UpDown1, *UpDown2, *UpDown3;
+    TImage* Image8;
+    TImage* MyImage1;
+    TGroupBox* GroupBox2;
+    TCheckBox *CheckBox1, *CheckBox4, *CheckBox3, *CheckBox2;
+    TShape* Shape1;
+    TImage* Image4;
+    TImage* Image10;
+    TPanel* Panel1;
+    TLabel* Label12;
+    TEdit* Edit1;
+    TButton* Button3;
+    TPanel* Panel2;
+    TLabel *Label16, *Label14, *Label18, *Label17;
+    TImage *Image12, *Image11;
+    TTrackBar* TrackBar1;
+    TButton* Button6;
+    TTabPanel* TabControl2;
+    TLabel *Label2, *LabelDays, *Label7, *LabelHours, *Label9, *LabelMinutes, *Label4, *LabelSeconds;
+    TLabel* Label11;
+    TImage *Image5, *Image6;
+    TLabel *Label13, *Label15, *Label19, *Label20;
+    TEdit* Edit2;
+    TButton* Button4;
+    TImage* Image7;
+    TLabel* Label3;
+    TSpeedButton *SpeedButton1, *SpeedButton3, *SpeedButton2;
+    TImage *Image1, *Image2, *Image3, *Image9;
+
 private:
+    void CreateComponents();
+
     std::vector<std::string> params_;
+    TColor digitColor_ = 0;
+    UniqueFont timeFont_;
 };
 
 }  // namespace noc

@@ -120,7 +120,7 @@ void TApplication::ProcessMessages() {
 
 void TApplication::ShowException(const std::string& text) {
     std::string shown = text;
-    if (!shown.empty() && shown.back() > '.') shown += '.';
+    if (!shown.empty() && static_cast<unsigned char>(shown.back()) > '.') shown += '.';
     Seam().ShowMessageBox(handle_, shown, title_, MB_OK | MB_ICONSTOP);
 }
 

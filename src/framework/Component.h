@@ -19,7 +19,7 @@ public:
     TComponent* Owner() const { return owner_; }
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Component(int i) const { return components_[static_cast<size_t>(i)]; }
-    // True from the start of the destructor (of this component or of its owner).
+    // True once its owner has started destroying it (or its own base destructor runs).
     bool Destroying() const { return destroying_; }
 
     std::string Name;

@@ -32,7 +32,7 @@ HCURSOR TScreen::Cursor(int index) const {
 HFONT DefaultFont() {
     static HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                    "MS Sans Serif");
+                                    "Tahoma");
     return font;
 }
 
@@ -283,6 +283,17 @@ void TControl::SetHint(const std::string& hint) {
 
 void TControl::SetFocus() {
     if (handle_) ::SetFocus(handle_);
+}
+
+int TControl::ControlId() const { return handle_ ? GetDlgCtrlID(handle_) : 0; }
+
+void TControl::SetControlId(int id) {
+    if (handle_) SetWindowLongPtrA(handle_, GWLP_ID, id);
+}
+
+void TControl::SetFont(HFONT font) {
+    font_ = font;
+    if (handle_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
 }
 
 void TControl::Repaint() {

@@ -75,6 +75,11 @@ public:
 
     void SetFocus();
     void Repaint();
+    // The control's dialog identifier, by which a driver or accessibility tool can find it.
+    int ControlId() const;
+    void SetControlId(int id);
+    HFONT Font() const { return font_ ? font_ : DefaultFont(); }
+    void SetFont(HFONT font);
 
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown;
@@ -116,6 +121,7 @@ protected:
     bool enabled_ = true;
     std::string hint_;
     int cursor_ = 0;
+    HFONT font_ = nullptr;  // not owned; null for the default font
     bool mouseInside_ = false;
     bool leftPressed_ = false;
 

@@ -67,11 +67,34 @@ TGroupBox::TGroupBox(TComponent* owner, TControl* parent, int left, int top, int
                  NextId());
 }
 
+LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // A group box draws only its frame and caption; it holds controls here, so it fills its
+    // background itself.
+    if (msg == WM_ERASEBKGND) {
+        RECT rc;
+        GetClientRect(handle_, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, FaceBrush());
+        return 1;
+    }
+    return TControl::WndProc(msg, wp, lp);
+}
+
 TTabPanel::TTabPanel(TComponent* owner, TControl* parent, int left, int top, int width, int height)
     : TControl(owner, parent) {
     SetBounds(left, top, width, height);
     CreateHandle(WC_TABCONTROLA, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
                  ParentHandle(parent), NextId());
+}
+
+LRESULT TTabPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // The page takes the colour of the controls it holds.
+    if (msg == WM_ERASEBKGND) {
+        RECT rc;
+        GetClientRect(handle_, &rc);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, FaceBrush());
+        return 1;
+    }
+    return TControl::WndProc(msg, wp, lp);
 }
 
 // ---- TLabel -----------------------------------------------------------------------------------
@@ -92,7 +115,7 @@ SIZE TLabel::TextExtent() const {
     SIZE sz{0, 0};
     HDC dc = GetDC(handle_);
     {
-        SelectGuard sel(dc, DefaultFont());
+        SelectGuard sel(dc, Font());
         std::string text = Caption();
         GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &sz);
         if (text.empty()) {

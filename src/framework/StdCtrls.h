@@ -41,12 +41,14 @@ public:
 class TGroupBox : public TControl {
 public:
     TGroupBox(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 // A tab panel without tabs: a framed page that holds controls.
 class TTabPanel : public TControl {
 public:
     TTabPanel(TComponent* owner, TControl* parent, int left, int top, int width, int height);
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 // ---- texts ------------------------------------------------------------------------------------
@@ -63,6 +65,10 @@ public:
     void SetFontColor(TColor c);
     // Width and height of the caption in the label's font.
     SIZE TextExtent() const;
+    void SetFont(HFONT font) {
+        TControl::SetFont(font);
+        if (autoSize_) AdjustSize();
+    }
 
 protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;

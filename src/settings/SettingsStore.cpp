@@ -1,0 +1,165 @@
+#include "settings/SettingsStore.h"
+
+#include <vector>
+
+#include "framework/Handles.h"
+#include "framework/Seam.h"
+#include "settings/Scramble.h"
+
+namespace noc {
+
+namespace {
+
+HKEY g_root = nullptr; // null: HKEY_LOCAL_MACHINE
+
+HKEY Root() { return g_root ? g_root : HKEY_LOCAL_MACHINE; }
+
+const char* const kReadError = "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
+                               "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kWriteError = "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
+                                "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kScrambledReadError = "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
+                                        "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kScrambledWriteError = "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
+                                         "base de registre ! Merci de contacter le concepteur du logiciel.";
+
+void ReportRegistryError(const char* text)
+{
+    Seam().PlayBeep(MB_OK);
+    Seam().ShowMessageBox(nullptr, text, "Warning", MB_OK | MB_ICONWARNING);
+}
+
+UniqueRegKey OpenSettingsKey()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(Root(), kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return UniqueRegKey();
+    return UniqueRegKey(key);
+}
+
+enum class ReadResult { Ok, Absent, Failed };
+
+// Every byte of a string value, as the registry gives it back (terminating zero included, if stored).
+ReadResult ReadRawString(HKEY key, const std::string& name, std::string& bytes)
+{
+    bytes.clear();
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    // The value may grow between asking its size and reading it: ask again until it fits.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (rc == ERROR_FILE_NOT_FOUND) return ReadResult::Absent;
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) return ReadResult::Failed;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return ReadResult::Failed;
+        if (size == 0) return ReadResult::Ok;
+        std::vector<BYTE> buffer(size);
+        DWORD got = size;
+        rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, buffer.data(), &got);
+        if (rc == ERROR_SUCCESS) {
+            if (type != REG_SZ && type != REG_EXPAND_SZ) return ReadResult::Failed;
+            if (got > buffer.size()) got = static_cast<DWORD>(buffer.size());
+            bytes.assign(reinterpret_cast<const char*>(buffer.data()), got);
+            return ReadResult::Ok;
+        }
+        size = got > size ? got : size * 2;
+    }
+    return ReadResult::Failed;
+}
+
+// Reads the value's bytes; a missing key or value gives empty text silently, any other trouble
+// is reported with the given text.
+std::string ReadStored(const std::string& name, const char* errorText)
+{
+    UniqueRegKey key = OpenSettingsKey();
+    if (!key) return std::string();
+    std::string bytes;
+    switch (ReadRawString(key.get(), name, bytes)) {
+    case ReadResult::Ok:
+        return bytes;
+    case ReadResult::Absent:
+        return std::string();
+    case ReadResult::Failed:
+        break;
+    }
+    ReportRegistryError(errorText);
+    return std::string();
+}
+
+// Stores every byte of the text plus one terminating zero.
+bool WriteRawString(HKEY key, const std::string& name, const std::string& bytes)
+{
+    std::vector<BYTE> data(bytes.begin(), bytes.end());
+    data.push_back(0);
+    return RegSetValueExA(key, name.c_str(), 0, REG_SZ, data.data(), static_cast<DWORD>(data.size())) ==
+           ERROR_SUCCESS;
+}
+
+void WriteStored(const std::string& name, const std::string& bytes, const char* errorText)
+{
+    UniqueRegKey key = OpenSettingsKey();
+    if (!key || !WriteRawString(key.get(), name, bytes)) ReportRegistryError(errorText);
+}
+
+} // namespace
+
+std::string ReadSetting(const std::string& name)
+{
+    const std::string bytes = ReadStored(name, kReadError);
+    return std::string(bytes.c_str()); // up to the first zero byte
+}
+
+void WriteSetting(const std::string& name, const std::string& text) { WriteStored(name, text, kWriteError); }
+
+std::string ReadScrambledSetting(const std::string& name)
+{
+    std::string bytes = ReadStored(name, kScrambledReadError);
+    if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back(); // the terminating zero only
+    return Unscramble(bytes);
+}
+
+void WriteScrambledSetting(const std::string& name, const std::string& text)
+{
+    WriteStored(name, Scramble(text), kScrambledWriteError);
+}
+
+bool EnsureSettingsKey()
+{
+    {
+        HKEY existing = nullptr;
+        const LONG rc = RegOpenKeyExA(Root(), kSettingsKeyPath, 0, KEY_ALL_ACCESS, &existing);
+        if (rc == ERROR_SUCCESS) RegCloseKey(existing);
+        if (rc != ERROR_FILE_NOT_FOUND) return false;
+    }
+
+    HKEY created = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(Root(), kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &created, &disposition) != ERROR_SUCCESS)
+        return false;
+    UniqueRegKey key(created);
+
+    struct Plain {
+        const char* name;
+        const char* text;
+    };
+    static const Plain kDesignValues[] = {
+        {"Jours", "0"},       {"Heures", "0"},         {"Minutes", "0"},
+        {"Secondes", "0"},    {"Delai", "20"},         {"Chrono", "non"},
+        {"MdPasseOK", "non"}, {"Demarrage", "non"},    {"Alerte", "non"},
+        {"Couleur", "clMedGray"}, {"Son", "Chemin du fichier..."},
+    };
+    for (const Plain& v : kDesignValues)
+        if (!WriteRawString(key.get(), v.name, v.text)) ReportRegistryError(kWriteError);
+
+    // The stored check matches the values above, so that the first start finds nothing altered.
+    const std::string scrambled[][2] = {
+        {"MdPasse", Scramble("")},
+        {"Protection", Scramble(IntegrityText("clMedGray", 0, 0, 0, 0, "non", "", "non", "non", "non"))},
+    };
+    for (const auto& v : scrambled)
+        if (!WriteRawString(key.get(), v[0], v[1])) ReportRegistryError(kScrambledWriteError);
+    return true;
+}
+
+void SetSettingsRootForTesting(HKEY root) { g_root = root; }
+
+} // namespace noc

@@ -76,7 +76,7 @@ target_compile_options(noc_doctest_main PUBLIC ${NOC_COMMON_FLAGS})
 
 # noc_wine_test(name sources...): a doctest program linked with the program's code, run under Wine.
 function(noc_wine_test name)
-  add_executable(${name} ${ARGN})
+  add_executable(${name} ${ARGN} ${NOC_RESOURCES})
   target_link_libraries(${name} PRIVATE noc_app noc_doctest_main)
   add_dependencies(${name} NocTuro)
   add_test(NAME wine.${name} COMMAND ${name})
@@ -101,3 +101,9 @@ function(noc_e2e_test name)
 endfunction()
 
 include(${CMAKE_SOURCE_DIR}/tests/tests.cmake)
+
+# Benchmarks: `make bench` (ctest -C bench -L bench); never part of `make test`.
+add_executable(bench_timer ${CMAKE_SOURCE_DIR}/tests/bench/bench_timer.cpp)
+target_link_libraries(bench_timer PRIVATE noc_app)
+add_test(NAME bench.timer COMMAND bench_timer CONFIGURATIONS bench)
+set_tests_properties(bench.timer PROPERTIES LABELS bench FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 600)

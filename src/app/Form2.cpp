@@ -206,6 +206,24 @@ void TForm2::CreateComponents() {
     Image9 = Make<TImage>(this, idImage9, this, 120, 210, 16, 16);
     for (TImage* holder : {Image1, Image2, Image3, Image9}) holder->Hide();
 
+    // ---- non-visual components ----
+    Chronos1 = new TThreadedTimer(this);
+    Chronos1->Name = "Chronos1";
+    Chronos1->SetEnabled(false);
+    Chronos1->SetThreadPriority(tpHigher);
+    TNotifyEvent tick;
+    tick.Bind(this, &TForm2::Chronos1Timer);
+    Chronos1->SetOnTimer(tick);
+    MediaPlayer1 = new TMediaPlayer(this);
+    MediaPlayer1->Name = "MediaPlayer1";
+
+    SpeedButton2->OnClick.Bind(this, &TForm2::SpeedButton2Click);
+    SpeedButton3->OnClick.Bind(this, &TForm2::SpeedButton3Click);
+    Button4->OnClick.Bind(this, &TForm2::Button4Click);
+    Image7->OnClick.Bind(this, &TForm2::Image7Click);
+    OnCloseQuery.Bind(this, &TForm2::FormCloseQuery);
+    OnClose.Bind(this, &TForm2::FormClose);
+
     // ---- design-time pictures ----
     Image1->SetPicture(TPicture::FromResource("SWITCH_NORMAL"));
     Image2->SetPicture(TPicture::FromResource("SWITCH_HOVER"));

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/CountdownRules.h"
+#include "app/MediaPlayer.h"
+#include "controls/ThreadedTimer.h"
 #include "framework/Controls.h"
 #include "framework/StdCtrls.h"
 #include "settings/HeldSettings.h"
@@ -39,6 +41,22 @@ public:
     void Image8MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void DialStep(TUpDown* arrow, TMaskEdit* field, int limit);
     void UpDownClick(TObject* sender, TUDBtnType button);
+    void Chronos1Timer(TObject* sender);
+    void CancelCountdown();
+    void SpeedButton2Click(TObject* sender);
+    void Button4Click(TObject* sender);
+    // Asks the system to shut down and switch the machine off.
+    void ShutDown();
+
+    // ---- alert sound ----------------------------------------------------------------------------
+    void StartAlert();
+    void StopAlert();
+
+    // ---- closing --------------------------------------------------------------------------------
+    void FormCloseQuery(TObject* sender, bool& canClose);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void SpeedButton3Click(TObject* sender);
+    void Image7Click(TObject* sender);
 
     // ---- the switch's looks ---------------------------------------------------------------------
     void MyImage1MouseOver(TObject* sender);
@@ -93,6 +111,8 @@ public:
     TLabel* Label3;
     TSpeedButton *SpeedButton1, *SpeedButton3, *SpeedButton2;
     TImage *Image1, *Image2, *Image3, *Image9;
+    TThreadedTimer* Chronos1;
+    TMediaPlayer* MediaPlayer1;
 
 private:
     void CreateComponents();

@@ -1,8 +1,16 @@
-// The dial, the on/off switch and the start of a countdown.
+// The dial, the on/off switch, the countdown and its end.
+#include <windows.h>
+
 #include "app/Form2.h"
+#include "app/ShutdownRules.h"
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/Seam.h"
 #include "settings/IntConvert.h"
 #include "settings/Scramble.h"
+#include "settings/SettingsStore.h"
+
+#include <tuple>
 
 namespace noc {
 
@@ -29,6 +37,7 @@ void TForm2::StartCountdown() {
         break;
     case StartVerdict::Start:
         Hide();
+        Chronos1->SetEnabled(true);
         Panel2->Hide();
         Shape1->Show();
         Image4->Show();
@@ -45,6 +54,141 @@ void TForm2::StartCountdown() {
     Edit2->SetText("");
     Edit2->Hide();
     Button4->Hide();
+}
+
+void TForm2::Chronos1Timer(TObject*) {
+    // 1-2. One second less; at zero the countdown ends here: the window closes (which saves the
+    // settings) and the system is asked to shut down. The tick itself goes on below.
+    if (TickDown(Counters)) {
+        Chronos1->SetEnabled(false);
+        SetMinimized(true);
+        Close();
+        ShutDown();
+    }
+    // 5. The countdown panel.
+    Label4->SetCaption(TwoDigits(Counters.Seconds));
+    Label9->SetCaption(TwoDigits(Counters.Minutes));
+    Label7->SetCaption(TwoDigits(Counters.Hours));
+    Label2->SetCaption(TwoDigits(Counters.Days));
+
+    // 6. The alert, exactly when the lead time is left.
+    const int32_t leadTime = TrackBar1->Position();
+    if (IsAlertMoment(Counters, leadTime)) StartAlert();
+
+    // 7. The final warning: the window comes back every second and flashes.
+    if (InFinalWarning(Counters, leadTime)) {
+        if (StartedWithParameters == "oui") {
+            Held.Demarrage = ReadSetting("Demarrage");
+            CheckBox2->SetChecked(IsYes(Held.Demarrage));
+        }
+        TabControl2->Show();
+        TabControl1->Hide();
+        Image7->SetEnabled(false);
+        Label3->SetEnabled(false);
+        SpeedButton2->Show();
+        SpeedButton2->BringToFront();
+        SpeedButton1->Show();
+        SpeedButton1->SetEnabled(false);
+        Show();
+        FlashWindow(Handle(), TRUE);
+    }
+}
+
+void TForm2::SpeedButton2Click(TObject*) { CancelCountdown(); }
+
+void TForm2::CancelCountdown() {
+    if (CheckBox3->Checked() && !IsYes(PasswordAccepted)) {
+        // The password first; the countdown goes on meanwhile.
+        Label13->Show();
+        Label15->Hide();
+        Label19->Hide();
+        Label20->Hide();
+        Edit2->Show();
+        Button4->Show();
+        Edit2->SetFocus();
+        return;
+    }
+    Chronos1->SetEnabled(false);
+    StopAlert();
+    Label3->SetEnabled(true);
+    SpeedButton2->Hide();
+    TabControl2->Hide();
+    TabControl1->Show();
+    SpeedButton1->Hide();
+    Image7->SetEnabled(true);
+    // The time that was left goes back on the dial.
+    for (auto [field, arrow, value] :
+         {std::tuple{MaskEdit1, UpDown1, Counters.Hours}, std::tuple{MaskEdit2, UpDown2, Counters.Minutes},
+          std::tuple{MaskEdit3, UpDown3, Counters.Seconds}, std::tuple{MaskEdit4, UpDown4, Counters.Days}}) {
+        field->SetCaption(TwoDigits(value));
+        arrow->SetPosition(value);
+    }
+    PasswordAccepted = "non";
+}
+
+void TForm2::Button4Click(TObject*) {
+    if (Edit2->Text() == Edit1->Text()) {
+        PasswordAccepted = "oui";
+        CancelCountdown();
+        return;
+    }
+    DefaultBeep();
+    Label15->Show();
+    Label19->Hide();
+    Label20->Hide();
+    Label13->Hide();
+    Edit2->SetText("");
+    Edit2->SetFocus();
+}
+
+void TForm2::ShutDown() {
+    static const DWORD platformId = [] {
+        OSVERSIONINFOA info{};
+        info.dwOSVersionInfoSize = sizeof(info);
+        GetVersionExA(&info);
+        return info.dwPlatformId;
+    }();
+    const std::string name = WindowsVersionName(GetVersion(), platformId);
+
+    // The right to shut down, where the system has one; nothing here is checked.
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    TOKEN_PRIVILEGES previous{};
+    DWORD returned = 0;
+    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous), &previous, &returned);
+    if (token) CloseHandle(token);
+
+    Seam().RequestExitWindows(ShutdownFlags(name), 0);
+}
+
+// ---- alert sound ---------------------------------------------------------------------------------------
+
+void TForm2::StartAlert() {
+    MediaPlayer1->FileName = Label14->Caption();
+    try {
+        MediaPlayer1->Open();
+    } catch (const EMCIDeviceError&) {
+        // The tick ends here either way and the countdown goes on. The failure is worth a word only
+        // when a sound was wanted; the timer reports it without holding the next ticks.
+        if (CheckBox4->Checked()) throw;
+        throw EAbort();
+    }
+    const std::string& file = MediaPlayer1->FileName;
+    DWORD attr = GetFileAttributesA(file.c_str());
+    if (CheckBox4->Checked() && attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY))
+        MediaPlayer1->Play();
+    MediaPlayer1->Tag = 1;
+}
+
+void TForm2::StopAlert() {
+    if (MediaPlayer1->Tag != 1) return;
+    MediaPlayer1->Stop();
+    MediaPlayer1->Close();
+    MediaPlayer1->Tag = 0;
 }
 
 void TForm2::Image8MouseUp(TObject*, TMouseButton, TShiftState, int, int) {

@@ -1,0 +1,59 @@
+// Closing the window: the start-with-Windows checks, saving, the protected countdown, the help box.
+#include "app/Form2.h"
+#include "framework/Application.h"
+#include "framework/Dialogs.h"
+
+namespace noc {
+
+void TForm2::FormCloseQuery(TObject*, bool& canClose) {
+    Counters.Days = UpDown4->Position();
+    Counters.Hours = UpDown1->Position();
+    Counters.Minutes = UpDown2->Position();
+    Counters.Seconds = UpDown3->Position();
+
+    const bool startWithWindows = CheckBox2->Checked();
+    if (AllZero(Counters) && startWithWindows) {
+        DefaultBeep();
+        ShowInformation("Vous avez demandé de lancer le logiciel au\r\ndémarrage mais vous n'avez pas réglé le Chrono !");
+        canClose = false;
+        return;
+    }
+    if (Counters.Days == 0 && Counters.Hours == 0 && Counters.Minutes == 0 && Counters.Seconds < 20 &&
+        startWithWindows && StartedWithParameters != "oui") {
+        DefaultBeep();
+        ShowInformation(
+            "Vous avez demandé de lancer le logiciel au démarrage mais\r\nle réglage du Chrono est trop court ! "
+            "(20 sec min) Vous\r\nn'auriez pas assez de temps pour annuler l'extinction\r\nautomatique de "
+            "l'ordinateur.");
+        canClose = false;
+        return;
+    }
+    SaveSettings();
+    // A protected countdown cannot be closed, nor can Windows log off around it.
+    if (Chronos1->Enabled() && CheckBox3->Checked()) canClose = false;
+}
+
+void TForm2::FormClose(TObject*, TCloseAction&) {
+    if (MediaPlayer1->Tag == 1) {
+        MediaPlayer1->Stop();
+        MediaPlayer1->Close();
+    }
+    if (TForm* main = Application().MainForm()) main->Close();
+}
+
+void TForm2::SpeedButton3Click(TObject*) { Close(); }
+
+void TForm2::Image7Click(TObject*) {
+    ShowInformation(
+        "Ce programme permet d'éteindre automatiquement\r\nvotre ordinateur dans le labs de temps défini. "
+        "Réglez\r\nles cases du Chrono (JJ:HH:mm:ss) pour indiquer le\r\ntemps d'attente avant l'extinction. "
+        "Cliquez ensuite\r\nsur l'interrupteur pour valider. La fenêtre se réduira\r\nen petite icône "
+        "cliquable dans la barre des tâches.\r\n"
+        "\r\n"
+        "NocTuro 2.5, extinction automatique de l'ordinateur.\r\n"
+        "Merci à celles et ceux qui l'ont essayé et amélioré.\r\n"
+        "\r\n"
+        "NB : laissez la souris sur un élément de la fenêtre\r\npour en avoir une brève description.");
+}
+
+}  // namespace noc

@@ -1,0 +1,92 @@
+#pragma once
+// Builds the program's window inside a test, as the program main does, with the seam recorded.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Recorder.h"
+#include "app/CommandLine.h"
+#include "app/Form1.h"
+#include "app/Form2.h"
+#include "framework/Application.h"
+#include "settings/IntConvert.h"
+#include "settings/Scramble.h"
+#include "settings/SettingsStore.h"
+
+namespace testing {
+
+inline void StartApplication() {
+    noc::TApplication& app = noc::Application();
+    app.Initialize();
+    app.SetTitle("NocTuro");
+    if (!app.MainForm()) app.CreateForm<noc::TForm1>();
+}
+
+// Handles messages until `condition` holds or `timeoutMs` has passed.
+template <typename F>
+bool PumpUntil(F&& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        noc::Application().ProcessMessages();
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(2);
+    }
+}
+
+inline void Pump(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+// Forgets an end of the message loop asked for by a test that closed the window.
+inline void ForgetQuit() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+inline void DeleteSettings() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath); }
+
+// Writes all thirteen values, with a matching integrity text.
+struct StoredSettings {
+    std::string Couleur = "clMedGray";
+    int Jours = 0, Heures = 0, Minutes = 0, Secondes = 0;
+    std::string Chrono = "non", MdPasse, MdPasseOK = "non", Demarrage = "non", Alerte = "non";
+    std::string Son = "Chemin du fichier...";
+    int Delai = 20;
+
+    void Write() const {
+        DeleteSettings();
+        HKEY key = nullptr;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        RegCloseKey(key);
+        noc::WriteSetting("Couleur", Couleur);
+        noc::WriteSetting("Jours", noc::IntToStr(Jours));
+        noc::WriteSetting("Heures", noc::IntToStr(Heures));
+        noc::WriteSetting("Minutes", noc::IntToStr(Minutes));
+        noc::WriteSetting("Secondes", noc::IntToStr(Secondes));
+        noc::WriteSetting("Chrono", Chrono);
+        noc::WriteScrambledSetting("MdPasse", MdPasse);
+        noc::WriteSetting("MdPasseOK", MdPasseOK);
+        noc::WriteSetting("Demarrage", Demarrage);
+        noc::WriteSetting("Alerte", Alerte);
+        noc::WriteSetting("Son", Son);
+        noc::WriteSetting("Delai", noc::IntToStr(Delai));
+        noc::WriteScrambledSetting("Protection", noc::IntegrityText(Couleur, Jours, Heures, Minutes, Secondes, Chrono,
+                                                                    MdPasse, MdPasseOK, Demarrage, Alerte));
+    }
+};
+
+// The window as the program makes it, from a command line.
+inline std::unique_ptr<noc::TForm2> MakeForm2(const std::string& commandLine = "NocTuro.exe") {
+    StartApplication();
+    std::vector<std::string> params = noc::SplitCommandLine(commandLine);
+    noc::StartedWithParameters = noc::StartedWithParametersFlag(params);
+    auto form = std::make_unique<noc::TForm2>(&noc::Application(), params);
+    return form;
+}
+
+}  // namespace testing

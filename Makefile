@@ -17,7 +17,7 @@ $(BUILD)/CMakeCache.txt: | deps
 configure: deps $(BUILD)/CMakeCache.txt
 
 build: configure
-	@cmake --build $(BUILD) -j$(JOBS)
+	@cmake --build $(BUILD) -j$(JOBS) -- --no-print-directory
 
 # ARGS are NocTuro's parameters, e.g. make run ARGS='* 0 0 45 0' (no file-name expansion).
 run: build

@@ -77,7 +77,7 @@ target_compile_options(noc_doctest_main PUBLIC ${NOC_COMMON_FLAGS})
 # noc_wine_test(name sources...): a doctest program linked with the program's code, run under Wine.
 function(noc_wine_test name)
   add_executable(${name} ${ARGN} ${NOC_RESOURCES})
-  target_link_libraries(${name} PRIVATE noc_app noc_doctest_main)
+  target_link_libraries(${name} PRIVATE noc_app noc_doctest_main version)
   add_dependencies(${name} NocTuro)
   add_test(NAME wine.${name} COMMAND ${name})
   set_tests_properties(wine.${name} PROPERTIES LABELS wine FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop

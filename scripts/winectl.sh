@@ -61,6 +61,8 @@ make_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     quiet "$WINE_DIR/wine64" wineboot -i
     quiet "$WINESERVER" -w
+    # Wine's own fonts (Tahoma, Marlett...) where its programs find them.
+    [ -d /usr/share/wine/fonts ] && cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
     touch "$WINEPREFIX/.noc-ready"
 }
 

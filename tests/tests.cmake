@@ -9,3 +9,4 @@ set_tests_properties(e2e.shutdown PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE R
 noc_wine_test(test_countdown ${CMAKE_SOURCE_DIR}/tests/wine/test_countdown.cpp)
 noc_e2e_test(test_e2e_startup ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_startup.cpp)
 noc_e2e_test(test_e2e_countdown ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_countdown.cpp)
+noc_wine_test(test_resources ${CMAKE_SOURCE_DIR}/tests/wine/test_resources.cpp)

@@ -224,6 +224,12 @@ void TForm2::CreateComponents() {
     OnCloseQuery.Bind(this, &TForm2::FormCloseQuery);
     OnClose.Bind(this, &TForm2::FormClose);
 
+    // What lies over something else stays above it, shown or hidden: the countdown panel over the
+    // set-up panel, the option panels over the options, "Annuler" over "Quitter", "Réduire" over
+    // the information link.
+    for (TControl* c : std::initializer_list<TControl*>{TabControl2, Panel1, Panel2, SpeedButton2, SpeedButton1})
+        c->BringToFront();
+
     // ---- design-time pictures ----
     Image1->SetPicture(TPicture::FromResource("SWITCH_NORMAL"));
     Image2->SetPicture(TPicture::FromResource("SWITCH_HOVER"));

@@ -64,6 +64,8 @@ TForm* TControl::ParentForm() {
 void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, HWND parentOrOwner, int id) {
     if (visible_) style |= WS_VISIBLE;
     if (!enabled_) style |= WS_DISABLED;
+    // Overlapping controls (the two panels, "Annuler" over "Quitter") draw in their z-order.
+    if (style & WS_CHILD) style |= WS_CLIPSIBLINGS;
     handle_ = CreateWindowExA(exStyle, className, "", style, left_, top_, width_, height_, parentOrOwner,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
     if (!handle_) throw std::runtime_error(std::string("Cannot create a window of class ") + className);

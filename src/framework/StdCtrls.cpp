@@ -10,6 +10,13 @@ namespace noc {
 namespace {
 HBRUSH FaceBrush() { return GetSysColorBrush(COLOR_BTNFACE); }
 HWND ParentHandle(TControl* parent) { return parent ? parent->Handle() : nullptr; }
+// Fills a container's background with the colour of the controls it holds.
+LRESULT EraseWithFace(HWND wnd, WPARAM dc) {
+    RECT rc;
+    GetClientRect(wnd, &rc);
+    FillRect(reinterpret_cast<HDC>(dc), &rc, FaceBrush());
+    return 1;
+}
 int NextId() {
     static int id = 1000;
     return ++id;
@@ -70,12 +77,7 @@ TGroupBox::TGroupBox(TComponent* owner, TControl* parent, int left, int top, int
 LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     // A group box draws only its frame and caption; it holds controls here, so it fills its
     // background itself.
-    if (msg == WM_ERASEBKGND) {
-        RECT rc;
-        GetClientRect(handle_, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, FaceBrush());
-        return 1;
-    }
+    if (msg == WM_ERASEBKGND) return EraseWithFace(handle_, wp);
     return TControl::WndProc(msg, wp, lp);
 }
 
@@ -87,12 +89,17 @@ TTabPanel::TTabPanel(TComponent* owner, TControl* parent, int left, int top, int
 }
 
 LRESULT TTabPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-    // The page takes the colour of the controls it holds.
-    if (msg == WM_ERASEBKGND) {
+    // A page without tabs: a raised frame around a face of the colour of the controls it holds.
+    if (msg == WM_ERASEBKGND) return EraseWithFace(handle_, wp);
+    if (msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(handle_, &ps);
         RECT rc;
         GetClientRect(handle_, &rc);
-        FillRect(reinterpret_cast<HDC>(wp), &rc, FaceBrush());
-        return 1;
+        FillRect(dc, &rc, FaceBrush());
+        DrawEdge(dc, &rc, EDGE_RAISED, BF_RECT);
+        EndPaint(handle_, &ps);
+        return 0;
     }
     return TControl::WndProc(msg, wp, lp);
 }
@@ -178,6 +185,9 @@ void TEdit::SetReadOnly(bool readOnly) { SendMessageA(handle_, EM_SETREADONLY, r
 TMaskEdit::TMaskEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height)
     : TEdit(owner, parent, left, top, width, height) {
     SetReadOnly(true);
+    // Two digits in a narrow field: small margins, centred.
+    SendMessageA(handle_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 1));
+    SetWindowLongPtrA(handle_, GWL_STYLE, GetWindowLongPtrA(handle_, GWL_STYLE) | ES_CENTER);
     SetCaption("0");
 }
 

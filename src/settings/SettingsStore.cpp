@@ -1,9 +1,10 @@
 #include "settings/SettingsStore.h"
 
+#include "framework/Dialogs.h"
+
 #include <vector>
 
 #include "framework/Handles.h"
-#include "framework/Seam.h"
 #include "settings/Scramble.h"
 
 namespace noc {
@@ -25,8 +26,8 @@ const char* const kScrambledWriteError = "Ooops ! Erreur d'enregistrement au cou
 
 void ReportRegistryError(const char* text)
 {
-    Seam().PlayBeep(MB_OK);
-    Seam().ShowMessageBox(nullptr, text, "Warning", MB_OK | MB_ICONWARNING);
+    DefaultBeep();
+    ShowWarning(text);
 }
 
 UniqueRegKey OpenSettingsKey()

@@ -104,14 +104,14 @@ void TForm2::CreateComponents() {
     MyImage1->OnMouseEnter.Bind(this, &TForm2::MyImage1MouseOver);
     MyImage1->OnMouseLeave.Bind(this, &TForm2::MyImage1MouseOut);
 
-    GroupBox2 = Make<TGroupBox>(this, idGroupBox2, TabControl1, 8, 58, 201, 104);
+    GroupBox2 = Make<TGroupBox>(this, idGroupBox2, TabControl1, 8, 62, 201, 92);
     GroupBox2->SetCaption("Options ");
-    CheckBox1 = Make<TCheckBox>(this, idCheckBox1, GroupBox2, 8, 16, 143, 17, "Afficher le temps restant");
-    CheckBox4 = Make<TCheckBox>(this, idCheckBox4, GroupBox2, 8, 34, 143, 17, "Jouer un son avant la fin");
+    CheckBox1 = Make<TCheckBox>(this, idCheckBox1, GroupBox2, 8, 14, 143, 17, "Afficher le temps restant");
+    CheckBox4 = Make<TCheckBox>(this, idCheckBox4, GroupBox2, 8, 30, 143, 17, "Jouer un son avant la fin");
     CheckBox4->OnMouseUp.Bind(this, &TForm2::CheckBox4MouseUp);
-    CheckBox3 = Make<TCheckBox>(this, idCheckBox3, GroupBox2, 8, 52, 168, 17, "Mot de passe pour Annuler...", false);
+    CheckBox3 = Make<TCheckBox>(this, idCheckBox3, GroupBox2, 8, 46, 168, 17, "Mot de passe pour Annuler...", false);
     CheckBox3->OnMouseUp.Bind(this, &TForm2::CheckBox3MouseUp);
-    CheckBox2 = Make<TCheckBox>(this, idCheckBox2, GroupBox2, 8, 70, 185, 17, "Lancer NocTuro au démarrage", false);
+    CheckBox2 = Make<TCheckBox>(this, idCheckBox2, GroupBox2, 8, 62, 185, 17, "Lancer NocTuro au démarrage", false);
     Image10 = Make<TImage>(this, idImage10, GroupBox2, 152, 32, 16, 17);
     Image10->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
     Image4 = Make<TImage>(this, idImage4, GroupBox2, 176, 30, 16, 16);

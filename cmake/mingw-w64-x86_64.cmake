@@ -1,12 +1,4 @@
-# Cross-compiling NocTuro for 64-bit Windows with Debian's MinGW-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling NocTuro for 64-bit Windows with Debian's MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(NOC_MINGW_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${NOC_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${NOC_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER  ${NOC_MINGW_TRIPLET}-windres)
-set(CMAKE_OBJDUMP      ${NOC_MINGW_TRIPLET}-objdump)
-set(CMAKE_FIND_ROOT_PATH /usr/${NOC_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

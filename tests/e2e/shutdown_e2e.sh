@@ -1,7 +1,8 @@
 #!/bin/bash
 # End to end: `NocTuro.exe * 0 0 0 3` counts three seconds, saves its settings and asks Windows to
 # shut down for real. Under Wine that ends every process of the prefix, so this runs in a copy of
-# the test prefix with its own wineserver, beside a bystander program that must be ended too.
+# the test prefix with its own wineserver and display, beside a bystander program that must be
+# ended too.
 set -u
 SRC=${1:?source folder}; BUILD=${2:?build folder}
 WINECTL="$SRC/scripts/winectl.sh"
@@ -11,13 +12,14 @@ pids=()
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
     NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" shell "$STATE" /usr/lib/wine/wineserver -k 2>/dev/null
+    NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" cleanup "$STATE" 2>/dev/null
     rm -rf "$STATE"
 }
 
 rm -rf "$STATE"; mkdir -p "$STATE"
 cp -a "$BUILD/wine/prefix" "$STATE/prefix" || fail "cannot copy the prefix"
-cp "$BUILD/wine/display" "$STATE/display"
 export NOC_WINEPREFIX="$STATE/prefix"
+"$WINECTL" setup "$STATE" test >/dev/null || fail "cannot set up the copy"
 run() { "$WINECTL" run "$STATE" "$@"; }
 
 run reg delete 'HKLM\Software\Belvane\NocTuro' /f >/dev/null 2>&1

@@ -226,8 +226,9 @@ void TForm2::CreateComponents() {
 
     // What lies over something else stays above it, shown or hidden: the countdown panel over the
     // set-up panel, the option panels over the options, "Annuler" over "Quitter", "Réduire" over
-    // the information link.
-    for (TControl* c : std::initializer_list<TControl*>{TabControl2, Panel1, Panel2, SpeedButton2, SpeedButton1})
+    // the information link, "..." over the start of a long sound path.
+    for (TControl* c :
+         std::initializer_list<TControl*>{TabControl2, Panel1, Panel2, SpeedButton2, SpeedButton1, Label18})
         c->BringToFront();
 
     // ---- design-time pictures ----
@@ -394,7 +395,6 @@ void TForm2::FitSoundPathLabel() {
         Label14->SetBounds(18, Label14->Top(), kMaxWidth, Label14->Height());
         Label14->SetAlignment(taRightJustify);
         Label18->Show();
-        Label18->BringToFront();
     }
 }
 

@@ -86,7 +86,6 @@ void TForm2::Chronos1Timer(TObject*) {
         Image7->SetEnabled(false);
         Label3->SetEnabled(false);
         SpeedButton2->Show();
-        SpeedButton2->BringToFront();
         SpeedButton1->Show();
         SpeedButton1->SetEnabled(false);
         Show();
@@ -230,7 +229,6 @@ void TForm2::CheckBox3MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
         Image4->Hide();
         Image10->Hide();
         Panel1->Show();
-        Panel1->BringToFront();
         Edit1->SetFocus();
     } else {
         Edit1->SetText("");
@@ -254,7 +252,6 @@ void TForm2::CheckBox4MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     Image4->Hide();
     Image10->Hide();
     Panel2->Show();
-    Panel2->BringToFront();
 }
 
 void TForm2::Button6Click(TObject*) {

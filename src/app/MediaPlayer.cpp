@@ -8,32 +8,16 @@ namespace {
 const char kPlayerWindowClass[] = "NocMediaPlayerWindow";
 }
 
-TMediaPlayer::TMediaPlayer(TComponent* owner) : TComponent(owner) {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSA wc{};
-    if (!GetClassInfoA(inst, kPlayerWindowClass, &wc)) {
-        wc = WNDCLASSA{};
-        wc.lpfnWndProc = &TMediaPlayer::WindowProc;
-        wc.hInstance = inst;
-        wc.lpszClassName = kPlayerWindowClass;
-        RegisterClassA(&wc);
-    }
-    // A message-only window: never shown, it only receives the notices of the commands.
-    handle_ = CreateWindowExA(0, kPlayerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
-    if (!handle_) throw EMCIDeviceError("Cannot create the media player's window");
-}
+// A message-only window receives the notices of the commands. The completion notice
+// (MM_MCINOTIFY) needs no answer: whoever plays the sound keeps its own account of whether it plays.
+TMediaPlayer::TMediaPlayer(TComponent* owner)
+    : TComponent(owner),
+      window_(kPlayerWindowClass, THiddenWindow::MessageOnly, [](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+          result = 0;
+          return msg == MM_MCINOTIFY;
+      }) {}
 
-TMediaPlayer::~TMediaPlayer() {
-    Close();
-    if (handle_) DestroyWindow(handle_);
-}
-
-LRESULT CALLBACK TMediaPlayer::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    // The completion notice (MM_MCINOTIFY) needs no answer: whoever plays the sound keeps its own
-    // account of whether it plays.
-    if (msg == MM_MCINOTIFY) return 0;
-    return DefWindowProcA(wnd, msg, wp, lp);
-}
+TMediaPlayer::~TMediaPlayer() { Close(); }
 
 std::string TMediaPlayer::ErrorText(DWORD code) {
     std::vector<char> buf(4096, '\0');
@@ -49,7 +33,7 @@ void TMediaPlayer::CheckOpen() const {
 void TMediaPlayer::Open() {
     Close();
     MCI_OPEN_PARMSA parms{};
-    parms.dwCallback = reinterpret_cast<DWORD_PTR>(handle_);
+    parms.dwCallback = reinterpret_cast<DWORD_PTR>(Handle());
     parms.lpstrElementName = FileName.c_str();
     // No device type: the media system chooses the device from the file's name.
     error_ = mciSendCommandA(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_ELEMENT, reinterpret_cast<DWORD_PTR>(&parms));
@@ -60,7 +44,7 @@ void TMediaPlayer::Open() {
 void TMediaPlayer::Play() {
     CheckOpen();
     MCI_PLAY_PARMS parms{};
-    parms.dwCallback = reinterpret_cast<DWORD_PTR>(handle_);
+    parms.dwCallback = reinterpret_cast<DWORD_PTR>(Handle());
     // Returns at once; how the playing ends arrives later as a notice.
     error_ = mciSendCommandA(deviceId_, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&parms));
 }
@@ -68,14 +52,14 @@ void TMediaPlayer::Play() {
 void TMediaPlayer::Stop() {
     CheckOpen();
     MCI_GENERIC_PARMS parms{};
-    parms.dwCallback = reinterpret_cast<DWORD_PTR>(handle_);
+    parms.dwCallback = reinterpret_cast<DWORD_PTR>(Handle());
     error_ = mciSendCommandA(deviceId_, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&parms));
 }
 
 void TMediaPlayer::Close() {
     if (!IsOpen()) return;
     MCI_GENERIC_PARMS parms{};
-    parms.dwCallback = reinterpret_cast<DWORD_PTR>(handle_);
+    parms.dwCallback = reinterpret_cast<DWORD_PTR>(Handle());
     error_ = mciSendCommandA(deviceId_, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&parms));
     deviceId_ = 0;
 }

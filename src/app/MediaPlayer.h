@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/Component.h"
+#include "framework/HiddenWindow.h"
 
 namespace noc {
 
@@ -43,14 +44,13 @@ public:
     // The result of the last command sent to the media system (0: success).
     DWORD Error() const { return error_; }
     // The window named as the callback of every command.
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return window_.Handle(); }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     void CheckOpen() const;
     static std::string ErrorText(DWORD code);
 
-    HWND handle_ = nullptr;
+    THiddenWindow window_;
     MCIDEVICEID deviceId_ = 0;
     DWORD error_ = 0;
 };

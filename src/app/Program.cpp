@@ -27,6 +27,8 @@ int RunProgram(const std::string& commandLine) {
     form2->AfterCreation();
 
     app.Run();
+    // Forms and components go now, newest first: the icons leave the notification area with them.
+    DestroyApplication();
     return 0;
 }
 

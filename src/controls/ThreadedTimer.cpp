@@ -244,24 +244,15 @@ void TThreadedTimerThread::DeliverTick(TThreadedTimerState& st, uint64_t generat
 // ---- the timer --------------------------------------------------------------------------------
 
 TThreadedTimer::TThreadedTimer(TComponent* owner) : TComponent(owner), state_(std::make_shared<TThreadedTimerState>()) {
-    static const bool registered = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &TThreadedTimer::WindowProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = kTimerWindowClass;
-        return RegisterClassA(&wc) != 0;
-    }();
-    (void)registered;
-    window_ = CreateWindowExA(0, kTimerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    if (!window_) throw std::runtime_error("Timer: cannot create its window");
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    window_ = std::make_unique<THiddenWindow>(
+        kTimerWindowClass, THiddenWindow::MessageOnly,
+        [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return WindowMessage(msg, wp, lp, result); });
     state_->owner = this;
-    state_->reportWindow = window_;
+    state_->reportWindow = window_->Handle();
     try {
         worker_ = std::make_unique<TThreadedTimerThread>(state_);
     } catch (...) {
-        DestroyWindow(window_);
+        window_.reset();
         throw;
     }
 }
@@ -294,11 +285,9 @@ TThreadedTimer::~TThreadedTimer() {
     worker_.reset();
     if (window_) {
         MSG msg;
-        while (PeekMessageA(&msg, window_, WM_NOC_TIMER_FAILURE, WM_NOC_TIMER_FAILURE, PM_REMOVE))
+        while (PeekMessageA(&msg, window_->Handle(), WM_NOC_TIMER_FAILURE, WM_NOC_TIMER_FAILURE, PM_REMOVE))
             delete reinterpret_cast<std::exception_ptr*>(msg.lParam);
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-        window_ = nullptr;
+        window_.reset();
     }
 }
 
@@ -369,7 +358,7 @@ void TThreadedTimer::ApplyTimerState() {
     } else {
         worker_->Hold();
         if (active) {
-            windowTimer_ = SetTimer(window_, kWindowTimerId, interval_, nullptr) != 0;
+            windowTimer_ = SetTimer(window_->Handle(), kWindowTimerId, interval_, nullptr) != 0;
         } else {
             KillWindowTimer();
         }
@@ -377,20 +366,20 @@ void TThreadedTimer::ApplyTimerState() {
 }
 
 void TThreadedTimer::KillWindowTimer() {
-    if (windowTimer_ && window_) KillTimer(window_, kWindowTimerId);
+    if (windowTimer_ && window_) KillTimer(window_->Handle(), kWindowTimerId);
     windowTimer_ = false;
 }
 
-LRESULT CALLBACK TThreadedTimer::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* timer = reinterpret_cast<TThreadedTimer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+bool TThreadedTimer::WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    result = 0;
     switch (msg) {
     case WM_TIMER:
-        if (timer && wp == kWindowTimerId) {
+        if (wp == kWindowTimerId) {
             // The window timer calls the handler as it is; the handler may destroy the timer.
-            TNotifyEvent handler = timer->HandlerCopy();
-            RunGuarded(timer, [&] { handler(timer); });
+            TNotifyEvent handler = HandlerCopy();
+            RunGuarded(this, [&] { handler(this); });
         }
-        return 0;
+        return true;
     case WM_NOC_TIMER_FAILURE: {
         // A failure of a synchronized tick, reported once that tick is over.
         std::unique_ptr<std::exception_ptr> failure(reinterpret_cast<std::exception_ptr*>(lp));
@@ -398,13 +387,13 @@ LRESULT CALLBACK TThreadedTimer::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARA
             try {
                 std::rethrow_exception(*failure);
             } catch (...) {
-                Application().HandleException(timer);
+                Application().HandleException(this);
             }
         }
-        return 0;
+        return true;
     }
     default:
-        return DefWindowProcA(wnd, msg, wp, lp);
+        return false;
     }
 }
 

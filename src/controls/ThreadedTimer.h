@@ -13,6 +13,7 @@
 #include "framework/Component.h"
 #include "framework/Events.h"
 #include "framework/Handles.h"
+#include "framework/HiddenWindow.h"
 
 namespace noc {
 
@@ -108,7 +109,7 @@ public:
     static void SetNaiveLoopForBenchmark(bool naive);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     TNotifyEvent HandlerCopy() const;
     bool HandlerSet() const;
     void KillWindowTimer();
@@ -122,7 +123,7 @@ private:
     mutable std::mutex handlerLock_;  // the handler is read by the worker when SyncEvent is false
     TNotifyEvent onTimer_;
 
-    HWND window_ = nullptr;  // hidden message window: window timer and failure reports
+    std::unique_ptr<THiddenWindow> window_;  // message-only: window timer and failure reports
     bool windowTimer_ = false;
 
     std::shared_ptr<TThreadedTimerState> state_;

@@ -12,59 +12,66 @@ namespace {
 const char kAppWindowClass[] = "TApplication";
 }
 
+namespace {
+TApplication* g_application = nullptr;
+}
+
 TApplication& Application() {
-    static TApplication* app = new TApplication();  // lives until the process ends
-    return *app;
+    if (!g_application) g_application = new TApplication();
+    return *g_application;
+}
+
+void DestroyApplication() {
+    // Still reachable while it destroys its forms: their destructors ask for it.
+    delete g_application;
+    g_application = nullptr;
 }
 
 TApplication::TApplication() : TComponent(nullptr) {}
 
 TApplication::~TApplication() {
     DestroyComponents();
-    if (handle_) DestroyWindow(handle_);
+    SetWakeMainThread(nullptr);
+    window_.reset();
 }
 
 HINSTANCE TApplication::Instance() const { return GetModuleHandleA(nullptr); }
 
 void TApplication::Initialize() {
-    if (handle_) return;
+    if (window_) return;
     SetMainThread();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
                                               ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
 
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &TApplication::WindowProc;
-    wc.hInstance = Instance();
-    wc.hIcon = LoadIconA(Instance(), "MAINICON");
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kAppWindowClass;
-    RegisterClassA(&wc);
     // The application's own window: never shown, it owns the forms and receives the wake-up of the
     // hand-over queue.
-    handle_ = CreateWindowExA(0, kAppWindowClass, title_.c_str(),
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                              nullptr, nullptr, Instance(), nullptr);
-    HWND wnd = handle_;
+    window_ = std::make_unique<THiddenWindow>(
+        kAppWindowClass, THiddenWindow::TopLevel,
+        [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return WindowMessage(msg, wp, lp, result); },
+        title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0,
+        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+    HWND wnd = window_->Handle();
     SetWakeMainThread([wnd] { PostMessageA(wnd, WM_NOC_SYNC, 0, 0); });
 }
 
 void TApplication::SetTitle(const std::string& title) {
     title_ = title;
-    if (handle_) SetWindowTextA(handle_, title_.c_str());
+    if (window_) SetWindowTextA(window_->Handle(), title_.c_str());
 }
 
-LRESULT CALLBACK TApplication::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+bool TApplication::WindowMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     switch (msg) {
     case WM_NOC_SYNC:
         CheckSynchronize();
-        return 0;
+        result = 0;
+        return true;
     case WM_CLOSE:
-        if (TForm* f = Application().MainForm()) f->Close();
-        return 0;
+        if (mainForm_) mainForm_->Close();
+        result = 0;
+        return true;
     default:
-        return DefWindowProcA(wnd, msg, wp, lp);
+        return false;
     }
 }
 
@@ -121,7 +128,7 @@ void TApplication::ProcessMessages() {
 void TApplication::ShowException(const std::string& text) {
     std::string shown = text;
     if (!shown.empty() && static_cast<unsigned char>(shown.back()) > '.') shown += '.';
-    Seam().ShowMessageBox(handle_, shown, title_, MB_OK | MB_ICONSTOP);
+    Seam().ShowMessageBox(Handle(), shown, title_, MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::HandleException(TObject*) {

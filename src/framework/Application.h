@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "framework/Component.h"
+#include "framework/HiddenWindow.h"
 
 namespace noc {
 
@@ -26,7 +28,7 @@ public:
 
     // Creates the hidden application window and makes the calling thread the user-interface thread.
     void Initialize();
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return window_ ? window_->Handle() : nullptr; }
     HINSTANCE Instance() const;
 
     const std::string& Title() const { return title_; }
@@ -60,16 +62,20 @@ public:
     void ShowException(const std::string& text);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     bool ProcessMessage(MSG& msg);
 
-    HWND handle_ = nullptr;
+    std::unique_ptr<THiddenWindow> window_;
     std::string title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
 };
 
+// The application object, made at first use.
 TApplication& Application();
+// Destroys the application object with its forms and their components, newest first, once the
+// message loop has ended; the next Application() makes a new one.
+void DestroyApplication();
 
 // Runs `body`; a failure that escapes it goes to the general error report. Every handler that the
 // window system calls runs inside this.

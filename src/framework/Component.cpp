@@ -11,7 +11,28 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 TComponent::~TComponent() {
     destroying_ = true;
     DestroyComponents();
+    while (!freeNotifies_.empty()) {
+        TComponent* other = freeNotifies_.back();
+        freeNotifies_.pop_back();
+        other->freeNotifies_.erase(std::remove(other->freeNotifies_.begin(), other->freeNotifies_.end(), this),
+                                   other->freeNotifies_.end());
+        other->Notification(this);
+    }
     if (owner_) owner_->Remove(this);
+}
+
+void TComponent::FreeNotification(TComponent* other) {
+    if (!other || other == this) return;
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), other) != freeNotifies_.end()) return;
+    freeNotifies_.push_back(other);
+    other->freeNotifies_.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* other) {
+    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), other), freeNotifies_.end());
+    if (other)
+        other->freeNotifies_.erase(std::remove(other->freeNotifies_.begin(), other->freeNotifies_.end(), this),
+                                   other->freeNotifies_.end());
 }
 
 void TComponent::DestroyComponents() {

@@ -25,7 +25,14 @@ public:
     std::string Name;
     intptr_t Tag = 0;
 
+    // Asks to be told, through Notification, when `other` is destroyed (and tells it in turn).
+    void FreeNotification(TComponent* other);
+    void RemoveFreeNotification(TComponent* other);
+
 protected:
+    // `gone` is being destroyed; a component that refers to it lets go of it here.
+    virtual void Notification(TComponent* gone) { (void)gone; }
+
     // Owned components are destroyed first, newest first. Derived classes whose members the
     // owned components use call this at the start of their own destructor.
     void DestroyComponents();
@@ -37,6 +44,7 @@ private:
 
     TComponent* owner_;
     std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeNotifies_;
     bool destroying_ = false;
 };
 

@@ -44,7 +44,7 @@ TControl::TControl(TComponent* owner, TControl* parent) : TComponent(owner), par
 TControl::~TControl() {
     if (handle_) {
         RemovePropA(handle_, kControlProp);
-        if (oldProc_) SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+        classHook_.Remove();
         DestroyWindow(handle_);
         handle_ = nullptr;
     }
@@ -69,20 +69,15 @@ void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, H
     handle_ = CreateWindowExA(exStyle, className, "", style, left_, top_, width_, height_, parentOrOwner,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
     if (!handle_) throw std::runtime_error(std::string("Cannot create a window of class ") + className);
-    if (!FromHandle(handle_)) {  // a standard class: subclass it
+    if (!FromHandle(handle_)) {  // a standard class: hook it, beside what the common controls hook
         SetPropA(handle_, kControlProp, this);
-        oldProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TControl::SubclassProc)));
+        classHook_.Install(handle_, [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+            result = 0;
+            RunGuarded(this, [&] { result = WndProc(msg, wp, lp); });
+            return true;
+        });
     }
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
-}
-
-LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    TControl* c = FromHandle(wnd);
-    if (!c) return DefWindowProcA(wnd, msg, wp, lp);
-    LRESULT result = 0;
-    RunGuarded(c, [&] { result = c->WndProc(msg, wp, lp); });
-    return result;
 }
 
 void TControl::RegisterOwnClass(const char* className) {
@@ -120,7 +115,7 @@ LRESULT CALLBACK TControl::OwnClassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp
 }
 
 LRESULT TControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (oldProc_) return CallWindowProcA(oldProc_, handle_, msg, wp, lp);
+    if (classHook_.Installed()) return classHook_.CallNext(msg, wp, lp);
     return DefWindowProcA(handle_, msg, wp, lp);
 }
 

@@ -9,6 +9,7 @@
 
 #include "framework/Component.h"
 #include "framework/Handles.h"
+#include "framework/WindowHook.h"
 
 namespace noc {
 
@@ -93,7 +94,7 @@ public:
 
 protected:
     TControl(TComponent* owner, TControl* parent);
-    // Creates the native window. Standard classes are subclassed; the form class is our own.
+    // Creates the native window. Standard classes are hooked; the form class is our own.
     void CreateHandle(const char* className, DWORD style, DWORD exStyle, HWND parentOrOwner, int id);
     LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -107,14 +108,13 @@ protected:
     // (buttons and check boxes raise it from their own notification instead).
     virtual bool SynthesizesClick() const { return true; }
 
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
     // Window procedure of the program's own window classes (forms, panels).
     static LRESULT CALLBACK OwnClassProc(HWND, UINT, WPARAM, LPARAM);
     static void RegisterOwnClass(const char* className);
     static TShiftState ShiftState(WPARAM keys);
 
     HWND handle_ = nullptr;
-    WNDPROC oldProc_ = nullptr;
+    TWindowHook classHook_;  // on a window of a standard class
     TControl* parent_;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;

@@ -10,6 +10,8 @@ void SystemSeam::PlayBeep(UINT type) { MessageBeep(type); }
 
 BOOL SystemSeam::RequestExitWindows(UINT flags, DWORD reason) { return ExitWindowsEx(flags, reason); }
 
+BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
+
 namespace {
 SystemSeam g_realSeam;
 SystemSeam* g_seam = &g_realSeam;

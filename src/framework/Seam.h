@@ -1,8 +1,11 @@
 #pragma once
 // The few system calls that tests must never make for real go through here: modal message boxes,
-// beeps and the request to end the Windows session. The program uses the real calls; a test
-// installs a recorder (see SetSystemSeam).
+// beeps and the request to end the Windows session. The requests to the notification area pass
+// here too, so that a test can see what reaches the shell; a recorder still makes that call.
+// The program uses the real calls; a test installs a recorder (see SetSystemSeam).
 #include <windows.h>
+#include <shellapi.h>
+
 #include <string>
 
 namespace noc {
@@ -13,6 +16,7 @@ public:
     virtual int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
     virtual void PlayBeep(UINT type);
     virtual BOOL RequestExitWindows(UINT flags, DWORD reason);
+    virtual BOOL NotifyShell(DWORD message, NOTIFYICONDATAA* data);
 };
 
 // The seam in use; never null. Passing null puts the real calls back.

@@ -11,3 +11,5 @@ noc_e2e_test(test_e2e_startup ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_startup.cpp
 noc_e2e_test(test_e2e_countdown ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_countdown.cpp)
 noc_wine_test(test_resources ${CMAKE_SOURCE_DIR}/tests/wine/test_resources.cpp)
 noc_wine_test(test_setup ${CMAKE_SOURCE_DIR}/tests/wine/test_setup.cpp)
+noc_e2e_test(test_e2e_tray ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_tray.cpp)
+noc_wine_test(test_tray_icons ${CMAKE_SOURCE_DIR}/tests/wine/test_tray_icons.cpp)

@@ -100,4 +100,34 @@ TrayTexts MakeTrayTexts(const Remaining& r, bool hoursIconVisible, bool daysIcon
     return t;
 }
 
+std::vector<TimeIcon> TimeIconsToShow(bool xp, bool showTime, const Remaining& r)
+{
+    std::vector<TimeIcon> shown;
+    if (!showTime)
+        return shown;
+    if (xp) {
+        shown = {TimeIcon::Seconds, TimeIcon::Minutes};
+        if (r.Days > 0)
+            shown.insert(shown.end(), {TimeIcon::Hours, TimeIcon::Days});
+        if (r.Hours > 0)
+            shown.push_back(TimeIcon::Hours);
+    } else {
+        if (r.Days > 0)
+            shown.insert(shown.end(), {TimeIcon::Days, TimeIcon::Hours});
+        if (r.Hours > 0)
+            shown.push_back(TimeIcon::Hours);
+        shown.insert(shown.end(), {TimeIcon::Minutes, TimeIcon::Seconds});
+    }
+    return shown;
+}
+
+std::string ProgramIconHint(bool timeIconsShown, bool xp, const std::string& days, const std::string& hours,
+                            const std::string& minutes, const std::string& seconds)
+{
+    if (timeIconsShown)
+        return "Extinction de l'ordinateur...";
+    const std::string time = days + "j" + hours + "h" + minutes + "m" + seconds + "s";
+    return (xp ? "Extinction de l'ordinateur\r\ndans : " : "Extinction de l'ordinateur dans : ") + time;
+}
+
 } // namespace noc

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace noc {
 
@@ -53,5 +54,20 @@ struct TrayTexts {
 };
 
 TrayTexts MakeTrayTexts(const Remaining& r, bool hoursIconVisible, bool daysIconVisible);
+
+// The four text icons of the tray display.
+enum class TimeIcon { Seconds, Minutes, Hours, Days };
+
+// The text icons a countdown start makes visible, in the order it asks for them, decided once from
+// the counters at the start. The icons read days, hours, minutes, seconds from left to right; Windows
+// XP puts each new icon to the left of the others, later systems to the right, hence two orders.
+// With days and hours both above 0 the hours icon is asked for twice (the second request changes
+// nothing). Nothing when the remaining time is not to be shown.
+std::vector<TimeIcon> TimeIconsToShow(bool xp, bool showTime, const Remaining& r);
+
+// The program icon's tooltip: a fixed text when the text icons show the time, else the time read
+// from the countdown panel's labels, on two lines on Windows XP, on one elsewhere.
+std::string ProgramIconHint(bool timeIconsShown, bool xp, const std::string& days, const std::string& hours,
+                            const std::string& minutes, const std::string& seconds);
 
 } // namespace noc

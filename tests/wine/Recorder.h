@@ -1,12 +1,82 @@
 #pragma once
 // Replaces the system seam for the life of a test: message boxes, beeps and the shutdown request
-// are recorded instead of made.
+// are recorded instead of made. What goes to the notification area is recorded too, picture
+// included, and still sent to the shell.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "framework/Seam.h"
 
 namespace testing {
+
+// The pixels of an icon: 0x00RRGGBB, and whether each is see-through, row by row.
+struct IconPicture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> rgb;
+    std::vector<bool> clear;
+    uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y * width + x)]; }
+    bool ClearAt(int x, int y) const { return clear[static_cast<size_t>(y * width + x)]; }
+    size_t CountOf(uint32_t colour) const {
+        size_t n = 0;
+        for (size_t i = 0; i < rgb.size(); ++i) n += !clear[i] && rgb[i] == colour;
+        return n;
+    }
+    size_t Opaque() const {
+        size_t n = 0;
+        for (bool c : clear) n += !c;
+        return n;
+    }
+};
+
+inline IconPicture PictureOf(HICON icon) {
+    IconPicture p;
+    ICONINFO ii{};
+    if (!icon || !GetIconInfo(icon, &ii)) return p;
+    BITMAP bm{};
+    GetObjectA(ii.hbmMask, sizeof(bm), &bm);
+    p.width = bm.bmWidth;
+    p.height = ii.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    const size_t n = static_cast<size_t>(p.width * p.height);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = p.width;
+    bi.bmiHeader.biHeight = -p.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> colour(n, 0), mask(n, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (ii.hbmColor) GetDIBits(dc, ii.hbmColor, 0, p.height, colour.data(), &bi, DIB_RGB_COLORS);
+    GetDIBits(dc, ii.hbmMask, 0, p.height, mask.data(), &bi, DIB_RGB_COLORS);
+    DeleteDC(dc);
+    if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    p.rgb.resize(n);
+    p.clear.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        p.rgb[i] = colour[i] & 0xFFFFFFu;
+        p.clear[i] = (mask[i] & 0xFFFFFFu) != 0;
+    }
+    return p;
+}
+
+// One request to the notification area, as it reached the shell.
+struct ShellCall {
+    DWORD message = 0;
+    UINT id = 0;
+    HWND window = nullptr;
+    UINT flags = 0;
+    UINT callback = 0;
+    DWORD size = 0;
+    HICON icon = nullptr;
+    std::string tip;
+    IconPicture picture;
+    BOOL answer = FALSE;
+};
 
 struct RecordedCall {
     enum Kind { Box, Beep, Shutdown } kind;
@@ -31,13 +101,39 @@ public:
         calls.push_back({RecordedCall::Shutdown, {}, {}, flags});
         return TRUE;
     }
+    BOOL NotifyShell(DWORD message, NOTIFYICONDATAA* data) override {
+        ShellCall c;
+        c.message = message;
+        c.id = data->uID;
+        c.window = data->hWnd;
+        c.flags = data->uFlags;
+        c.callback = data->uCallbackMessage;
+        c.size = data->cbSize;
+        c.icon = data->hIcon;
+        c.tip.assign(data->szTip, strnlen(data->szTip, sizeof(data->szTip)));
+        if (message != NIM_SETVERSION) c.picture = PictureOf(data->hIcon);
+        c.answer = noc::SystemSeam::NotifyShell(message, data);
+        shell.push_back(c);
+        return c.answer;
+    }
+    // The requests of one message (NIM_ADD...) for one icon, or for every icon with id 0.
+    std::vector<ShellCall> Shell(DWORD message, UINT id = 0) const {
+        std::vector<ShellCall> out;
+        for (const auto& c : shell)
+            if (c.message == message && (id == 0 || c.id == id)) out.push_back(c);
+        return out;
+    }
 
     std::vector<RecordedCall> Boxes() const { return Only(RecordedCall::Box); }
     std::vector<RecordedCall> Beeps() const { return Only(RecordedCall::Beep); }
     std::vector<RecordedCall> Shutdowns() const { return Only(RecordedCall::Shutdown); }
-    void Clear() { calls.clear(); }
+    void Clear() {
+        calls.clear();
+        shell.clear();
+    }
 
     std::vector<RecordedCall> calls;
+    std::vector<ShellCall> shell;
 
 private:
     std::vector<RecordedCall> Only(RecordedCall::Kind k) const {

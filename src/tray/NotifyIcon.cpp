@@ -1,0 +1,424 @@
+#include "tray/NotifyIcon.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+#include "framework/Seam.h"
+#include "tray/IconPixels.h"
+#include "tray/TrayRules.h"
+
+namespace noc {
+
+namespace {
+
+const char kTrayWindowClass[] = "TTrayIconHandler";
+constexpr uint32_t kLeaveCheckMs = 20;
+constexpr uint32_t kColorNone = 0x1FFFFFFF;
+
+// Identities are never reused, so a callback still queued for a destroyed icon finds nobody.
+uint32_t NextTrayId() {
+    static uint32_t last = 0;
+    return ++last;
+}
+
+TShiftState KeysHeld() {
+    TShiftState s = 0;
+    if (GetAsyncKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetAsyncKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (GetAsyncKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    return s;
+}
+
+DWORD CommonControlsVersion() {
+    HMODULE comctl = GetModuleHandleA("comctl32.dll");
+    if (!comctl) comctl = LoadLibraryA("comctl32.dll");
+    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
+        reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
+    if (!getVersion) return 0;
+    DLLVERSIONINFO info{};
+    info.cbSize = sizeof(info);
+    if (FAILED(getVersion(&info))) return 0;
+    return MAKELONG(info.dwMinorVersion, info.dwMajorVersion);
+}
+
+}  // namespace
+
+// ---- the shared window -----------------------------------------------------------------------
+
+std::unique_ptr<TTrayIconHandler>& TTrayIconHandler::Instance() {
+    static std::unique_ptr<TTrayIconHandler> instance;  // what is left goes at the program's end
+    return instance;
+}
+
+TTrayIconHandler::TTrayIconHandler()
+    : window_(kTrayWindowClass, THiddenWindow::TopLevel,
+              [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return Message(msg, wp, lp, result); }) {}
+
+HWND TTrayIconHandler::Acquire(TNotifyIcon* icon) {
+    auto& handler = Instance();
+    if (!handler) handler.reset(new TTrayIconHandler());
+    ++handler->refCount_;
+    handler->icons_[icon->TrayId()] = icon;
+    return handler->window_.Handle();
+}
+
+void TTrayIconHandler::Release(TNotifyIcon* icon) {
+    auto& handler = Instance();
+    if (!handler) return;
+    handler->icons_.erase(icon->TrayId());
+    if (handler->refCount_ > 0) --handler->refCount_;
+    if (handler->refCount_ == 0) handler.reset();
+}
+
+HWND TTrayIconHandler::Window() { return Instance() ? Instance()->window_.Handle() : nullptr; }
+
+unsigned TTrayIconHandler::RefCount() { return Instance() ? Instance()->refCount_ : 0; }
+
+bool TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_NOC_TRAY_CALLBACK: {
+        result = 0;
+        auto it = icons_.find(static_cast<uint32_t>(wp));
+        if (it != icons_.end()) {
+            TNotifyIcon* icon = it->second;
+            RunGuarded(icon, [&] { icon->Callback(lp); });
+        }
+        return true;
+    }
+    // Nobody but the program ends this window.
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUIT:
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_NCDESTROY:
+        result = 1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---- the icon ---------------------------------------------------------------------------------
+
+UINT TNotifyIcon::TaskbarCreatedMessage() {
+    static const UINT message = CommonControlsVersion() >= 0x00040047 ? RegisterWindowMessageA("TaskbarCreated") : 0;
+    return message;
+}
+
+TNotifyIcon::TNotifyIcon(TComponent* owner) : TComponent(owner), trayId_(NextTrayId()) {
+    handlerWindow_ = TTrayIconHandler::Acquire(this);
+    icon_.OnChange.Set([this](TObject*) { RefreshTrayIcon(); });
+
+    notifyData_.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    notifyData_.hWnd = handlerWindow_;
+    notifyData_.uID = trayId_;
+    notifyData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    notifyData_.uCallbackMessage = WM_NOC_TRAY_CALLBACK;
+
+    animationTimer_ = std::make_unique<TSimpleTimer>(1000, TNotifyEvent([this](TObject*) { AnimationTick(); }));
+    clickDelayTimer_ = std::make_unique<TSimpleTimer>(1000, TNotifyEvent([this](TObject*) { ClickDelayTick(); }));
+    leaveCheckTimer_ =
+        std::make_unique<TSimpleTimer>(kLeaveCheckMs, TNotifyEvent([this](TObject*) { LeaveCheckTick(); }));
+
+    TaskbarCreatedMessage();
+    applicationHook_.Install(Application().Handle(), [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+        return ApplicationMessage(msg, wp, lp, result);
+    });
+    if (HWND owner = OwnerWindow())
+        ownerHook_.Install(owner, [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+            return OwnerMessage(msg, wp, lp, result);
+        });
+}
+
+TNotifyIcon::~TNotifyIcon() {
+    RunGuarded(this, [&] { SetIconVisible(false); });
+    animationTimer_.reset();
+    clickDelayTimer_.reset();
+    leaveCheckTimer_.reset();
+    icon_.OnChange.Clear();
+    icon_.Clear();
+    applicationHook_.Remove();
+    ownerHook_.Remove();
+    TTrayIconHandler::Release(this);
+}
+
+HWND TNotifyIcon::OwnerWindow() const {
+    auto* control = dynamic_cast<TControl*>(Owner());
+    return control ? control->Handle() : nullptr;
+}
+
+void TNotifyIcon::Loaded() {
+    if (OwnerWindow()) {
+        bool showMainForm = true;
+        OnStartup(this, showMainForm);
+        if (!showMainForm) {
+            Application().ShowMainForm = false;
+            if (TForm* main = Application().MainForm()) main->Hide();
+            HWND app = Application().Handle();
+            if (app && IsWindowVisible(app)) ShowWindow(app, SW_HIDE);
+        }
+    }
+    RefreshTrayIcon();
+    if (iconVisible_)
+        AddTrayIcon();
+    else
+        DeleteTrayIcon();
+    SetCycleIcons(cycleIcons_);
+    SetWantEnterExitEvents(wantEnterExit_);
+    if (notifyVersion_ == 0)
+        notifyData_.uVersion = 0;
+    else if (notifyVersion_ == 1)
+        notifyData_.uVersion = NOTIFYICON_VERSION;
+    Seam().NotifyShell(NIM_SETVERSION, &notifyData_);
+}
+
+// ---- towards the shell ---------------------------------------------------------------------------
+
+void TNotifyIcon::FillNotifyData() {
+    notifyData_.hIcon = icon_.Handle();
+    std::memset(notifyData_.szTip, 0, sizeof(notifyData_.szTip));
+    const std::string tip = TrayTipText(hint_, showHint_);
+    std::memcpy(notifyData_.szTip, tip.data(), tip.size());
+    notifyData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+}
+
+bool TNotifyIcon::SendToShell(DWORD message) {
+    FillNotifyData();
+    return Seam().NotifyShell(message, &notifyData_) != FALSE;
+}
+
+bool TNotifyIcon::AddTrayIcon() { return SendToShell(NIM_ADD); }
+bool TNotifyIcon::DeleteTrayIcon() { return SendToShell(NIM_DELETE); }
+bool TNotifyIcon::RefreshTrayIcon() { return SendToShell(NIM_MODIFY); }
+
+// ---- properties ----------------------------------------------------------------------------------
+
+void TNotifyIcon::SetIconList(TImageList* list) {
+    if (iconList_) RemoveFreeNotification(iconList_);
+    iconList_ = list;
+    if (iconList_) FreeNotification(iconList_);
+    SetIconIndex(0);
+}
+
+void TNotifyIcon::Notification(TComponent* gone) {
+    if (gone == iconList_) {
+        iconList_ = nullptr;
+        SetIconIndex(0);
+    }
+}
+
+void TNotifyIcon::SetCycleIcons(bool value) {
+    cycleIcons_ = value;
+    if (value) {
+        SetIconIndex(0);
+        animationTimer_->SetInterval(cycleInterval_);
+        animationTimer_->SetEnabled(true);  // a zero period is refused: frame 0 stays
+    } else {
+        animationTimer_->SetEnabled(false);
+    }
+}
+
+void TNotifyIcon::SetCycleInterval(uint32_t value) {
+    cycleInterval_ = value;
+    SetCycleIcons(cycleIcons_);
+}
+
+void TNotifyIcon::SetHint(const std::string& value) {
+    hint_ = value;
+    RefreshTrayIcon();
+}
+
+void TNotifyIcon::SetShowHint(bool value) {
+    showHint_ = value;
+    RefreshTrayIcon();
+}
+
+void TNotifyIcon::SetIconVisible(bool value) {
+    iconVisible_ = value;
+    if (value)
+        AddTrayIcon();
+    else
+        DeleteTrayIcon();
+}
+
+void TNotifyIcon::SetIconIndex(int value) {
+    if (iconList_) {
+        iconIndex_ = ClampFrameIndex(value, iconList_->Count());
+        if (IconImagePtr frame = iconList_->Image(iconIndex_)) icon_.Assign(std::move(frame));
+    } else {
+        iconIndex_ = 0;
+    }
+    RefreshTrayIcon();
+}
+
+void TNotifyIcon::SetWantEnterExitEvents(bool value) {
+    wantEnterExit_ = value;
+    leaveCheckTimer_->SetEnabled(value);
+}
+
+// ---- animation and the timers ------------------------------------------------------------------
+
+void TNotifyIcon::DoCycle() { OnCycle(this, NextFrameIndex(iconIndex_, iconList_ ? iconList_->Count() : 0)); }
+
+void TNotifyIcon::AnimationTick() {
+    if (!iconList_) return;
+    if (IconImagePtr frame = iconList_->Image(iconIndex_)) icon_.Assign(std::move(frame));
+    DoCycle();
+    if (iconList_) iconIndex_ = NextFrameIndex(iconIndex_, iconList_->Count());
+}
+
+void TNotifyIcon::ClickDelayTick() {
+    clickDelayTimer_->SetEnabled(false);
+    if (!doubleClickSeen_ && clickPending_) {
+        clickPending_ = false;
+        DoClick();
+    }
+    doubleClickSeen_ = false;
+}
+
+void TNotifyIcon::LeaveCheckTick() {
+    if (cursorOutside_) return;
+    POINT p{};
+    GetCursorPos(&p);
+    if (p.x != lastCursorPos_.x || p.y != lastCursorPos_.y) {
+        cursorOutside_ = true;
+        DoMouseExit();
+    }
+}
+
+// ---- the shell's callbacks -----------------------------------------------------------------------
+
+void TNotifyIcon::Callback(LPARAM event) {
+    const UINT what = static_cast<UINT>(LOWORD(event));
+    switch (what) {
+    case NIN_BALLOONSHOW:
+        OnBalloonHintShow(this);
+        return;
+    case NIN_BALLOONHIDE:
+        OnBalloonHintHide(this);
+        return;
+    case NIN_BALLOONTIMEOUT:
+        OnBalloonHintTimeout(this);
+        return;
+    case NIN_BALLOONUSERCLICK:
+        OnBalloonHintClick(this);
+        return;
+    default:
+        break;
+    }
+    if (!Enabled) return;
+    POINT p{};
+    GetCursorPos(&p);
+    const TShiftState keys = KeysHeld();
+    switch (what) {
+    case WM_MOUSEMOVE:
+        if (wantEnterExit_ && cursorOutside_) {
+            DoMouseEnter();
+            cursorOutside_ = false;
+        }
+        DoMouseMove(keys, p.x, p.y);
+        lastCursorPos_ = p;
+        break;
+    case WM_LBUTTONDOWN:
+        if (OnDblClick.Assigned()) {
+            clickDelayTimer_->SetInterval(GetDoubleClickTime());
+            clickDelayTimer_->SetEnabled(true);
+        }
+        DoMouseDown(TMouseButton::mbLeft, keys | ssLeft, p.x, p.y);
+        leftDownSeen_ = true;
+        break;
+    case WM_LBUTTONUP:
+        if (leftDownSeen_) clickPending_ = true;
+        if (leftDownSeen_ && !clickDelayTimer_->Enabled()) {
+            leftDownSeen_ = false;
+            clickPending_ = false;
+            DoClick();
+        }
+        leftDownSeen_ = false;
+        DoMouseUp(TMouseButton::mbLeft, keys | ssLeft, p.x, p.y);
+        break;
+    case WM_LBUTTONDBLCLK:
+        clickPending_ = false;
+        doubleClickSeen_ = true;
+        DoDblClick();
+        break;
+    case WM_RBUTTONDOWN:
+        DoMouseDown(TMouseButton::mbRight, keys | ssRight, p.x, p.y);
+        break;
+    case WM_RBUTTONUP:
+        DoMouseUp(TMouseButton::mbRight, keys | ssRight, p.x, p.y);
+        break;
+    case WM_MBUTTONDOWN:
+        DoMouseDown(TMouseButton::mbMiddle, keys | ssMiddle, p.x, p.y);
+        break;
+    case WM_MBUTTONUP:
+        DoMouseUp(TMouseButton::mbMiddle, keys | ssMiddle, p.x, p.y);
+        break;
+    default:
+        break;  // right and middle double clicks, context menu and keyboard selection
+    }
+}
+
+// ---- the hooks -------------------------------------------------------------------------------------
+
+void TNotifyIcon::HideToTray() {
+    if (OwnerWindow()) {
+        if (TForm* main = Application().MainForm()) {
+            main->Hide();
+            HWND app = Application().Handle();
+            if (app && IsWindowVisible(app)) ShowWindow(app, SW_HIDE);
+        }
+    }
+    SetIconVisible(true);
+}
+
+bool TNotifyIcon::ApplicationMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
+    RunGuarded(this, [&] {
+        if (msg == WM_SIZE && wp == SIZE_MINIMIZED && MinimizeToTray) HideToTray();
+        if (msg == WM_WINDOWPOSCHANGED && startupCheckPending_ && Application().MainForm())
+            startupCheckPending_ = false;  // only a frame of several documents would ask OnStartup here
+        if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_RESTORE)
+            if (TForm* main = Application().MainForm()) main->Show();
+        if (msg != 0 && msg == TaskbarCreatedMessage() && iconVisible_) AddTrayIcon();
+    });
+    (void)lp;
+    return false;  // watched, never consumed
+}
+
+bool TNotifyIcon::OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg == WM_SHOWWINDOW && wp == TRUE && lp == 0) {
+        // Shown, from the tray or by the countdown: to the front.
+        SetForegroundWindow(Application().Handle());
+        SetForegroundWindow(ownerHook_.Window());
+        return false;
+    }
+    const bool minimizing = (msg == WM_SHOWWINDOW && wp == FALSE && lp == SW_PARENTCLOSING &&
+                             !Application().Terminated()) ||
+                            (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_MINIMIZE);
+    if (minimizing && MinimizeToTray) {
+        RunGuarded(this, [&] {
+            OnMinimizeToTray(this);
+            HideToTray();
+        });
+        result = 1;
+        return true;
+    }
+    return false;
+}
+
+// ---- pictures ---------------------------------------------------------------------------------------
+
+void TNotifyIcon::MaskedBitmapToIcon(const TPixelBitmap& bitmap, TIcon& result, uint32_t maskColor,
+                                     TIconPictureCache* cache) {
+    const bool anySeeThrough = maskColor != kColorNone;
+    const uint32_t seeThrough = anySeeThrough ? PixelOf(ColorToRGB(maskColor)) : 0;
+    result.Assign(cache ? cache->Get(bitmap, seeThrough, anySeeThrough)
+                        : IconFromPixels(bitmap, seeThrough, anySeeThrough));
+}
+
+}  // namespace noc

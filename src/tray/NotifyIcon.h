@@ -1,0 +1,169 @@
+#pragma once
+// A non-visual component that puts one icon into the notification area, keeps its picture and
+// tooltip current, can animate it through the pictures of an image list, and turns the shell's
+// mouse callbacks into events. Every icon of the process shares one hidden window, which receives
+// those callbacks.
+//
+// Not offered: a context menu (no PopupMenu or LeftPopup: right clicks raise OnMouseDown and
+// OnMouseUp only), balloon tips (nothing fills the balloon fields; the shell's balloon notices are
+// still raised as events), and the form designer's preview (DesignPreview is kept and does nothing).
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Graphics.h"
+#include "framework/HiddenWindow.h"
+#include "framework/WindowHook.h"
+#include "tray/IconPixels.h"
+#include "tray/SimpleTimer.h"
+
+namespace noc {
+
+class TNotifyIcon;
+
+// The shell's callback message, as every icon asks for it.
+constexpr UINT WM_NOC_TRAY_CALLBACK = WM_USER + 0x0400;
+
+// The shared window of the icons: the shell's callbacks carry the icon's identity, by which the
+// window finds the component.
+class TTrayIconHandler {
+public:
+    static HWND Acquire(TNotifyIcon* icon);
+    static void Release(TNotifyIcon* icon);
+    static HWND Window();  // while one exists, else null
+    static unsigned RefCount();
+
+private:
+    TTrayIconHandler();
+    bool Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    static std::unique_ptr<TTrayIconHandler>& Instance();
+
+    unsigned refCount_ = 0;
+    std::map<uint32_t, TNotifyIcon*> icons_;
+    THiddenWindow window_;
+};
+
+using TCycleEvent = Event<int>;             // NextIndex
+using TStartupEvent = Event<bool&>;         // ShowMainForm
+
+class TNotifyIcon : public TComponent {
+public:
+    explicit TNotifyIcon(TComponent* owner);
+    ~TNotifyIcon() override;
+
+    // The end of loading: the owner has set every property. Refreshes the entry, applies
+    // IconVisible, CycleIcons and WantEnterExitEvents, and asks for the callback behaviour.
+    virtual void Loaded();
+
+    // ---- properties, in their published order -------------------------------------------------
+    bool DesignPreview = false;  // designer only: no effect at run time
+
+    TImageList* IconList() const { return iconList_; }
+    void SetIconList(TImageList* list);
+    bool CycleIcons() const { return cycleIcons_; }
+    void SetCycleIcons(bool value);
+    uint32_t CycleInterval() const { return cycleInterval_; }
+    void SetCycleInterval(uint32_t value);
+    bool Enabled = true;  // false: mouse callbacks are ignored
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& value);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    // The picture shown; every assignment refreshes the entry.
+    TIcon& Icon() { return icon_; }
+    bool IconVisible() const { return iconVisible_; }
+    void SetIconVisible(bool value);
+    int IconIndex() const { return iconIndex_; }
+    void SetIconIndex(int value);
+    bool WantEnterExitEvents() const { return wantEnterExit_; }
+    void SetWantEnterExitEvents(bool value);
+    bool MinimizeToTray = false;
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseExit;
+    TCycleEvent OnCycle;
+    TNotifyEvent OnBalloonHintShow;
+    TNotifyEvent OnBalloonHintHide;
+    TNotifyEvent OnBalloonHintTimeout;
+    TNotifyEvent OnBalloonHintClick;
+    TNotifyEvent OnMinimizeToTray;
+    TStartupEvent OnStartup;
+
+    // ---- towards the shell ---------------------------------------------------------------------
+    uint32_t TrayId() const { return trayId_; }
+    const NOTIFYICONDATAA& NotifyData() const { return notifyData_; }
+    // Each fills the record (picture, tooltip) and sends it; the answer is returned, never acted on.
+    virtual bool AddTrayIcon();
+    virtual bool DeleteTrayIcon();
+    virtual bool RefreshTrayIcon();
+
+    // Hides the application's main form and shows the icon.
+    virtual void HideToTray();
+
+    // "TaskbarCreated", registered once when the common controls are 4.71 or later; 0 otherwise.
+    static UINT TaskbarCreatedMessage();
+
+protected:
+    virtual void DoClick() { OnClick(this); }
+    virtual void DoDblClick() { OnDblClick(this); }
+    virtual void DoCycle();
+    virtual void DoMouseDown(TMouseButton b, TShiftState s, int x, int y) { OnMouseDown(this, b, s, x, y); }
+    virtual void DoMouseUp(TMouseButton b, TShiftState s, int x, int y) { OnMouseUp(this, b, s, x, y); }
+    virtual void DoMouseMove(TShiftState s, int x, int y) { OnMouseMove(this, s, x, y); }
+    virtual void DoMouseEnter() { OnMouseEnter(this); }
+    virtual void DoMouseExit() { OnMouseExit(this); }
+
+    void Notification(TComponent* gone) override;
+
+    // An icon made from a bitmap in which every pixel of `maskColor` is see-through (none:
+    // 0x1FFFFFFF, nothing is), taken from `cache` when it holds the same picture.
+    static void MaskedBitmapToIcon(const TPixelBitmap& bitmap, TIcon& result, uint32_t maskColor,
+                                   TIconPictureCache* cache = nullptr);
+
+private:
+    friend class TTrayIconHandler;
+    bool SendToShell(DWORD message);
+    void FillNotifyData();
+    void Callback(LPARAM event);
+    void AnimationTick();
+    void ClickDelayTick();
+    void LeaveCheckTick();
+    bool OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    bool ApplicationMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    HWND OwnerWindow() const;
+
+    uint32_t trayId_;
+    HWND handlerWindow_;
+    NOTIFYICONDATAA notifyData_{};
+    TImageList* iconList_ = nullptr;
+    bool cycleIcons_ = false;
+    uint32_t cycleInterval_ = 0;
+    std::string hint_;
+    bool showHint_ = true;
+    TIcon icon_;
+    bool iconVisible_ = false;
+    int iconIndex_ = 0;
+    bool wantEnterExit_ = false;
+
+    std::unique_ptr<TSimpleTimer> animationTimer_, clickDelayTimer_, leaveCheckTimer_;
+    bool leftDownSeen_ = false;
+    bool clickPending_ = false;
+    bool doubleClickSeen_ = false;
+    bool cursorOutside_ = true;
+    POINT lastCursorPos_{};
+    bool startupCheckPending_ = true;
+    uint8_t notifyVersion_ = 0;
+    TWindowHook ownerHook_, applicationHook_;
+};
+
+}  // namespace noc

@@ -1,0 +1,53 @@
+#include "tray/TrayRules.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace noc {
+
+namespace {
+const uint32_t kColorNone = 0x1FFFFFFF;
+
+int ClampToInt(int64_t v) { return static_cast<int>(std::min<int64_t>(std::max<int64_t>(v, INT_MIN), INT_MAX)); }
+}  // namespace
+
+// C++ division truncates toward zero, as the placement wants; 64 bits keep huge fonts from overflowing.
+int CentredPosition(int extent, int offset) {
+    return ClampToInt((int64_t{kTrayCentringBase} - extent) / 2 + offset);
+}
+
+int TextBlockTop(int lines, int lineHeight, int offsetY) {
+    return ClampToInt((int64_t{kTrayCentringBase} - int64_t{lines} * lineHeight) / 2 + offsetY);
+}
+
+std::vector<std::string> SplitTextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t cr = text.find('\r', start);
+        if (cr == std::string::npos) break;
+        lines.push_back(text.substr(start, cr - start));
+        start = cr + 1;
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+uint32_t TextFillColor(uint32_t color, uint32_t fontColor, uint32_t fontRgb) {
+    if (color == kColorNone || color == fontColor) return (fontRgb ^ 0xFFFFFFu) & 0xFFFFFFu;
+    return color;
+}
+
+std::string TrayTipText(const std::string& hint, bool showHint) {
+    if (!showHint || hint.empty()) return {};
+    return hint.substr(0, kTrayTipLength);
+}
+
+int ClampFrameIndex(int index, int frameCount) {
+    if (frameCount <= 0 || index < 0) return 0;
+    return index >= frameCount ? frameCount - 1 : index;
+}
+
+int NextFrameIndex(int index, int frameCount) { return index < frameCount - 1 ? index + 1 : 0; }
+
+}  // namespace noc

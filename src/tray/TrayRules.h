@@ -1,0 +1,41 @@
+#pragma once
+// The arithmetic of the notification-area icons that needs no window system: where a text lands in
+// the 16 x 16 square, which colour fills around it, what tooltip reaches the shell, which frame
+// comes next.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace noc {
+
+// Icons are 16 x 16; texts are centred on 15, with `div` rounding toward zero ((15 - 16) div 2 = 0,
+// (15 - 18) div 2 = -1).
+constexpr int kTrayIconSize = 16;
+constexpr int kTrayCentringBase = 15;
+
+// Position of a text of `extent` pixels along one axis, moved by `offset`.
+int CentredPosition(int extent, int offset);
+
+// Top of a block of `lines` lines of `lineHeight` pixels each, moved by `offsetY`.
+int TextBlockTop(int lines, int lineHeight, int offsetY);
+
+// The lines of a text: split at each carriage return. A line feed that follows a carriage return
+// stays as the first character of the next line; a text without carriage return is one line.
+std::vector<std::string> SplitTextLines(const std::string& text);
+
+// The colour that fills the square around the text (and is made see-through): the font's RGB
+// inverted when `color` is none (0x1FFFFFFF) or equals `fontColor` (the values, not their RGB),
+// otherwise `color` itself. `fontRgb` is the font colour resolved to RGB.
+uint32_t TextFillColor(uint32_t color, uint32_t fontColor, uint32_t fontRgb);
+
+// What the shell's tooltip field receives: the first 127 characters of the hint, or nothing when
+// the hint is empty or not to be shown.
+constexpr size_t kTrayTipLength = 127;
+std::string TrayTipText(const std::string& hint, bool showHint);
+
+// The frame shown for a requested index: 0 without frames, the last frame past the end, 0 below 0.
+int ClampFrameIndex(int index, int frameCount);
+// The frame after `index` in a loop of `frameCount` frames.
+int NextFrameIndex(int index, int frameCount);
+
+}  // namespace noc

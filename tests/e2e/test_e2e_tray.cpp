@@ -1,0 +1,2 @@
+// The notification area seen from outside (being written).
+#include <doctest/doctest.h>

@@ -216,7 +216,9 @@ void TForm2::CreateComponents() {
     Chronos1->SetOnTimer(tick);
     MediaPlayer1 = new TMediaPlayer(this);
     MediaPlayer1->Name = "MediaPlayer1";
+    CreateTrayComponents();
 
+    SpeedButton1->OnClick.Bind(this, &TForm2::SpeedButton1Click);
     SpeedButton2->OnClick.Bind(this, &TForm2::SpeedButton2Click);
     SpeedButton3->OnClick.Bind(this, &TForm2::SpeedButton3Click);
     Button4->OnClick.Bind(this, &TForm2::Button4Click);
@@ -243,6 +245,56 @@ void TForm2::CreateComponents() {
     Image7->SetPicture(TPicture::FromResource("INFO_LETTER"));
     Image5->SetPicture(TPicture::FromResource("CLOCK_ALPHA"));
     Image6->SetPicture(TPicture::FromResource("CLOCK_PLAIN"));
+}
+
+void TForm2::CreateTrayComponents() {
+    // The animation frames: the power button pulses on Windows XP, a monitor blinks elsewhere.
+    ImageList1 = new TImageList(this);
+    ImageList1->Name = "ImageList1";
+    ImageList2 = new TImageList(this);
+    ImageList2->Name = "ImageList2";
+    for (int i = 0; i < 10; ++i) {
+        ImageList1->AddIconResource(("TRAYXP" + std::to_string(i)).c_str());
+        ImageList2->AddIconResource(("TRAYSTD" + std::to_string(i)).c_str());
+    }
+
+    NotifyIcon1 = new TNotifyIcon(this);
+    NotifyIcon1->Name = "NotifyIcon1";
+    NotifyIcon1->Icon().Assign(TIconImage::FromResource("MAINICON"));
+    NotifyIcon1->SetIconList(ImageList1);
+    NotifyIcon1->SetCycleInterval(100);
+    NotifyIcon1->SetIconIndex(0);
+    NotifyIcon1->OnClick.Bind(this, &TForm2::NotifyIcon1Click);
+    NotifyIcon1->OnMouseMove.Bind(this, &TForm2::NotifyIcon1MouseMove);
+
+    TFont digits;
+    digits.SetName("MS Sans Serif");
+    digits.SetHeight(-11);
+    digits.SetColor(clWindowText);
+    const IconImagePtr transparent = TIconImage::FromResource("TRANSPARENT16");
+    struct {
+        TTextTrayIcon** icon;
+        const char* name;
+        const char* hint;
+        int offsetX;
+    } texts[] = {{&TextTrayIcon1, "TextTrayIcon1", "Secondes", -1},
+                 {&TextTrayIcon2, "TextTrayIcon2", "Minutes", 0},
+                 {&TextTrayIcon3, "TextTrayIcon3", "Heures", 0},
+                 {&TextTrayIcon4, "TextTrayIcon4", "Jours", 3}};
+    for (auto& t : texts) {
+        auto* icon = new TTextTrayIcon(this);
+        *t.icon = icon;
+        icon->Name = t.name;
+        icon->SetHint(t.hint);
+        icon->LoadBackgroundIcon(transparent);
+        icon->SetFont(digits);
+        icon->Options().SetOffsetX(t.offsetX);
+        icon->SetText("--");
+    }
+
+    for (TNotifyIcon* icon : std::initializer_list<TNotifyIcon*>{NotifyIcon1, TextTrayIcon1, TextTrayIcon2,
+                                                                 TextTrayIcon3, TextTrayIcon4})
+        icon->Loaded();
 }
 
 // ---- set-up -------------------------------------------------------------------------------------
@@ -306,6 +358,8 @@ void TForm2::FormCreate(TObject*) {
     if (!TryTextToColor(Held.Couleur, swatch)) swatch = clMedGray;
     Shape1->SetBrushColor(swatch);
     digitColor_ = TextToColor(swatch == clMedGray ? std::string("clBlack") : ColorToText(swatch));
+    for (TTextTrayIcon* icon : {TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4})
+        icon->Font().SetColor(digitColor_);
 
     // 10. Pictures without alpha channel outside Windows XP.
     if (DetectXP() != "XP") {

@@ -9,6 +9,8 @@
 #include "framework/Controls.h"
 #include "framework/StdCtrls.h"
 #include "settings/HeldSettings.h"
+#include "tray/NotifyIcon.h"
+#include "tray/TextTrayIcon.h"
 
 namespace noc {
 
@@ -47,6 +49,17 @@ public:
     void Button4Click(TObject* sender);
     // Asks the system to shut down and switch the machine off.
     void ShutDown();
+
+    // ---- the tray display -------------------------------------------------------------------------
+    // The program icon and, when the time is to be shown, the text icons chosen at the start.
+    void ShowTrayDisplay();
+    void HideTrayDisplay();
+    void UpdateTray();
+    void NotifyIcon1MouseMove(TObject* sender, TShiftState shift, int x, int y);
+    void NotifyIcon1Click(TObject* sender);
+    void SpeedButton1Click(TObject* sender);
+    // The text icon of seconds, minutes, hours or days.
+    TTextTrayIcon* TimeTrayIcon(TimeIcon which) const;
 
     // ---- alert sound ----------------------------------------------------------------------------
     void StartAlert();
@@ -113,9 +126,13 @@ public:
     TImage *Image1, *Image2, *Image3, *Image9;
     TThreadedTimer* Chronos1;
     TMediaPlayer* MediaPlayer1;
+    TImageList *ImageList1, *ImageList2;
+    TNotifyIcon* NotifyIcon1;
+    TTextTrayIcon *TextTrayIcon1, *TextTrayIcon2, *TextTrayIcon3, *TextTrayIcon4;
 
 private:
     void CreateComponents();
+    void CreateTrayComponents();
 
     std::vector<std::string> params_;
     TColor digitColor_ = 0;

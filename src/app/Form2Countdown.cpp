@@ -42,6 +42,7 @@ void TForm2::StartCountdown() {
         Shape1->Show();
         Image4->Show();
         Image10->Show();
+        ShowTrayDisplay();
         break;
     }
 
@@ -65,6 +66,7 @@ void TForm2::Chronos1Timer(TObject*) {
         Close();
         ShutDown();
     }
+    UpdateTray();
     // 5. The countdown panel.
     Label4->SetCaption(TwoDigits(Counters.Seconds));
     Label9->SetCaption(TwoDigits(Counters.Minutes));
@@ -107,6 +109,7 @@ void TForm2::CancelCountdown() {
         Edit2->SetFocus();
         return;
     }
+    HideTrayDisplay();
     Chronos1->SetEnabled(false);
     StopAlert();
     Label3->SetEnabled(true);

@@ -1,0 +1,75 @@
+// The countdown's home in the notification area: the animated program icon, the text icons of the
+// remaining time, the way back to the window and "Réduire".
+#include "app/Form2.h"
+#include "settings/Scramble.h"
+#include "settings/SettingsStore.h"
+
+namespace noc {
+
+TTextTrayIcon* TForm2::TimeTrayIcon(TimeIcon which) const {
+    switch (which) {
+    case TimeIcon::Seconds: return TextTrayIcon1;
+    case TimeIcon::Minutes: return TextTrayIcon2;
+    case TimeIcon::Hours: return TextTrayIcon3;
+    case TimeIcon::Days: return TextTrayIcon4;
+    }
+    return nullptr;
+}
+
+void TForm2::ShowTrayDisplay() {
+    const bool xp = DetectXP() == "XP";
+    if (!xp) NotifyIcon1->SetIconList(ImageList2);
+    // Which text icons show is decided here, once: none comes or goes while the countdown runs.
+    for (TimeIcon which : TimeIconsToShow(xp, CheckBox1->Checked(), Counters)) TimeTrayIcon(which)->SetIconVisible(true);
+    NotifyIcon1->SetCycleIcons(true);
+    NotifyIcon1->SetIconVisible(true);
+    UpdateTray();
+}
+
+void TForm2::HideTrayDisplay() {
+    for (TTextTrayIcon* icon : {TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4}) icon->SetIconVisible(false);
+    NotifyIcon1->SetCycleIcons(false);
+    NotifyIcon1->SetIconVisible(false);
+}
+
+void TForm2::UpdateTray() {
+    const TrayTexts texts = MakeTrayTexts(Counters, TextTrayIcon3->IconVisible(), TextTrayIcon4->IconVisible());
+    TextTrayIcon1->SetText(texts.Seconds);
+    TextTrayIcon2->SetText(texts.Minutes);
+    TextTrayIcon3->SetText(texts.Hours);
+    TextTrayIcon4->SetText(texts.Days);
+}
+
+void TForm2::NotifyIcon1MouseMove(TObject*, TShiftState, int, int) {
+    // The tooltip follows the remaining time while the mouse rests on the icon.
+    NotifyIcon1->SetHint(ProgramIconHint(CheckBox1->Checked(), DetectXP() == "XP", Label2->Caption(),
+                                         Label7->Caption(), Label9->Caption(), Label4->Caption()));
+}
+
+void TForm2::NotifyIcon1Click(TObject*) {
+    if (IsYes(StartedWithParameters)) {
+        Held.Demarrage = ReadSetting("Demarrage");
+        CheckBox2->SetChecked(IsYes(Held.Demarrage));
+    }
+    TabControl2->Show();
+    TabControl1->Hide();
+    Image7->SetEnabled(false);
+    Label3->SetEnabled(false);
+    SpeedButton2->Show();
+    SpeedButton1->Show();
+    Show();
+}
+
+void TForm2::SpeedButton1Click(TObject*) {
+    Hide();
+    // Back to the warning look: a password prompt that was open goes away.
+    Label13->Hide();
+    Label15->Hide();
+    Label19->Show();
+    Label20->Show();
+    Edit2->SetText("");
+    Edit2->Hide();
+    Button4->Hide();
+}
+
+}  // namespace noc

@@ -133,6 +133,8 @@ public:
 private:
     void CreateComponents();
     void CreateTrayComponents();
+    // The countdown panel's warning, without password prompt.
+    void ShowWarningLook();
 
     std::vector<std::string> params_;
     TColor digitColor_ = 0;

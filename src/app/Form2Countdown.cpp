@@ -48,6 +48,10 @@ void TForm2::StartCountdown() {
 
     // The countdown panel back to its warning look, without password prompt.
     SpeedButton1->SetEnabled(true);
+    ShowWarningLook();
+}
+
+void TForm2::ShowWarningLook() {
     Label13->Hide();
     Label15->Hide();
     Label19->Show();

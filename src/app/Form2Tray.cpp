@@ -62,14 +62,8 @@ void TForm2::NotifyIcon1Click(TObject*) {
 
 void TForm2::SpeedButton1Click(TObject*) {
     Hide();
-    // Back to the warning look: a password prompt that was open goes away.
-    Label13->Hide();
-    Label15->Hide();
-    Label19->Show();
-    Label20->Show();
-    Edit2->SetText("");
-    Edit2->Hide();
-    Button4->Hide();
+    // A password prompt that was open goes away.
+    ShowWarningLook();
 }
 
 }  // namespace noc

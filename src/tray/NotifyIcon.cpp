@@ -15,7 +15,6 @@ namespace noc {
 
 namespace {
 
-const char kTrayWindowClass[] = "TTrayIconHandler";
 constexpr uint32_t kLeaveCheckMs = 20;
 constexpr uint32_t kColorNone = 0x1FFFFFFF;
 
@@ -33,6 +32,14 @@ TShiftState KeysHeld() {
     return s;
 }
 
+struct OtherButton {
+    UINT down, up;
+    TMouseButton button;
+    TShiftState held;
+};
+const OtherButton kOtherButtons[] = {{WM_RBUTTONDOWN, WM_RBUTTONUP, TMouseButton::mbRight, ssRight},
+                                     {WM_MBUTTONDOWN, WM_MBUTTONUP, TMouseButton::mbMiddle, ssMiddle}};
+
 DWORD CommonControlsVersion() {
     HMODULE comctl = GetModuleHandleA("comctl32.dll");
     if (!comctl) comctl = LoadLibraryA("comctl32.dll");
@@ -49,44 +56,11 @@ DWORD CommonControlsVersion() {
 
 // ---- the shared window -----------------------------------------------------------------------
 
-std::unique_ptr<TTrayIconHandler>& TTrayIconHandler::Instance() {
-    static std::unique_ptr<TTrayIconHandler> instance;  // what is left goes at the program's end
-    return instance;
-}
-
-TTrayIconHandler::TTrayIconHandler()
-    : window_(kTrayWindowClass, THiddenWindow::TopLevel,
-              [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return Message(msg, wp, lp, result); }) {}
-
-HWND TTrayIconHandler::Acquire(TNotifyIcon* icon) {
-    auto& handler = Instance();
-    if (!handler) handler.reset(new TTrayIconHandler());
-    ++handler->refCount_;
-    handler->icons_[icon->TrayId()] = icon;
-    return handler->window_.Handle();
-}
-
-void TTrayIconHandler::Release(TNotifyIcon* icon) {
-    auto& handler = Instance();
-    if (!handler) return;
-    handler->icons_.erase(icon->TrayId());
-    if (handler->refCount_ > 0) --handler->refCount_;
-    if (handler->refCount_ == 0) handler.reset();
-}
-
-HWND TTrayIconHandler::Window() { return Instance() ? Instance()->window_.Handle() : nullptr; }
-
-unsigned TTrayIconHandler::RefCount() { return Instance() ? Instance()->refCount_ : 0; }
-
 bool TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
     case WM_NOC_TRAY_CALLBACK: {
         result = 0;
-        auto it = icons_.find(static_cast<uint32_t>(wp));
-        if (it != icons_.end()) {
-            TNotifyIcon* icon = it->second;
-            RunGuarded(icon, [&] { icon->Callback(lp); });
-        }
+        if (TNotifyIcon* icon = Find(wp)) RunGuarded(icon, [&] { icon->Callback(lp); });
         return true;
     }
     // Nobody but the program ends this window.
@@ -111,7 +85,7 @@ UINT TNotifyIcon::TaskbarCreatedMessage() {
 }
 
 TNotifyIcon::TNotifyIcon(TComponent* owner) : TComponent(owner), trayId_(NextTrayId()) {
-    handlerWindow_ = TTrayIconHandler::Acquire(this);
+    handlerWindow_ = TTrayIconHandler::Acquire(trayId_, this);
     icon_.OnChange.Set([this](TObject*) { RefreshTrayIcon(); });
 
     notifyData_.cbSize = NOTIFYICONDATAA_V2_SIZE;
@@ -144,7 +118,7 @@ TNotifyIcon::~TNotifyIcon() {
     icon_.Clear();
     applicationHook_.Remove();
     ownerHook_.Remove();
-    TTrayIconHandler::Release(this);
+    TTrayIconHandler::Release(trayId_);
 }
 
 HWND TNotifyIcon::OwnerWindow() const {
@@ -218,7 +192,9 @@ void TNotifyIcon::SetCycleIcons(bool value) {
         SetIconIndex(0);
         animationTimer_->SetInterval(cycleInterval_);
         animationTimer_->SetEnabled(true);  // a zero period is refused: frame 0 stays
-    } else {
+    } else if (animationTimer_->Enabled()) {
+        // A stopped timer stays stopped: every text drawing asks this, and asking the system to
+        // kill a timer that is not there costs a round trip to it.
         animationTimer_->SetEnabled(false);
     }
 }
@@ -347,20 +323,14 @@ void TNotifyIcon::Callback(LPARAM event) {
         doubleClickSeen_ = true;
         DoDblClick();
         break;
-    case WM_RBUTTONDOWN:
-        DoMouseDown(TMouseButton::mbRight, keys | ssRight, p.x, p.y);
-        break;
-    case WM_RBUTTONUP:
-        DoMouseUp(TMouseButton::mbRight, keys | ssRight, p.x, p.y);
-        break;
-    case WM_MBUTTONDOWN:
-        DoMouseDown(TMouseButton::mbMiddle, keys | ssMiddle, p.x, p.y);
-        break;
-    case WM_MBUTTONUP:
-        DoMouseUp(TMouseButton::mbMiddle, keys | ssMiddle, p.x, p.y);
-        break;
     default:
-        break;  // right and middle double clicks, context menu and keyboard selection
+        // The right and middle buttons only go down and up; their double clicks, the context menu
+        // and keyboard selection are not taken.
+        for (const OtherButton& b : kOtherButtons) {
+            if (what == b.down) DoMouseDown(b.button, keys | b.held, p.x, p.y);
+            if (what == b.up) DoMouseUp(b.button, keys | b.held, p.x, p.y);
+        }
+        break;
     }
 }
 

@@ -11,13 +11,12 @@
 #include <shellapi.h>
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "framework/Component.h"
 #include "framework/Graphics.h"
-#include "framework/HiddenWindow.h"
+#include "framework/SharedWindow.h"
 #include "framework/WindowHook.h"
 #include "tray/IconPixels.h"
 #include "tray/SimpleTimer.h"
@@ -31,21 +30,13 @@ constexpr UINT WM_NOC_TRAY_CALLBACK = WM_USER + 0x0400;
 
 // The shared window of the icons: the shell's callbacks carry the icon's identity, by which the
 // window finds the component.
-class TTrayIconHandler {
+class TTrayIconHandler : public TSharedWindow<TTrayIconHandler, TNotifyIcon> {
 public:
-    static HWND Acquire(TNotifyIcon* icon);
-    static void Release(TNotifyIcon* icon);
-    static HWND Window();  // while one exists, else null
-    static unsigned RefCount();
+    bool Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 private:
-    TTrayIconHandler();
-    bool Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-    static std::unique_ptr<TTrayIconHandler>& Instance();
-
-    unsigned refCount_ = 0;
-    std::map<uint32_t, TNotifyIcon*> icons_;
-    THiddenWindow window_;
+    friend class TSharedWindow<TTrayIconHandler, TNotifyIcon>;
+    TTrayIconHandler() : TSharedWindow("TTrayIconHandler") {}
 };
 
 using TCycleEvent = Event<int>;             // NextIndex

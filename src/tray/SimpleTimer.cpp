@@ -5,8 +5,6 @@
 namespace noc {
 
 namespace {
-const char kTimerWindowClass[] = "TSimpleTimerHandler";
-
 // Identities are never reused, so a message still queued for a destroyed timer finds nobody.
 uint32_t NextTimerId() {
     static uint32_t last = 0;
@@ -14,42 +12,10 @@ uint32_t NextTimerId() {
 }
 }  // namespace
 
-// ---- the shared window -----------------------------------------------------------------------
-
-std::unique_ptr<TSimpleTimerHandler>& TSimpleTimerHandler::Instance() {
-    static std::unique_ptr<TSimpleTimerHandler> instance;  // what is left goes at the program's end
-    return instance;
-}
-
-TSimpleTimerHandler::TSimpleTimerHandler()
-    : window_(kTimerWindowClass, THiddenWindow::TopLevel,
-              [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return Message(msg, wp, lp, result); }) {}
-
-HWND TSimpleTimerHandler::Acquire(TSimpleTimer* timer) {
-    auto& handler = Instance();
-    if (!handler) handler.reset(new TSimpleTimerHandler());
-    ++handler->refCount_;
-    handler->timers_[timer->Id()] = timer;
-    return handler->window_.Handle();
-}
-
-void TSimpleTimerHandler::Release(TSimpleTimer* timer) {
-    auto& handler = Instance();
-    if (!handler) return;
-    handler->timers_.erase(timer->Id());
-    if (handler->refCount_ > 0) --handler->refCount_;
-    if (handler->refCount_ == 0) handler.reset();
-}
-
-HWND TSimpleTimerHandler::Window() { return Instance() ? Instance()->window_.Handle() : nullptr; }
-
-unsigned TSimpleTimerHandler::RefCount() { return Instance() ? Instance()->refCount_ : 0; }
-
 bool TSimpleTimerHandler::Message(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg != WM_TIMER) return false;
     result = 0;
-    auto it = timers_.find(static_cast<uint32_t>(wp));
-    if (it != timers_.end()) it->second->Fire();
+    if (TSimpleTimer* timer = Find(wp)) timer->Fire();
     return true;
 }
 
@@ -59,27 +25,24 @@ TSimpleTimer::TSimpleTimer() : TSimpleTimer(1000, TNotifyEvent()) {}
 
 TSimpleTimer::TSimpleTimer(uint32_t interval, TNotifyEvent onTimer) : id_(NextTimerId()), interval_(interval) {
     SetOnTimer(std::move(onTimer));
-    window_ = TSimpleTimerHandler::Acquire(this);
+    window_ = TSimpleTimerHandler::Acquire(id_, this);
 }
 
 TSimpleTimer::~TSimpleTimer() {
     if (enabled_) Stop(true);
-    TSimpleTimerHandler::Release(this);
+    TSimpleTimerHandler::Release(id_);
 }
 
 bool TSimpleTimer::Start() {
     if (interval_ == 0) return false;
     if (enabled_) Stop(true);
-    systemTimer_ = SetTimer(window_, id_, interval_, nullptr) != 0;
-    if (systemTimer_) enabled_ = true;
-    return systemTimer_;
+    const bool started = SetTimer(window_, id_, interval_, nullptr) != 0;
+    if (started) enabled_ = true;
+    return started;
 }
 
 bool TSimpleTimer::Stop(bool disable) {
     if (disable) enabled_ = false;
-    // Without a system timer the answer is known; asking the system costs a round trip to it.
-    if (!systemTimer_) return false;
-    systemTimer_ = false;
     return KillTimer(window_, id_) != FALSE;
 }
 

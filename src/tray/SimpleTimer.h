@@ -5,11 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
-#include <memory>
 
 #include "framework/Events.h"
-#include "framework/HiddenWindow.h"
+#include "framework/SharedWindow.h"
 
 namespace noc {
 
@@ -17,24 +15,13 @@ class TSimpleTimer;
 
 // The shared window: it carries the system timers and hands their messages to the timer whose
 // identity they carry.
-class TSimpleTimerHandler {
+class TSimpleTimerHandler : public TSharedWindow<TSimpleTimerHandler, TSimpleTimer> {
 public:
-    // The window, made at the first call; every Acquire is matched by a Release.
-    static HWND Acquire(TSimpleTimer* timer);
-    static void Release(TSimpleTimer* timer);
-    // The shared window while one exists (for tests), else null.
-    static HWND Window();
-    static unsigned RefCount();
-
-private:
-    TSimpleTimerHandler();
     bool Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-    static std::unique_ptr<TSimpleTimerHandler>& Instance();
-
-    unsigned refCount_ = 0;
-    std::map<uint32_t, TSimpleTimer*> timers_;
-    THiddenWindow window_;
+private:
+    friend class TSharedWindow<TSimpleTimerHandler, TSimpleTimer>;
+    TSimpleTimerHandler() : TSharedWindow("TSimpleTimerHandler") {}
 };
 
 class TSimpleTimer : public TObject {
@@ -69,7 +56,6 @@ private:
 
     uint32_t id_;
     bool enabled_ = false;
-    bool systemTimer_ = false;
     uint32_t interval_;
     TNotifyEvent onTimer_;
     HWND window_;

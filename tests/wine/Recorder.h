@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Seam.h"
+#include "tray/NotifyIcon.h"
 
 namespace testing {
 
@@ -62,6 +63,16 @@ inline IconPicture PictureOf(HICON icon) {
         p.clear[i] = (mask[i] & 0xFFFFFFu) != 0;
     }
     return p;
+}
+
+// Whether the shell holds one of the program's icons: a modification that changes nothing succeeds
+// only then.
+inline bool ShellHas(UINT id) {
+    NOTIFYICONDATAA d{};
+    d.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    d.hWnd = noc::TTrayIconHandler::Window();
+    d.uID = id;
+    return Shell_NotifyIconA(NIM_MODIFY, &d) != FALSE;
 }
 
 // One request to the notification area, as it reached the shell.

@@ -39,15 +39,6 @@ public:
     }
 };
 
-// Whether the shell holds an icon of ours: a modification that changes nothing succeeds only then.
-bool ShellHas(UINT id) {
-    NOTIFYICONDATAA d{};
-    d.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    d.hWnd = noc::TTrayIconHandler::Window();
-    d.uID = id;
-    return Shell_NotifyIconA(NIM_MODIFY, &d) != FALSE;
-}
-
 void PostCallback(const TNotifyIcon& icon, UINT event) {
     PostMessageA(noc::TTrayIconHandler::Window(), noc::WM_NOC_TRAY_CALLBACK, icon.TrayId(), event);
 }

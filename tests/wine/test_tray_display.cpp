@@ -1,0 +1,295 @@
+// The countdown in the notification area, as the program's window drives it: which icons a start
+// shows and in which order, the texts each tick writes, the program icon's tooltip and click,
+// "Réduire", "Annuler", the taskbar's re-creation and the end of the program.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "FormFixture.h"
+#include "framework/Application.h"
+
+using namespace testing;
+using noc::TForm2;
+
+namespace {
+
+constexpr uint32_t kRed = 0xFF0000, kBlack = 0x000000;  // as pictures' pixels
+
+void SetDial(TForm2& f, int d, int h, int m, int s) {
+    f.UpDown4->SetPosition(d);
+    f.UpDown1->SetPosition(h);
+    f.UpDown2->SetPosition(m);
+    f.UpDown3->SetPosition(s);
+}
+
+// Names of the icons by their identity towards the shell.
+std::map<UINT, std::string> IconNames(const TForm2& f) {
+    return {{f.NotifyIcon1->TrayId(), "program"},
+            {f.TextTrayIcon1->TrayId(), "seconds"},
+            {f.TextTrayIcon2->TrayId(), "minutes"},
+            {f.TextTrayIcon3->TrayId(), "hours"},
+            {f.TextTrayIcon4->TrayId(), "days"}};
+}
+
+std::vector<std::string> Sequence(const SeamRecorder& rec, DWORD message, const TForm2& f) {
+    auto names = IconNames(f);
+    std::vector<std::string> out;
+    for (const ShellCall& c : rec.Shell(message)) out.push_back(names.count(c.id) ? names[c.id] : "stranger");
+    return out;
+}
+
+std::vector<noc::TNotifyIcon*> AllIcons(const TForm2& f) {
+    return {f.NotifyIcon1, f.TextTrayIcon1, f.TextTrayIcon2, f.TextTrayIcon3, f.TextTrayIcon4};
+}
+
+void PostToIcon(const noc::TNotifyIcon& icon, UINT event) {
+    PostMessageA(noc::TTrayIconHandler::Window(), noc::WM_NOC_TRAY_CALLBACK, icon.TrayId(), event);
+}
+
+// A countdown started from the switch, with its ticks given by hand.
+struct Counting {
+    std::unique_ptr<TForm2> form;
+    SeamRecorder rec;
+    Counting(int d, int h, int m, int s, const char* chrono = "oui", const char* colour = "clMedGray") {
+        StoredSettings stored;
+        stored.Chrono = chrono;
+        stored.Couleur = colour;
+        stored.Write();
+        form = MakeForm2();
+        SetDial(*form, d, h, m, s);
+        rec.Clear();
+        form->MyImage1Click(form->MyImage1);
+        form->Chronos1->SetEnabled(false);
+    }
+    ~Counting() {
+        form.reset();
+        ForgetQuit();
+    }
+};
+
+}  // namespace
+
+TEST_CASE("a start shows the icons so that they read days, hours, minutes, seconds") {
+    struct Case {
+        int d, h, m, s;
+        const char* chrono;
+        std::vector<std::string> added;
+        std::vector<std::string> texts;  // seconds, minutes, hours, days
+    } cases[] = {
+        // Wine reports Windows 7: each new icon goes to the right of the others.
+        {0, 0, 5, 0, "oui", {"minutes", "seconds", "program"}, {":00", " 05", " 00", "00"}},
+        {1, 2, 3, 4, "oui", {"days", "hours", "hours", "minutes", "seconds", "program"}, {":04", ":03", "j 02", "01"}},
+        {0, 5, 3, 4, "oui", {"hours", "minutes", "seconds", "program"}, {":04", ":03", " 05", "00"}},
+        {12, 0, 0, 0, "oui", {"days", "hours", "minutes", "seconds", "program"}, {":00", ":00", "j 00", "12"}},
+        {0, 0, 5, 0, "non", {"program"}, {":00", " 05", " 00", "00"}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.d);
+        CAPTURE(c.h);
+        CAPTURE(c.m);
+        CAPTURE(c.chrono);
+        Counting run(c.d, c.h, c.m, c.s, c.chrono);
+        TForm2& f = *run.form;
+        CHECK(Sequence(run.rec, NIM_ADD, f) == c.added);
+        CHECK(f.TextTrayIcon1->Text() == c.texts[0]);
+        CHECK(f.TextTrayIcon2->Text() == c.texts[1]);
+        CHECK(f.TextTrayIcon3->Text() == c.texts[2]);
+        CHECK(f.TextTrayIcon4->Text() == c.texts[3]);
+        for (noc::TNotifyIcon* icon : AllIcons(f)) {
+            const bool added = !run.rec.Shell(NIM_ADD, icon->TrayId()).empty();
+            CHECK(icon->IconVisible() == added);
+            CHECK(ShellHas(icon->TrayId()) == added);
+        }
+        // The program icon pulses through the frames made for systems other than XP.
+        CHECK(f.NotifyIcon1->CycleIcons());
+        CHECK(f.NotifyIcon1->IconList() == f.ImageList2);
+        CHECK(run.rec.Shell(NIM_ADD, f.NotifyIcon1->TrayId())[0].icon == f.ImageList2->Image(0)->Handle());
+        CHECK(run.rec.Shell(NIM_ADD, f.TextTrayIcon1->TrayId()).size() <= 1);
+    }
+}
+
+TEST_CASE("each tick writes the four texts; the hours icon stays when the hours run out") {
+    Counting run(0, 1, 0, 0);
+    TForm2& f = *run.form;
+    REQUIRE(f.TextTrayIcon3->IconVisible());
+    run.rec.Clear();
+    f.Chronos1Timer(f.Chronos1);
+    CHECK(f.TextTrayIcon1->Text() == ":59");
+    CHECK(f.TextTrayIcon2->Text() == ":59");
+    CHECK(f.TextTrayIcon3->Text() == " 00");
+    CHECK(f.TextTrayIcon4->Text() == "00");
+    CHECK(f.TextTrayIcon3->IconVisible());
+    // Every text goes to the shell, in the order seconds, minutes, hours, days, shown or not.
+    const std::vector<std::string> renders = Sequence(run.rec, NIM_MODIFY, f);
+    std::vector<std::string> texts;
+    for (const std::string& n : renders)
+        if (n != "program") texts.push_back(n);
+    CHECK(texts == std::vector<std::string>{"seconds", "minutes", "hours", "days"});
+    CHECK(run.rec.Shell(NIM_ADD).empty());
+    CHECK(run.rec.Shell(NIM_DELETE).empty());
+}
+
+TEST_CASE("the digits are drawn in the digit colour") {
+    SUBCASE("a stored colour") {
+        Counting run(0, 0, 5, 0, "oui", "clRed");
+        CHECK(PictureOf(run.form->TextTrayIcon2->Icon().Handle()).CountOf(kRed) > 10);
+        CHECK(PictureOf(run.form->TextTrayIcon2->Icon().Handle()).CountOf(kBlack) == 0);
+    }
+    SUBCASE("medium grey, the default, stands for black") {
+        Counting run(0, 0, 5, 0, "oui", "clMedGray");
+        const IconPicture p = PictureOf(run.form->TextTrayIcon2->Icon().Handle());
+        CHECK(p.CountOf(kBlack) > 10);
+        CHECK(p.Opaque() == p.CountOf(kBlack));  // the rest is see-through
+    }
+}
+
+TEST_CASE("the program icon's tooltip tells the time when the time icons do not") {
+    auto hintAfterMove = [](Counting& run) {
+        run.form->Chronos1Timer(run.form->Chronos1);  // the labels now read 00 00 04 59
+        run.rec.Clear();
+        PostToIcon(*run.form->NotifyIcon1, WM_MOUSEMOVE);
+        PumpUntil([&] { return !run.rec.Shell(NIM_MODIFY, run.form->NotifyIcon1->TrayId()).empty(); }, 3000);
+        const auto sent = run.rec.Shell(NIM_MODIFY, run.form->NotifyIcon1->TrayId());
+        return sent.empty() ? std::string("(nothing sent)") : sent.back().tip;
+    };
+    SUBCASE("time icons shown") {
+        Counting run(0, 0, 5, 0, "oui");
+        CHECK(hintAfterMove(run) == "Extinction de l'ordinateur...");
+    }
+    SUBCASE("no time icons: the time on one line") {
+        Counting run(0, 0, 5, 0, "non");
+        CHECK(hintAfterMove(run) == "Extinction de l'ordinateur dans : 00j00h04m59s");
+    }
+    SUBCASE("the text icons keep their own tooltips") {
+        Counting run(1, 2, 3, 4, "oui");
+        CHECK(run.rec.Shell(NIM_ADD, run.form->TextTrayIcon1->TrayId())[0].tip == "Secondes");
+        CHECK(run.rec.Shell(NIM_ADD, run.form->TextTrayIcon2->TrayId())[0].tip == "Minutes");
+        CHECK(run.rec.Shell(NIM_ADD, run.form->TextTrayIcon3->TrayId())[0].tip == "Heures");
+        CHECK(run.rec.Shell(NIM_ADD, run.form->TextTrayIcon4->TrayId())[0].tip == "Jours");
+    }
+}
+
+TEST_CASE("a click on the program icon brings the window back, Réduire sends it away") {
+    Counting run(0, 0, 5, 0);
+    TForm2& f = *run.form;
+    f.Chronos1->SetEnabled(true);  // counting for real meanwhile
+    REQUIRE_FALSE(IsWindowVisible(f.Handle()));
+    PostToIcon(*f.NotifyIcon1, WM_LBUTTONDOWN);
+    PostToIcon(*f.NotifyIcon1, WM_LBUTTONUP);
+    REQUIRE(PumpUntil([&] { return IsWindowVisible(f.Handle()) != FALSE; }, 3000));
+    CHECK(PumpUntil([&] { return GetForegroundWindow() == f.Handle(); }, 3000));
+    CHECK(f.TabControl2->Visible());
+    CHECK_FALSE(f.TabControl1->Visible());
+    CHECK(f.SpeedButton2->Visible());
+    CHECK(f.SpeedButton1->Visible());
+    CHECK(f.SpeedButton1->Enabled());
+    CHECK_FALSE(f.Image7->Enabled());
+    CHECK_FALSE(f.Label3->Enabled());
+
+    SUBCASE("Réduire, also over an open password prompt") {
+        f.CheckBox3->SetChecked(true);
+        f.SpeedButton2Click(f.SpeedButton2);  // the prompt
+        REQUIRE(f.Edit2->Visible());
+        f.Edit2->SetText("abc");
+        f.SpeedButton1Click(f.SpeedButton1);
+        CHECK_FALSE(IsWindowVisible(f.Handle()));
+        CHECK(f.Label19->Visible());
+        CHECK(f.Label20->Visible());
+        CHECK_FALSE(f.Label13->Visible());
+        CHECK_FALSE(f.Label15->Visible());
+        CHECK_FALSE(f.Edit2->Visible());
+        CHECK(f.Edit2->Text().empty());
+        CHECK_FALSE(f.Button4->Visible());
+        CHECK(f.Chronos1->Enabled());  // the countdown goes on
+        for (noc::TNotifyIcon* icon : std::initializer_list<noc::TNotifyIcon*>{f.NotifyIcon1, f.TextTrayIcon1,
+                                                                               f.TextTrayIcon2})
+            CHECK(ShellHas(icon->TrayId()));
+    }
+    SUBCASE("Annuler takes every icon away") {
+        run.rec.Clear();
+        f.SpeedButton2Click(f.SpeedButton2);
+        CHECK_FALSE(f.Chronos1->Enabled());
+        CHECK(Sequence(run.rec, NIM_DELETE, f) ==
+              std::vector<std::string>{"seconds", "minutes", "hours", "days", "program"});
+        for (noc::TNotifyIcon* icon : AllIcons(f)) {
+            CHECK_FALSE(icon->IconVisible());
+            CHECK_FALSE(ShellHas(icon->TrayId()));
+        }
+        CHECK_FALSE(f.NotifyIcon1->CycleIcons());
+        const size_t sent = run.rec.shell.size();
+        Pump(300);  // the animation has stopped
+        CHECK(run.rec.shell.size() == sent);
+        CHECK(IsWindowVisible(f.Handle()));
+        CHECK(f.TabControl1->Visible());
+    }
+    f.Chronos1->SetEnabled(false);
+}
+
+TEST_CASE("a re-created taskbar gets back exactly the icons shown, with their current pictures") {
+    Counting run(0, 0, 5, 0);
+    TForm2& f = *run.form;
+    f.Chronos1Timer(f.Chronos1);
+    // The shell loses every icon, then announces itself again.
+    for (noc::TNotifyIcon* icon : AllIcons(f)) {
+        NOTIFYICONDATAA d = icon->NotifyData();
+        Shell_NotifyIconA(NIM_DELETE, &d);
+        REQUIRE_FALSE(ShellHas(icon->TrayId()));
+    }
+    run.rec.Clear();
+    SendMessageTimeoutA(HWND_BROADCAST, noc::TNotifyIcon::TaskbarCreatedMessage(), 0, 0, SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    PumpUntil([&] { return run.rec.Shell(NIM_ADD).size() >= 3; }, 3000);
+    Pump(100);
+    std::vector<std::string> back = Sequence(run.rec, NIM_ADD, f);
+    std::sort(back.begin(), back.end());
+    CHECK(back == std::vector<std::string>{"minutes", "program", "seconds"});
+    for (noc::TNotifyIcon* icon : AllIcons(f)) CHECK(ShellHas(icon->TrayId()) == icon->IconVisible());
+    CHECK(run.rec.Shell(NIM_ADD, f.TextTrayIcon1->TrayId())[0].icon == f.TextTrayIcon1->Icon().Handle());
+    CHECK(f.TextTrayIcon1->Text() == ":59");
+}
+
+TEST_CASE("the window's end takes its icons out of the notification area") {
+    Counting run(1, 2, 3, 4);
+    std::vector<UINT> ids;
+    for (noc::TNotifyIcon* icon : AllIcons(*run.form)) {
+        ids.push_back(icon->TrayId());
+        REQUIRE(ShellHas(icon->TrayId()));
+    }
+    run.rec.Clear();
+    run.form.reset();
+    for (UINT id : ids) {
+        CHECK(run.rec.Shell(NIM_DELETE, id).size() == 1);
+        CHECK_FALSE(ShellHas(id));
+    }
+    CHECK(noc::TTrayIconHandler::Window() == nullptr);
+}
+
+TEST_CASE("the program's end destroys the windows and their icons, newest first") {
+    StoredSettings stored;
+    stored.Chrono = "oui";
+    stored.Write();
+    StartApplication();
+    SeamRecorder rec;
+    std::vector<std::string> params = noc::SplitCommandLine("NocTuro.exe * 1 2 3 4");
+    noc::StartedWithParameters = noc::StartedWithParametersFlag(params);
+    TForm2* form = noc::Application().CreateForm<TForm2>(params);
+    form->Chronos1->SetEnabled(false);
+    const auto names = IconNames(*form);
+    REQUIRE(rec.Shell(NIM_ADD).size() == 6);
+    rec.Clear();
+    noc::DestroyApplication();
+    std::vector<std::string> deleted;
+    for (const ShellCall& c : rec.Shell(NIM_DELETE)) deleted.push_back(names.at(c.id));
+    CHECK(deleted == std::vector<std::string>{"days", "hours", "minutes", "seconds", "program"});
+    for (const auto& n : names) CHECK_FALSE(ShellHas(n.first));
+    CHECK(noc::TTrayIconHandler::Window() == nullptr);
+    noc::StartedWithParameters.clear();
+    ForgetQuit();
+    StartApplication();  // a new application object for whatever comes next
+    CHECK(noc::Application().Handle() != nullptr);
+}

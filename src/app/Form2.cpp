@@ -60,11 +60,17 @@ TForm2::TForm2(TComponent* owner, std::vector<std::string> params)
     SetClientSize(221, 201);
     CenterOnScreen();
     CreateComponents();
+    // Whichever of the program's windows is asked to close, and whichever the system asks before a
+    // log-off, this window's close request decides: a protected countdown cannot be ended around it.
+    Application().SetCloseRequestForm(this);
     OnCreate.Bind(this, &TForm2::FormCreate);
     DoCreate();
 }
 
-TForm2::~TForm2() { DestroyComponents(); }
+TForm2::~TForm2() {
+    if (Application().CloseRequestForm() == this) Application().SetCloseRequestForm(nullptr);
+    DestroyComponents();
+}
 
 void TForm2::CreateComponents() {
     timeFont_.reset(CreateFontA(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,

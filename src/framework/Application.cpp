@@ -67,12 +67,34 @@ bool TApplication::WindowMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
         result = 0;
         return true;
     case WM_CLOSE:
-        if (mainForm_) mainForm_->Close();
+        RunGuarded(this, [&] { RequestClose(mainForm_); });
         result = 0;
         return true;
+    case WM_QUERYENDSESSION: {
+        bool canEnd = true;
+        RunGuarded(this, [&] { canEnd = QueryEndSession(nullptr); });
+        result = canEnd ? TRUE : FALSE;
+        return true;
+    }
     default:
         return false;
     }
+}
+
+void TApplication::RequestClose(TForm* asked) {
+    if (TForm* target = closeRequestForm_ ? closeRequestForm_ : asked) target->Close();
+}
+
+bool TApplication::QueryEndSession(TForm* asked) {
+    if (!closeRequestForm_) return asked ? asked->CloseQuery() : true;
+    constexpr DWORD kOneQuestionMs = 1000;
+    const bool recent = endSessionAnswered_ && GetTickCount() - endSessionAnsweredAt_ < kOneQuestionMs;
+    if (asked == closeRequestForm_ || !recent) {
+        endSessionAnswer_ = closeRequestForm_->CloseQuery();
+        endSessionAnswered_ = true;
+        endSessionAnsweredAt_ = GetTickCount();  // after any message the request showed
+    }
+    return endSessionAnswer_;
 }
 
 void TApplication::Run() {

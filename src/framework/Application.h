@@ -47,6 +47,18 @@ public:
     // Whether Run shows the main form before the loop starts.
     bool ShowMainForm = true;
 
+    // Requests from outside to close one of the program's windows (WM_CLOSE, or the system menu's
+    // close, at any form or at the application's window) and the system's question before a
+    // log-off go to the close request of this form when one is named, so that no window of the
+    // program ends it, or answers the question, behind that request's back. Without one, each form
+    // closes itself and answers for itself.
+    void SetCloseRequestForm(TForm* form) { closeRequestForm_ = form; }
+    TForm* CloseRequestForm() const { return closeRequestForm_; }
+    void RequestClose(TForm* asked);
+    // The system asks each top-level window in turn. The named form always asks its close request;
+    // the other windows give the answer it gave within the last second, or ask it themselves.
+    bool QueryEndSession(TForm* asked);
+
     // Runs the message loop until Terminate.
     void Run();
     void Terminate();
@@ -69,6 +81,10 @@ private:
     std::string title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
+    TForm* closeRequestForm_ = nullptr;
+    bool endSessionAnswer_ = true;
+    DWORD endSessionAnsweredAt_ = 0;
+    bool endSessionAnswered_ = false;
 };
 
 // The application object, made at first use.

@@ -322,13 +322,14 @@ void TForm::CreateFormWindow(DWORD style, DWORD exStyle) {
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CLOSE:
-        Close();
+        // Also the system menu's close: what the program's close request decides.
+        Application().RequestClose(this);
         return 0;
     case WM_QUERYENDSESSION: {
         // The system asks before a log-off or shutdown: the answer is the close request's verdict,
         // and the window stays open either way.
         bool canClose = true;
-        RunGuarded(this, [&] { canClose = CloseQuery(); });
+        RunGuarded(this, [&] { canClose = Application().QueryEndSession(this); });
         return canClose ? TRUE : FALSE;
     }
     default:

@@ -16,3 +16,4 @@ noc_wine_test(test_tray_icons ${CMAKE_SOURCE_DIR}/tests/wine/test_tray_icons.cpp
 noc_wine_test(test_simple_timer ${CMAKE_SOURCE_DIR}/tests/wine/test_simple_timer.cpp)
 noc_wine_test(test_tray_display ${CMAKE_SOURCE_DIR}/tests/wine/test_tray_display.cpp)
 noc_wine_test(test_closing ${CMAKE_SOURCE_DIR}/tests/wine/test_closing.cpp)
+noc_e2e_test(test_e2e_closing ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_closing.cpp)

@@ -1,0 +1,83 @@
+// Ending NocTuro politely from outside, as any user may: taskkill without /F, or a close request
+// posted to one of its windows. A password-protected countdown survives all of them; without the
+// password the program ends, its settings saved.
+#include <doctest/doctest.h>
+
+#include "E2eCommon.h"
+
+using namespace e2e;
+
+namespace {
+
+bool WriteSettings(bool passwordRequired) {
+    Stored s;
+    s.MdPasse = "abc";
+    s.MdPasseOK = passwordRequired ? "oui" : "non";
+    WriteAll(s);
+    return true;
+}
+
+// A five-minute countdown from the command line, with or without the cancel password.
+struct Countdown {
+    bool written;
+    Program prog;
+    HWND form = nullptr;
+    explicit Countdown(bool passwordRequired) : written(WriteSettings(passwordRequired)), prog("* 0 0 5 0") {
+        form = WaitForHiddenForm(prog);
+        REQUIRE(form != nullptr);
+        // Counting: the seconds on the countdown panel move.
+        const std::string seconds = TextOf(form, noc::idLabel4);
+        REQUIRE(WaitUntil([&] { return TextOf(form, noc::idLabel4) != seconds; }, kLong));
+        WriteSetting("Minutes", "9");
+    }
+    bool StillCounting() {
+        const std::string seconds = TextOf(form, noc::idLabel4);
+        return WaitUntil([&] { return TextOf(form, noc::idLabel4) != seconds; }, kLong);
+    }
+    bool Saved() {
+        return WaitUntil([] { return ReadSetting("Minutes").value_or("") == "5"; }, kLong);
+    }
+};
+
+void PoliteTaskkill() {
+    Program taskkill("/IM NocTuro.exe", "C:\\windows\\system32\\taskkill.exe");
+    REQUIRE(taskkill.WaitExit(kLong).has_value());
+}
+
+}  // namespace
+
+TEST_CASE("taskkill without /F cannot end a protected countdown") {
+    Countdown c(true);
+    PoliteTaskkill();
+    CHECK(c.Saved());  // each close request saves, refused or not
+    CHECK_FALSE(c.prog.WaitExit(kShort).has_value());
+    CHECK(c.StillCounting());
+    CHECK(NoMessageBoxWithin(c.prog, 200));
+}
+
+TEST_CASE("taskkill without /F ends an unprotected countdown, its settings saved") {
+    Countdown c(false);
+    PoliteTaskkill();
+    CHECK(c.prog.WaitExit(kLong).has_value());
+    CHECK(ReadSetting("Minutes").value_or("") == "5");
+}
+
+TEST_CASE("a close posted to the empty main form or to the application's window asks the same") {
+    const char* classes[] = {"TForm1", "TApplication"};
+    for (const char* cls : classes)
+        for (bool passwordRequired : {true, false}) {
+            CAPTURE(cls);
+            CAPTURE(passwordRequired);
+            Countdown c(passwordRequired);
+            HWND target = FindTopWindow(c.prog.Id(), cls, nullptr);
+            REQUIRE(target != nullptr);
+            PostMessageA(target, WM_CLOSE, 0, 0);
+            CHECK(c.Saved());
+            if (passwordRequired) {
+                CHECK_FALSE(c.prog.WaitExit(kShort).has_value());
+                CHECK(c.StillCounting());
+            } else {
+                CHECK(c.prog.WaitExit(kLong).has_value());
+            }
+        }
+}

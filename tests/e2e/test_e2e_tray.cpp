@@ -1,2 +1,431 @@
-// The notification area seen from outside (being written).
+// The countdown's home in the notification area, seen from outside: the icons the shell holds, the
+// pixels the taskbar shows, a click on the program icon, a shell restart, and the icons' going away
+// with a cancel and with the program's end. Every countdown here is five minutes long and is
+// cancelled or ended long before zero.
 #include <doctest/doctest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+#include "E2eCommon.h"
+#include "driver/Tray.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr char kFiveMinutes[] = "* 0 0 5 0";
+constexpr COLORREF kRed = RGB(255, 0, 0);  // the stored digit colour "clRed"
+const POINT kAway{400, 20};                // a place for the mouse, away from the taskbar and the window
+
+// Where Wine puts the icons added in the order minutes, seconds, program icon (the order of
+// Windows 7 and later, Wine's default): each new one to the left of the previous one.
+constexpr int kMinutesPlace = 0, kSecondsPlace = 1, kProgramPlace = 2;
+
+const std::vector<UINT> kTimeShown{kProgramIcon, kSecondsIcon, kMinutesIcon};
+const std::vector<UINT> kProgramIconOnly{kProgramIcon};
+const std::vector<UINT> kNone{};
+
+void StoreRedDigits(const char* chrono) {
+    Stored s;
+    s.Couleur = "clRed";
+    s.Chrono = chrono;
+    WriteAll(s);
+}
+
+HWND WaitForCallbackWindow(const Program& prog) {
+    HWND wnd = nullptr;
+    WaitUntil([&] { return (wnd = TrayCallbackWindow(prog.Id())) != nullptr; }, kLong);
+    return wnd;
+}
+
+std::string Names(const std::vector<UINT>& ids) {
+    std::ostringstream text;
+    text << "{";
+    for (UINT id : ids) text << " " << id;
+    text << " }";
+    return text.str();
+}
+
+bool ShellHoldsWithin(HWND callbackWindow, const std::vector<UINT>& ids, DWORD ms) {
+    return WaitUntil([&] { return IconsInShell(callbackWindow) == ids; }, ms);
+}
+
+// Digits: pixels of the digit colour, and no other colour, on the taskbar.
+bool ShowsDigits(const std::optional<Picture>& p) {
+    return p && p->Count(kRed) >= 8 && p->CountOther(kTaskbarColour) == p->Count(kRed);
+}
+int Reddish(const Picture& p) {
+    int n = 0;
+    for (COLORREF c : p.pixels) n += GetRValue(c) >= 160 && GetGValue(c) <= 100 && GetBValue(c) <= 100;
+    return n;
+}
+// The program icon's picture, a grey monitor: drawn in many pixels, none of them red.
+bool ShowsProgramPicture(const std::optional<Picture>& p) {
+    return p && p->CountOther(kTaskbarColour) >= 40 && Reddish(*p) == 0;
+}
+// The program icon's picture on Windows XP, a red button.
+bool ShowsXpProgramPicture(const std::optional<Picture>& p) {
+    return p && p->CountOther(kTaskbarColour) >= 40 && Reddish(*p) >= 40;
+}
+bool ShowsNothing(const std::optional<Picture>& p) { return p && p->CountOther(kTaskbarColour) == 0; }
+
+std::string SketchOf(const std::optional<Picture>& p) {
+    return p ? Sketch(*p, kTaskbarColour, kRed) : std::string("(no taskbar)");
+}
+
+// The first picture of place n that differs from `before`, if one comes within `ms`.
+std::optional<Picture> NextPicture(int n, const Picture& before, DWORD ms) {
+    std::optional<Picture> now;
+    if (!WaitUntil([&] { return (now = ReadTrayPlace(n)) && *now != before; }, ms)) return std::nullopt;
+    return now;
+}
+
+// Rests the mouse on place n until a tooltip of that text is on screen; the mouse stays there.
+bool TooltipShownAt(int place, const std::string& text) {
+    MoveMouseTo(TrayPlace(place));
+    const bool shown = WaitUntil(
+        [&] {
+            for (const std::string& t : ShownTooltips())
+                if (t == text) return true;
+            return false;
+        },
+        kLong);
+    return shown;
+}
+
+std::string TooltipsText() {
+    std::string all;
+    for (const std::string& t : ShownTooltips()) all += " \"" + t + "\"";
+    return all;
+}
+
+// Waits for the first tick of the five minutes: from then on the minutes read 4 for a minute.
+void WaitForFirstTick(HWND form) {
+    HWND minutes = ControlById(form, noc::idLabel9);
+    REQUIRE(minutes != nullptr);
+    REQUIRE_MESSAGE(WaitUntil([&] { return Text(minutes) == "04"; }, kLong), "minutes: " << Text(minutes));
+}
+
+// Waits until the three icons of a countdown with its time shown are held by the shell and drawn.
+void WaitForTimeIcons(HWND callbackWindow) {
+    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kTimeShown, kLong), "held: " << Names(IconsInShell(callbackWindow)));
+    const bool drawn = WaitUntil(
+        [&] {
+            return ShowsDigits(ReadTrayPlace(kMinutesPlace)) && ShowsDigits(ReadTrayPlace(kSecondsPlace)) &&
+                   ShowsProgramPicture(ReadTrayPlace(kProgramPlace));
+        },
+        kLong);
+    REQUIRE_MESSAGE(drawn, "minutes:" << SketchOf(ReadTrayPlace(kMinutesPlace))
+                                      << "\nseconds:" << SketchOf(ReadTrayPlace(kSecondsPlace))
+                                      << "\nprogram icon:" << SketchOf(ReadTrayPlace(kProgramPlace)));
+}
+
+void CheckCountdownPanel(HWND form) {
+    CHECK(IsShown(ControlById(form, noc::idTabControl2)));
+    CHECK_FALSE(IsShown(ControlById(form, noc::idTabControl1)));
+    HWND cancel = ControlById(form, noc::idSpeedButton2);
+    HWND minimize = ControlById(form, noc::idSpeedButton1);
+    REQUIRE(cancel != nullptr);
+    REQUIRE(minimize != nullptr);
+    CHECK(IsShown(cancel));
+    CHECK(Text(cancel) == "Annuler");
+    CHECK(IsShown(minimize));
+    CHECK(Text(minimize) == "Réduire");
+}
+
+// A click on the program icon, and the window coming back in front.
+void BringBackFromTray(HWND form) {
+    REQUIRE_FALSE(IsShown(form));
+    ClickScreenAt(TrayPlace(kProgramPlace));
+    const bool shown = WaitUntil([&] { return IsShown(form); }, kLong);
+    MoveMouseTo(kAway);
+    REQUIRE_MESSAGE(shown, "the window stays hidden after the click");
+    CHECK(WaitUntil([&] { return GetForegroundWindow() == form; }, kLong));
+    CheckCountdownPanel(form);
+}
+
+void CheckNoIconLeft(HWND callbackWindow) {
+    CHECK_MESSAGE(ShellHoldsWithin(callbackWindow, kNone, kLong), "held: " << Names(IconsInShell(callbackWindow)));
+    CHECK_MESSAGE(WaitUntil([] { return TrayStripShowsDesktop(); }, kLong),
+                  "the taskbar is still shown: place 0" << SketchOf(ReadTrayPlace(0)));
+}
+
+// The program's Windows version, as Wine reports it to NocTuro.exe alone, while the object lives.
+struct ReportedVersion {
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\NocTuro.exe";
+    explicit ReportedVersion(const char* version) {
+        HKEY key = nullptr;
+        REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+                ERROR_SUCCESS);
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>(strlen(version) + 1));
+        RegCloseKey(key);
+    }
+    ~ReportedVersion() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+        RegDeleteValueA(key, "Version");
+        RegCloseKey(key);
+    }
+};
+
+// A five-minute countdown from the command line, with red digits, once its windows exist.
+struct TrayCountdown {
+    Program prog;
+    HWND form = nullptr;
+    HWND callbackWindow = nullptr;
+    explicit TrayCountdown(const char* chrono) : prog(Prepare(chrono)) {
+        form = WaitForHiddenForm(prog);
+        REQUIRE(form != nullptr);
+        callbackWindow = WaitForCallbackWindow(prog);
+        REQUIRE(callbackWindow != nullptr);
+    }
+    static std::string Prepare(const char* chrono) {
+        MoveMouseTo(kAway);
+        StoreRedDigits(chrono);
+        return kFiveMinutes;
+    }
+};
+
+}  // namespace
+
+TEST_CASE("with the time shown, red digits of the minutes and the seconds stand beside the program icon") {
+    TrayCountdown run("oui");
+    HWND form = run.form;
+    HWND callbackWindow = run.callbackWindow;
+    WaitForTimeIcons(callbackWindow);
+    CHECK_FALSE(ShellHasIcon(callbackWindow, kHoursIcon));
+    CHECK_FALSE(ShellHasIcon(callbackWindow, kDaysIcon));
+    CHECK(ShowsNothing(ReadTrayPlace(3)));
+
+    SUBCASE("the seconds change every second, the minutes stay") {
+        // The first tick changes the minutes (5:00 becomes 4:59): start after it, at the next
+        // change of the seconds (the tick's own change of the icons may still be under way).
+        WaitForFirstTick(form);
+        std::optional<Picture> seconds = ReadTrayPlace(kSecondsPlace);
+        REQUIRE(seconds.has_value());
+        seconds = NextPicture(kSecondsPlace, *seconds, 2500);
+        REQUIRE_MESSAGE(seconds.has_value(), "the seconds do not change:" << SketchOf(ReadTrayPlace(kSecondsPlace)));
+        const std::optional<Picture> minutes = ReadTrayPlace(kMinutesPlace);
+        REQUIRE(ShowsDigits(minutes));
+        for (int tick = 0; tick < 2; ++tick) {
+            seconds = NextPicture(kSecondsPlace, *seconds, 2500);
+            REQUIRE_MESSAGE(seconds.has_value(), "tick " << tick);
+            CHECK_MESSAGE(ShowsDigits(seconds), SketchOf(seconds));
+            CHECK_MESSAGE(ReadTrayPlace(kMinutesPlace) == minutes, SketchOf(ReadTrayPlace(kMinutesPlace)));
+        }
+        CHECK(IconsInShell(callbackWindow) == kTimeShown);
+    }
+
+    SUBCASE("each icon has its tooltip") {
+        CHECK_MESSAGE(TooltipShownAt(kProgramPlace, "Extinction de l'ordinateur..."), TooltipsText());
+        CHECK_MESSAGE(TooltipShownAt(kSecondsPlace, "Secondes"), TooltipsText());
+        CHECK_MESSAGE(TooltipShownAt(kMinutesPlace, "Minutes"), TooltipsText());
+        MoveMouseTo(kAway);
+    }
+
+    SUBCASE("the program icon is animated") {
+        std::optional<Picture> frame = ReadTrayPlace(kProgramPlace);
+        for (int change = 0; change < 3; ++change) {
+            REQUIRE(frame.has_value());
+            frame = NextPicture(kProgramPlace, *frame, 1500);
+            REQUIRE_MESSAGE(frame.has_value(), "change " << change);
+            CHECK_MESSAGE(ShowsProgramPicture(frame), SketchOf(frame));
+        }
+    }
+}
+
+TEST_CASE("on Windows XP the seconds stand at the right end, then the minutes, then the program icon") {
+    ReportedVersion xp("winxp");
+    TrayCountdown run("oui");
+    HWND form = run.form;
+    HWND callbackWindow = run.callbackWindow;
+    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kTimeShown, kLong), "held: " << Names(IconsInShell(callbackWindow)));
+    constexpr int xpSeconds = 0, xpMinutes = 1, xpProgram = 2;
+    REQUIRE(WaitUntil([] { return ShowsDigits(ReadTrayPlace(xpSeconds)) && ShowsDigits(ReadTrayPlace(xpMinutes)); },
+                      kLong));
+    CHECK_MESSAGE(ShowsXpProgramPicture(ReadTrayPlace(xpProgram)), SketchOf(ReadTrayPlace(xpProgram)));
+
+    WaitForFirstTick(form);
+    std::optional<Picture> seconds = ReadTrayPlace(xpSeconds);
+    REQUIRE(seconds.has_value());
+    seconds = NextPicture(xpSeconds, *seconds, 2500);
+    REQUIRE_MESSAGE(seconds.has_value(), "place 0 does not change:" << SketchOf(ReadTrayPlace(xpSeconds)));
+    const std::optional<Picture> minutes = ReadTrayPlace(xpMinutes);
+    seconds = NextPicture(xpSeconds, *seconds, 2500);
+    REQUIRE(seconds.has_value());
+    CHECK(ShowsDigits(seconds));
+    CHECK(ReadTrayPlace(xpMinutes) == minutes);
+}
+
+TEST_CASE("a click on the program icon brings the window back; Réduire hides it, Annuler removes every icon") {
+    TrayCountdown run("oui");
+    HWND form = run.form;
+    HWND callbackWindow = run.callbackWindow;
+    WaitForTimeIcons(callbackWindow);
+    CHECK_FALSE(IsShown(form));
+
+    BringBackFromTray(form);
+    // The countdown goes on in the tray while the window shows.
+    CHECK(IconsInShell(callbackWindow) == kTimeShown);
+    const std::optional<Picture> seconds = ReadTrayPlace(kSecondsPlace);
+    REQUIRE(seconds.has_value());
+    CHECK(NextPicture(kSecondsPlace, *seconds, 2500).has_value());
+
+    Click(ControlById(form, noc::idSpeedButton1));  // "Réduire"
+    REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
+    CHECK(IconsInShell(callbackWindow) == kTimeShown);
+    CHECK(ShowsDigits(ReadTrayPlace(kSecondsPlace)));
+
+    BringBackFromTray(form);
+    Click(ControlById(form, noc::idSpeedButton2));  // "Annuler"
+    REQUIRE(WaitUntil([&] { return IsShown(ControlById(form, noc::idTabControl1)); }, kLong));
+    CheckNoIconLeft(callbackWindow);
+    CHECK(IsShown(form));
+    CHECK_FALSE(IsShown(ControlById(form, noc::idTabControl2)));
+}
+
+TEST_CASE("without the time shown only the program icon is in the tray") {
+    TrayCountdown run("non");
+    HWND form = run.form;
+    HWND callbackWindow = run.callbackWindow;
+    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kProgramIconOnly, kLong),
+                    "held: " << Names(IconsInShell(callbackWindow)));
+    REQUIRE(WaitUntil([] { return ShowsProgramPicture(ReadTrayPlace(0)); }, kLong));
+    CHECK_MESSAGE(ShowsNothing(ReadTrayPlace(1)), SketchOf(ReadTrayPlace(1)));
+
+    // The ticks write the texts of the hidden text icons; none of them comes in.
+    HWND seconds = ControlById(form, noc::idLabel4);
+    REQUIRE(seconds != nullptr);
+    const std::string before = Text(seconds);
+    for (int tick = 0; tick < 2; ++tick) {
+        const std::string shown = Text(seconds);
+        REQUIRE(WaitUntil([&] { return Text(seconds) != shown; }, 2500));
+    }
+    CHECK(Text(seconds) != before);
+    CHECK_MESSAGE(IconsInShell(callbackWindow) == kProgramIconOnly, "held: " << Names(IconsInShell(callbackWindow)));
+    CHECK(ShowsProgramPicture(ReadTrayPlace(0)));
+    CHECK_MESSAGE(ShowsNothing(ReadTrayPlace(1)), SketchOf(ReadTrayPlace(1)));
+
+    // The program icon's tooltip gives the time left, as the countdown panel's labels read it.
+    auto timeLeft = [&] {
+        return TextOf(form, noc::idLabel2) + "j" + TextOf(form, noc::idLabel7) + "h" + TextOf(form, noc::idLabel9) +
+               "m" + TextOf(form, noc::idLabel4) + "s";
+    };
+    const std::string tipBefore = "Extinction de l'ordinateur dans : " + timeLeft();
+    MoveMouseTo(TrayPlace(0));
+    std::string tip;
+    const bool shown = WaitUntil(
+        [&] {
+            for (const std::string& t : ShownTooltips())
+                if (t.rfind("Extinction de l'ordinateur", 0) == 0) return !(tip = t).empty();
+            return false;
+        },
+        kLong);
+    const std::string tipAfter = "Extinction de l'ordinateur dans : " + timeLeft();
+    MoveMouseTo(kAway);
+    REQUIRE_MESSAGE(shown, TooltipsText());
+    // Read when the mouse came: at most a tick or two from the labels around it.
+    INFO("tooltip \"" << tip << "\", labels before \"" << tipBefore << "\", after \"" << tipAfter << "\"");
+    REQUIRE(tip.size() == tipBefore.size());
+    CHECK(tip.compare(0, tipBefore.size() - 3, tipBefore, 0, tipBefore.size() - 3) == 0);  // all but the seconds
+    const int tipSeconds = Number(tip.substr(tip.size() - 3, 2));
+    CHECK(tipSeconds <= Number(tipBefore.substr(tipBefore.size() - 3, 2)));
+    CHECK(tipSeconds >= Number(tipAfter.substr(tipAfter.size() - 3, 2)));
+    CHECK(tip.back() == 's');
+}
+
+TEST_CASE("after a shell restart the shown icons come back and the seconds go on") {
+    TrayCountdown run("oui");
+    HWND form = run.form;
+    HWND callbackWindow = run.callbackWindow;
+    WaitForTimeIcons(callbackWindow);
+    WaitForFirstTick(form);
+
+    // The shell forgets them all.
+    CHECK(RemoveFromShell(callbackWindow, kProgramIcon));
+    CHECK(RemoveFromShell(callbackWindow, kSecondsIcon));
+    CHECK(RemoveFromShell(callbackWindow, kMinutesIcon));
+    CHECK_FALSE(RemoveFromShell(callbackWindow, kHoursIcon));
+    CHECK_FALSE(RemoveFromShell(callbackWindow, kDaysIcon));
+    REQUIRE(IconsInShell(callbackWindow) == kNone);
+    REQUIRE(WaitUntil([] { return TrayStripShowsDesktop(); }, kLong));
+
+    AnnounceTaskbarCreated();
+    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kTimeShown, kLong), "held: " << Names(IconsInShell(callbackWindow)));
+
+    // The same three pictures at the three places, in whatever order they came back.
+    std::vector<int> digitPlaces;
+    int programPlace = -1;
+    const bool drawn = WaitUntil(
+        [&] {
+            digitPlaces.clear();
+            programPlace = -1;
+            for (int n = 0; n < 3; ++n) {
+                const std::optional<Picture> p = ReadTrayPlace(n);
+                if (ShowsDigits(p)) digitPlaces.push_back(n);
+                else if (ShowsProgramPicture(p)) programPlace = n;
+            }
+            return digitPlaces.size() == 2 && programPlace >= 0;
+        },
+        kLong);
+    REQUIRE_MESSAGE(drawn, "place 0:" << SketchOf(ReadTrayPlace(0)) << "\nplace 1:" << SketchOf(ReadTrayPlace(1))
+                                      << "\nplace 2:" << SketchOf(ReadTrayPlace(2)));
+    CHECK(ShowsNothing(ReadTrayPlace(3)));
+
+    // One of the two digit icons changes every second (the seconds), the other stays (the minutes).
+    std::optional<Picture> last[2] = {ReadTrayPlace(digitPlaces[0]), ReadTrayPlace(digitPlaces[1])};
+    int changes[2] = {0, 0};
+    WaitUntil(
+        [&] {
+            for (int i = 0; i < 2; ++i) {
+                std::optional<Picture> now = ReadTrayPlace(digitPlaces[static_cast<size_t>(i)]);
+                if (now && last[i] && *now != *last[i]) {
+                    ++changes[i];
+                    last[i] = now;
+                }
+            }
+            return changes[0] >= 2 || changes[1] >= 2;
+        },
+        3500);
+    INFO("changes at place " << digitPlaces[0] << ": " << changes[0] << ", at place " << digitPlaces[1] << ": "
+                             << changes[1]);
+    CHECK(std::max(changes[0], changes[1]) >= 2);
+    CHECK(std::min(changes[0], changes[1]) == 0);
+    CHECK(ShowsDigits(last[0]));
+    CHECK(ShowsDigits(last[1]));
+    CHECK(IconsInShell(callbackWindow) == kTimeShown);
+
+    // Their tooltips came back with them.
+    const int secondsPlace = changes[0] > changes[1] ? digitPlaces[0] : digitPlaces[1];
+    const int minutesPlace = changes[0] > changes[1] ? digitPlaces[1] : digitPlaces[0];
+    CHECK_MESSAGE(TooltipShownAt(programPlace, "Extinction de l'ordinateur..."), TooltipsText());
+    CHECK_MESSAGE(TooltipShownAt(secondsPlace, "Secondes"), TooltipsText());
+    CHECK_MESSAGE(TooltipShownAt(minutesPlace, "Minutes"), TooltipsText());
+    MoveMouseTo(kAway);
+}
+
+TEST_CASE("after Annuler a shell restart brings no icon back, and Quitter ends the program with none left") {
+    TrayCountdown run("oui");
+    Program& prog = run.prog;
+    HWND form = run.form;
+    HWND callbackWindow = run.callbackWindow;
+    WaitForTimeIcons(callbackWindow);
+
+    BringBackFromTray(form);
+    Click(ControlById(form, noc::idSpeedButton2));  // "Annuler"
+    REQUIRE(WaitUntil([&] { return IsShown(ControlById(form, noc::idTabControl1)); }, kLong));
+    CheckNoIconLeft(callbackWindow);
+
+    AnnounceTaskbarCreated();
+    CHECK_FALSE(WaitUntil([&] { return !IconsInShell(callbackWindow).empty(); }, kShort));
+    CHECK(TrayStripShowsDesktop());
+
+    Click(ControlById(form, noc::idSpeedButton3));  // "Quitter"
+    REQUIRE(prog.WaitExit(kLong).has_value());
+    // (Under Wine the shell also drops the icons of a window that is destroyed, so this holds even
+    // for a program that would leave its icons behind.)
+    CheckNoIconLeft(callbackWindow);
+}

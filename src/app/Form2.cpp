@@ -120,6 +120,7 @@ void TForm2::CreateComponents() {
     CheckBox2 = Make<TCheckBox>(this, idCheckBox2, GroupBox2, 8, 62, 185, 17, "Lancer NocTuro au démarrage", false);
     Image10 = Make<TImage>(this, idImage10, GroupBox2, 152, 32, 16, 17);
     Image10->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
+    Image10->OnClick.Bind(this, &TForm2::Image10Click);
     Image4 = Make<TImage>(this, idImage4, GroupBox2, 176, 30, 16, 16);
     Image4->SetHint("Couleur des chiffres");
     Shape1 = Make<TShape>(this, idShape1, GroupBox2, 179, 50, 10, 10, stEllipse);
@@ -151,6 +152,8 @@ void TForm2::CreateComponents() {
     Label17 = Make<TLabel>(this, idLabel17, Panel2, 89, 46, "20s");
     Button6 = Make<TButton>(this, idButton6, Panel2, 112, 40, 47, 23, "OK");
     Button6->OnClick.Bind(this, &TForm2::Button6Click);
+    Image12->OnClick.Bind(this, &TForm2::Image12Click);
+    Image11->OnClick.Bind(this, &TForm2::Image11Click);
     Panel2->Hide();
 
     // ---- countdown panel, at the same place ----

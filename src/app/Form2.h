@@ -64,6 +64,9 @@ public:
     // ---- alert sound ----------------------------------------------------------------------------
     void StartAlert();
     void StopAlert();
+    void Image12Click(TObject* sender);
+    void Image10Click(TObject* sender);
+    void Image11Click(TObject* sender);
 
     // ---- closing --------------------------------------------------------------------------------
     void FormCloseQuery(TObject* sender, bool& canClose);

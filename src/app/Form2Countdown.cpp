@@ -171,32 +171,6 @@ void TForm2::ShutDown() {
     Seam().RequestExitWindows(ShutdownFlags(name), 0);
 }
 
-// ---- alert sound ---------------------------------------------------------------------------------------
-
-void TForm2::StartAlert() {
-    MediaPlayer1->FileName = Label14->Caption();
-    try {
-        MediaPlayer1->Open();
-    } catch (const EMCIDeviceError&) {
-        // The tick ends here either way and the countdown goes on. The failure is worth a word only
-        // when a sound was wanted; the timer reports it without holding the next ticks.
-        if (CheckBox4->Checked()) throw;
-        throw EAbort();
-    }
-    const std::string& file = MediaPlayer1->FileName;
-    DWORD attr = GetFileAttributesA(file.c_str());
-    if (CheckBox4->Checked() && attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY))
-        MediaPlayer1->Play();
-    MediaPlayer1->Tag = 1;
-}
-
-void TForm2::StopAlert() {
-    if (MediaPlayer1->Tag != 1) return;
-    MediaPlayer1->Stop();
-    MediaPlayer1->Close();
-    MediaPlayer1->Tag = 0;
-}
-
 void TForm2::Image8MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     for (auto [arrow, field] : {std::pair{UpDown4, MaskEdit4}, std::pair{UpDown1, MaskEdit1},
                                 std::pair{UpDown2, MaskEdit2}, std::pair{UpDown3, MaskEdit3}}) {
@@ -226,46 +200,6 @@ void TForm2::MyImage1MouseDown(TObject*, TMouseButton, TShiftState, int, int) {
 }
 void TForm2::MyImage1MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     MyImage1->SetPicture(Image1->Picture());
-}
-
-// ---- option panels -------------------------------------------------------------------------------------
-
-void TForm2::CheckBox3MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
-    if (CheckBox3->Checked()) {
-        Shape1->Hide();
-        Image4->Hide();
-        Image10->Hide();
-        Panel1->Show();
-        Edit1->SetFocus();
-    } else {
-        Edit1->SetText("");
-        Label13->Hide();
-        Edit2->SetText("");
-        Edit2->Hide();
-        Button4->Hide();
-    }
-}
-
-void TForm2::Button3Click(TObject*) {
-    Panel1->Hide();
-    Shape1->Show();
-    Image4->Show();
-    Image10->Show();
-}
-
-void TForm2::CheckBox4MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
-    if (!CheckBox4->Checked()) return;
-    Shape1->Hide();
-    Image4->Hide();
-    Image10->Hide();
-    Panel2->Show();
-}
-
-void TForm2::Button6Click(TObject*) {
-    Panel2->Hide();
-    Image10->Show();
-    Shape1->Show();
-    Image4->Show();
 }
 
 }  // namespace noc

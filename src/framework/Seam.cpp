@@ -10,6 +10,10 @@ void SystemSeam::PlayBeep(UINT type) { MessageBeep(type); }
 
 BOOL SystemSeam::RequestExitWindows(UINT flags, DWORD reason) { return ExitWindowsEx(flags, reason); }
 
+bool SystemSeam::ChooseColour(CHOOSECOLORA& request) { return ChooseColorA(&request) != FALSE; }
+
+bool SystemSeam::ChooseOpenFile(OPENFILENAMEA& request) { return GetOpenFileNameA(&request) != FALSE; }
+
 BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
 
 namespace {

@@ -1,10 +1,12 @@
 #pragma once
 // The few system calls that tests must never make for real go through here: modal message boxes,
-// beeps and the request to end the Windows session. The requests to the notification area pass
-// here too, so that a test can see what reaches the shell; a recorder still makes that call.
+// the system's colour and open-file dialogs, beeps and the request to end the Windows session.
+// The requests to the notification area pass here too, so that a test can see what reaches the
+// shell; a recorder still makes that call.
 // The program uses the real calls; a test installs a recorder (see SetSystemSeam).
 #include <windows.h>
 #include <shellapi.h>
+#include <commdlg.h>
 
 #include <string>
 
@@ -17,6 +19,9 @@ public:
     virtual void PlayBeep(UINT type);
     virtual BOOL RequestExitWindows(UINT flags, DWORD reason);
     virtual BOOL NotifyShell(DWORD message, NOTIFYICONDATAA* data);
+    // The system's modal colour and open-file dialogs; true when the user confirmed.
+    virtual bool ChooseColour(CHOOSECOLORA& request);
+    virtual bool ChooseOpenFile(OPENFILENAMEA& request);
 };
 
 // The seam in use; never null. Passing null puts the real calls back.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,7 @@ struct ShellCall {
 };
 
 struct RecordedCall {
-    enum Kind { Box, Beep, Shutdown } kind;
+    enum Kind { Box, Beep, Shutdown, Dialog } kind;
     std::string text;
     std::string caption;
     UINT flags = 0;
@@ -112,6 +113,20 @@ public:
         calls.push_back({RecordedCall::Shutdown, {}, {}, flags});
         return TRUE;
     }
+    // The system's dialogs are answered by the test: cancelled unless it says otherwise. Recorded
+    // with the dialog's title ("colour" for the colour dialog) as text.
+    bool ChooseColour(CHOOSECOLORA& request) override {
+        calls.push_back({RecordedCall::Dialog, "colour", {}, request.Flags});
+        return colourAnswer ? colourAnswer(request) : false;
+    }
+    bool ChooseOpenFile(OPENFILENAMEA& request) override {
+        calls.push_back({RecordedCall::Dialog, request.lpstrTitle ? request.lpstrTitle : "", {}, request.Flags});
+        return fileAnswer ? fileAnswer(request) : false;
+    }
+    std::function<bool(CHOOSECOLORA&)> colourAnswer;
+    std::function<bool(OPENFILENAMEA&)> fileAnswer;
+    std::vector<RecordedCall> Dialogs() const { return Only(RecordedCall::Dialog); }
+
     BOOL NotifyShell(DWORD message, NOTIFYICONDATAA* data) override {
         ShellCall c;
         c.message = message;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/AppFiles.h"
 #include "app/CommandLine.h"
 #include "app/Form2Ids.h"
 #include "app/ShutdownRules.h"
@@ -22,19 +23,6 @@ constexpr int kHandCursor = 5;
 const char kSoundPlaceholder[] = "Chemin du fichier...";
 constexpr TColor kGreyText = 0x00808080;
 constexpr TColor kRedText = 0x000000FF;
-
-bool FileExists(const std::string& path) {
-    if (path.empty()) return false;
-    DWORD attr = GetFileAttributesA(path.c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    return s.substr(0, s.find_last_of("\\/:") + 1);
-}
 
 template <typename T, typename... A>
 T* Make(TForm2* form, int id, A&&... args) {
@@ -103,12 +91,12 @@ void TForm2::CreateComponents() {
     Image8 = Make<TImage>(this, idImage8, TabControl1, 148, 33, 8, 8);
     Image8->SetHint("Chronomètre à zéro");
     Image8->OnMouseUp.Bind(this, &TForm2::Image8MouseUp);
-    MyImage1 = Make<TImage>(this, idMyImage1, TabControl1, 157, 15, 33, 33);
+    MyImage1 = Make<TMyImage>(this, idMyImage1, TabControl1, 157, 15, 33, 33);
     MyImage1->OnClick.Bind(this, &TForm2::MyImage1Click);
     MyImage1->OnMouseDown.Bind(this, &TForm2::MyImage1MouseDown);
     MyImage1->OnMouseUp.Bind(this, &TForm2::MyImage1MouseUp);
-    MyImage1->OnMouseEnter.Bind(this, &TForm2::MyImage1MouseOver);
-    MyImage1->OnMouseLeave.Bind(this, &TForm2::MyImage1MouseOut);
+    MyImage1->OnMouseover.Bind(this, &TForm2::MyImage1MouseOver);
+    MyImage1->OnMouseOut.Bind(this, &TForm2::MyImage1MouseOut);
 
     GroupBox2 = Make<TGroupBox>(this, idGroupBox2, TabControl1, 8, 62, 201, 92);
     GroupBox2->SetCaption("Options ");
@@ -118,11 +106,14 @@ void TForm2::CreateComponents() {
     CheckBox3 = Make<TCheckBox>(this, idCheckBox3, GroupBox2, 8, 46, 168, 17, "Mot de passe pour Annuler...", false);
     CheckBox3->OnMouseUp.Bind(this, &TForm2::CheckBox3MouseUp);
     CheckBox2 = Make<TCheckBox>(this, idCheckBox2, GroupBox2, 8, 62, 185, 17, "Lancer NocTuro au démarrage", false);
+    CheckBox2->OnMouseUp.Bind(this, &TForm2::CheckBox2MouseUp);
     Image10 = Make<TImage>(this, idImage10, GroupBox2, 152, 32, 16, 17);
     Image10->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
     Image10->OnClick.Bind(this, &TForm2::Image10Click);
     Image4 = Make<TImage>(this, idImage4, GroupBox2, 176, 30, 16, 16);
     Image4->SetHint("Couleur des chiffres");
+    Image4->OnClick.Bind(this, &TForm2::Image4Click);
+    Image4->OnMouseDown.Bind(this, &TForm2::Image4MouseDown);
     Shape1 = Make<TShape>(this, idShape1, GroupBox2, 179, 50, 10, 10, stEllipse);
     Shape1->SetBrushColor(clMedGray);
 
@@ -350,10 +341,7 @@ void TForm2::FormCreate(TObject*) {
                 {UpDown1, MaskEdit1, Held.Heures},
                 {UpDown2, MaskEdit2, Held.Minutes},
                 {UpDown3, MaskEdit3, Held.Secondes}};
-    for (auto& d : dial) {
-        d.arrow->SetPosition(d.value);
-        d.field->SetCaption(IntToStr(d.arrow->Position()));
-    }
+    for (auto& d : dial) PutOnDial(d.arrow, d.field, d.value, DialOrder::ArrowFirst);
 
     // 8. Check boxes and the password.
     if (IsYes(Held.Chrono)) CheckBox1->SetChecked(true);
@@ -378,7 +366,7 @@ void TForm2::FormCreate(TObject*) {
     Image11->SetPicture(Image10->Picture());
 
     // 11. Automatic start.
-    if (IsYes(Held.Demarrage) || StartedWithParameters == "oui") StartCountdown();
+    if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) StartCountdown();
 
     // 12. Neither the empty main form nor the application window shows on the taskbar.
     Application().ShowMainForm = false;
@@ -465,15 +453,10 @@ void TForm2::FitSoundPathLabel() {
 
 void TForm2::AfterCreation() {
     Held.Demarrage = ReadSetting("Demarrage");
-    if (IsYes(Held.Demarrage) || StartedWithParameters == "oui") return;
+    if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) return;
     Show();
     // Nothing is reported from here: a missing key or value is simply no entry to remove.
-    HKEY run = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
-                      &run) == ERROR_SUCCESS) {
-        RegDeleteValueA(run, "Nocturo");
-        RegCloseKey(run);
-    }
+    RemoveStartupEntry();
 }
 
 }  // namespace noc

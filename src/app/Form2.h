@@ -5,6 +5,7 @@
 
 #include "app/CountdownRules.h"
 #include "app/MediaPlayer.h"
+#include "controls/MyImage.h"
 #include "controls/ThreadedTimer.h"
 #include "framework/Controls.h"
 #include "framework/StdCtrls.h"
@@ -64,6 +65,8 @@ public:
     // ---- alert sound ----------------------------------------------------------------------------
     void StartAlert();
     void StopAlert();
+    // Takes away the report of an alert file that could not be opened, shown or still to come.
+    void DismissAlertReport();
     void Image12Click(TObject* sender);
     void Image10Click(TObject* sender);
     void Image11Click(TObject* sender);
@@ -82,6 +85,9 @@ public:
 
     // ---- option panels ----------------------------------------------------------------------------
     void CheckBox3MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void CheckBox2MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void Image4Click(TObject* sender);
+    void Image4MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void CheckBox4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void Button3Click(TObject* sender);
     void Button6Click(TObject* sender);
@@ -101,7 +107,7 @@ public:
     TMaskEdit *MaskEdit4, *MaskEdit1, *MaskEdit2, *MaskEdit3;
     TUpDown *UpDown4, *UpDown1, *UpDown2, *UpDown3;
     TImage* Image8;
-    TImage* MyImage1;
+    TMyImage* MyImage1;
     TGroupBox* GroupBox2;
     TCheckBox *CheckBox1, *CheckBox4, *CheckBox3, *CheckBox2;
     TShape* Shape1;
@@ -138,9 +144,18 @@ private:
     void CreateTrayComponents();
     // The countdown panel's warning, without password prompt.
     void ShowWarningLook();
+    // The dial's four positions, as signed 16-bit values.
+    Remaining ReadDial() const;
+    // A value onto one column of the dial: its arrow's position and its field's text, in the
+    // order the caller needs.
+    enum class DialOrder { ArrowFirst, FieldFirst };
+    void PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order);
 
     std::vector<std::string> params_;
     TColor digitColor_ = 0;
+    // ColorDialog1's own colour and custom colours, kept across its uses in a run.
+    COLORREF colorDialogColour_ = 0;
+    COLORREF customColours_[16] = {};
     UniqueFont timeFont_;
 };
 

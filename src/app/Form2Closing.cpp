@@ -2,31 +2,31 @@
 #include "app/Form2.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "settings/Scramble.h"
 
 namespace noc {
 
 void TForm2::FormCloseQuery(TObject*, bool& canClose) {
-    Counters.Days = UpDown4->Position();
-    Counters.Hours = UpDown1->Position();
-    Counters.Minutes = UpDown2->Position();
-    Counters.Seconds = UpDown3->Position();
-
-    const bool startWithWindows = CheckBox2->Checked();
-    if (AllZero(Counters) && startWithWindows) {
-        DefaultBeep();
-        ShowInformation("Vous avez demandé de lancer le logiciel au\r\ndémarrage mais vous n'avez pas réglé le Chrono !");
-        canClose = false;
-        return;
-    }
-    if (Counters.Days == 0 && Counters.Hours == 0 && Counters.Minutes == 0 && Counters.Seconds < 20 &&
-        startWithWindows && StartedWithParameters != "oui") {
-        DefaultBeep();
-        ShowInformation(
-            "Vous avez demandé de lancer le logiciel au démarrage mais\r\nle réglage du Chrono est trop court ! "
-            "(20 sec min) Vous\r\nn'auriez pas assez de temps pour annuler l'extinction\r\nautomatique de "
-            "l'ordinateur.");
-        canClose = false;
-        return;
+    Counters = ReadDial();
+    // A start with Windows must not begin with a countdown too short to cancel.
+    if (CheckBox2->Checked()) {
+        switch (JudgeStart(Counters, IsYes(StartedWithParameters))) {
+        case StartVerdict::Empty:
+            DefaultBeep();
+            ShowInformation("Vous avez demandé de lancer le logiciel au\r\ndémarrage mais vous n'avez pas réglé le Chrono !");
+            canClose = false;
+            return;
+        case StartVerdict::TooShort:
+            DefaultBeep();
+            ShowInformation(
+                "Vous avez demandé de lancer le logiciel au démarrage mais\r\nle réglage du Chrono est trop court ! "
+                "(20 sec min) Vous\r\nn'auriez pas assez de temps pour annuler l'extinction\r\nautomatique de "
+                "l'ordinateur.");
+            canClose = false;
+            return;
+        case StartVerdict::Start:
+            break;
+        }
     }
     SaveSettings();
     // A protected countdown cannot be closed, nor can Windows log off around it.
@@ -34,6 +34,7 @@ void TForm2::FormCloseQuery(TObject*, bool& canClose) {
 }
 
 void TForm2::FormClose(TObject*, TCloseAction&) {
+    DismissAlertReport();
     if (MediaPlayer1->Tag == 1) {
         MediaPlayer1->Stop();
         MediaPlayer1->Close();

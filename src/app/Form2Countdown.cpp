@@ -10,23 +10,19 @@
 #include "settings/Scramble.h"
 #include "settings/SettingsStore.h"
 
-#include <tuple>
 
 namespace noc {
 
 void TForm2::MyImage1Click(TObject*) { StartCountdown(); }
 
 void TForm2::StartCountdown() {
-    Counters.Seconds = UpDown3->Position();
-    Counters.Minutes = UpDown2->Position();
-    Counters.Hours = UpDown1->Position();
-    Counters.Days = UpDown4->Position();
+    Counters = ReadDial();
 
-    switch (JudgeStart(Counters, StartedWithParameters == "oui")) {
+    switch (JudgeStart(Counters, IsYes(StartedWithParameters))) {
     case StartVerdict::Empty:
         DefaultBeep();
         ShowInformation("\r\nVous n'avez pas réglé le Chrono !");
-        if (IsYes(Held.Demarrage) || StartedWithParameters != "oui") Show();
+        if (IsYes(Held.Demarrage) || !IsYes(StartedWithParameters)) Show();
         break;
     case StartVerdict::TooShort:
         DefaultBeep();
@@ -83,7 +79,7 @@ void TForm2::Chronos1Timer(TObject*) {
 
     // 7. The final warning: the window comes back every second and flashes.
     if (InFinalWarning(Counters, leadTime)) {
-        if (StartedWithParameters == "oui") {
+        if (IsYes(StartedWithParameters)) {
             Held.Demarrage = ReadSetting("Demarrage");
             CheckBox2->SetChecked(IsYes(Held.Demarrage));
         }
@@ -123,12 +119,10 @@ void TForm2::CancelCountdown() {
     SpeedButton1->Hide();
     Image7->SetEnabled(true);
     // The time that was left goes back on the dial.
-    for (auto [field, arrow, value] :
-         {std::tuple{MaskEdit1, UpDown1, Counters.Hours}, std::tuple{MaskEdit2, UpDown2, Counters.Minutes},
-          std::tuple{MaskEdit3, UpDown3, Counters.Seconds}, std::tuple{MaskEdit4, UpDown4, Counters.Days}}) {
-        field->SetCaption(TwoDigits(value));
-        arrow->SetPosition(value);
-    }
+    PutOnDial(UpDown1, MaskEdit1, Counters.Hours, DialOrder::FieldFirst);
+    PutOnDial(UpDown2, MaskEdit2, Counters.Minutes, DialOrder::FieldFirst);
+    PutOnDial(UpDown3, MaskEdit3, Counters.Seconds, DialOrder::FieldFirst);
+    PutOnDial(UpDown4, MaskEdit4, Counters.Days, DialOrder::FieldFirst);
     PasswordAccepted = "non";
 }
 
@@ -173,15 +167,31 @@ void TForm2::ShutDown() {
 
 void TForm2::Image8MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     for (auto [arrow, field] : {std::pair{UpDown4, MaskEdit4}, std::pair{UpDown1, MaskEdit1},
-                                std::pair{UpDown2, MaskEdit2}, std::pair{UpDown3, MaskEdit3}}) {
-        arrow->SetPosition(0);
-        field->SetCaption(IntToStr(arrow->Position()));
-    }
+                                std::pair{UpDown2, MaskEdit2}, std::pair{UpDown3, MaskEdit3}})
+        PutOnDial(arrow, field, 0, DialOrder::ArrowFirst);
 }
 
 void TForm2::DialStep(TUpDown* arrow, TMaskEdit* field, int limit) {
-    arrow->SetPosition(WrapDialPosition(arrow->Position(), limit));
-    field->SetCaption(IntToStr(arrow->Position()));
+    PutOnDial(arrow, field, WrapDialPosition(arrow->Position(), limit), DialOrder::ArrowFirst);
+}
+
+Remaining TForm2::ReadDial() const {
+    Remaining dial;
+    dial.Days = UpDown4->Position();
+    dial.Hours = UpDown1->Position();
+    dial.Minutes = UpDown2->Position();
+    dial.Seconds = UpDown3->Position();
+    return dial;
+}
+
+void TForm2::PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order) {
+    if (order == DialOrder::FieldFirst) {
+        field->SetCaption(TwoDigits(value));
+        arrow->SetPosition(value);
+    } else {
+        arrow->SetPosition(value);
+        field->SetCaption(IntToStr(arrow->Position()));
+    }
 }
 
 void TForm2::UpDownClick(TObject* sender, TUDBtnType) {

@@ -1,6 +1,12 @@
 // The options that guard or extend the countdown: the cancel password, start with Windows and the
 // digit colour.
+#include <windows.h>
+
 #include "app/Form2.h"
+#include "framework/Dialogs.h"
+#include "framework/Seam.h"
+#include "settings/ColorText.h"
+#include "settings/StartupEntry.h"
 
 namespace noc {
 
@@ -25,6 +31,58 @@ void TForm2::Button3Click(TObject*) {
     Shape1->Show();
     Image4->Show();
     Image10->Show();
+}
+
+// ---- start with Windows ------------------------------------------------------------------------
+
+void TForm2::CheckBox2MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+    // The entry changes at once; "Demarrage" follows at the next close.
+    if (CheckBox2->Checked()) {
+        if (!WriteStartupEntry(ProgramPath())) {
+            DefaultBeep();
+            ShowWarning("Ooops ! Un problème est survenu au cours de l'utilisation de votre\r\nbase de registre ! "
+                        "Merci de contacter le concepteur du logiciel.");
+            return;
+        }
+        InformationSound();
+        ShowInformation("La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de "
+                        "Windows.");
+    } else {
+        if (!RemoveStartupEntry()) {
+            DefaultBeep();
+            ShowWarning("Ooops ! Une erreur est survenue au cours de l'utilisation de votre\r\nbase de registre ! "
+                        "Merci de contacter le concepteur du logiciel.");
+            return;
+        }
+        InformationSound();
+        ShowInformation("La base de registre a été mise à jour ! NocTuro\r\nne sera plus lancé au démarrage de "
+                        "Windows.");
+    }
+}
+
+// ---- digit colour --------------------------------------------------------------------------------
+
+void TForm2::Image4Click(TObject*) {
+    // The dialog keeps its own colour across uses, black at first; the swatch does not set it.
+    CHOOSECOLORA request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = Handle();
+    request.rgbResult = colorDialogColour_;
+    request.lpCustColors = customColours_;
+    request.Flags = CC_FULLOPEN | CC_SOLIDCOLOR | CC_RGBINIT;
+    if (Seam().ChooseColour(request)) {
+        colorDialogColour_ = request.rgbResult;
+        Shape1->SetBrushColor(request.rgbResult & 0x00FFFFFFu);
+    }
+    for (TTextTrayIcon* icon : {TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4})
+        icon->Font().SetColor(Shape1->BrushColor());
+}
+
+void TForm2::Image4MouseDown(TObject*, TMouseButton button, TShiftState, int, int) {
+    if (button != TMouseButton::mbRight) return;
+    // One carriage return, no line feed, between the two sentences.
+    ShowPlainMessage("La valeur hexadécimale de la couleur actuelle est : " + ColorToText(Shape1->BrushColor()) +
+                     "\rVous pouvez l'utiliser si vous lancez NocTuro en ligne de commande.");
 }
 
 }  // namespace noc

@@ -11,6 +11,9 @@ namespace noc {
 
 namespace {
 const char kControlProp[] = "NocControl";
+// The timer that watches whether the pointer is still over a control it has entered.
+constexpr UINT_PTR kPointerWatch = 0x4E43;
+constexpr UINT kPointerWatchMs = 100;
 }
 
 COLORREF ColorToRGB(TColor c) {
@@ -170,25 +173,58 @@ bool TControl::DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         OnMouseUp(this, b, ShiftState(wp), x, y);
         return true;
     }
-    case WM_MOUSEMOVE:
-        if (!mouseInside_) {
+    case WM_MOUSEMOVE: {
+        // While the control holds the capture its moves come wherever the pointer is: the pointer
+        // has left when a move is outside it, and is back with the next move inside.
+        bool over = true;
+        if (GetCapture() == handle_) {
+            RECT rc;
+            GetClientRect(handle_, &rc);
+            POINT pt{x, y};
+            over = PtInRect(&rc, pt) != FALSE;
+        }
+        if (over && !mouseInside_) {
             mouseInside_ = true;
             TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, handle_, 0};
             TrackMouseEvent(&tme);
+            // Wine does not always send the leave notice: a look at what is under the pointer
+            // catches the leave as well.
+            SetTimer(handle_, kPointerWatch, kPointerWatchMs, nullptr);
             OnMouseEnter(this);
+        } else if (!over && mouseInside_) {
+            MouseLeft();
         }
         OnMouseMove(this, ShiftState(wp), x, y);
         return false;
+    }
     case WM_MOUSELEAVE:
-        mouseInside_ = false;
-        OnMouseLeave(this);
+        // Once per stay: a leave already seen otherwise is not raised again.
+        if (mouseInside_) MouseLeft();
         return false;
+    case WM_TIMER:
+        if (wp != kPointerWatch) return false;
+        // Under the capture the moves tell where the pointer is.
+        if (mouseInside_ && GetCapture() != handle_) {
+            POINT pt;
+            if (GetCursorPos(&pt) && WindowFromPoint(pt) != handle_) MouseLeft();
+        }
+        result = 0;
+        return true;
     case WM_CAPTURECHANGED:
         leftPressed_ = false;
         return false;
     default:
         return false;
     }
+}
+
+void TControl::MouseLeft() {
+    // No leave notice of the system may come after the pointer is back.
+    TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE | TME_CANCEL, handle_, 0};
+    TrackMouseEvent(&tme);
+    KillTimer(handle_, kPointerWatch);
+    mouseInside_ = false;
+    OnMouseLeave(this);
 }
 
 LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

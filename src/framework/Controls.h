@@ -127,6 +127,8 @@ protected:
 
 private:
     bool DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // The pointer has left the control: raises OnMouseLeave and stops watching for it.
+    void MouseLeft();
 };
 
 // A top-level window. Forms are owned by the application window and are hidden until shown.

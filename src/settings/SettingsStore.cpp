@@ -162,5 +162,6 @@ bool EnsureSettingsKey()
 }
 
 void SetSettingsRootForTesting(HKEY root) { g_root = root; }
+HKEY SettingsRoot() { return Root(); }
 
 } // namespace noc

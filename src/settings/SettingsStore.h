@@ -25,7 +25,9 @@ void WriteScrambledSetting(const std::string& name, const std::string& text);
 // design values and returns true. When the key exists, or cannot be created, does nothing.
 bool EnsureSettingsKey();
 
-// Root key under which kSettingsKeyPath is looked for; null puts HKEY_LOCAL_MACHINE back.
+// Root key under which kSettingsKeyPath (and the start-up entry) is looked for; null puts
+// HKEY_LOCAL_MACHINE back.
 void SetSettingsRootForTesting(HKEY root);
+HKEY SettingsRoot();
 
 } // namespace noc

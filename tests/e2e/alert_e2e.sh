@@ -1,0 +1,101 @@
+#!/bin/bash
+# End to end, the alert heard: NocTuro plays its sound into a PulseAudio null sink whose monitor is
+# recorded, and the 880 Hz tone of the test's file must be heard with the lead time left, and not
+# at all when the sound is not wanted. Each countdown runs to zero, and the shutdown request ends
+# every process of its prefix: so this runs in a copy of the test prefix with its own wineserver
+# and display, as shutdown_e2e.sh does.
+set -u
+SRC=${1:?source folder}; BUILD=${2:?build folder}
+WINECTL="$SRC/scripts/winectl.sh"
+STATE="$BUILD/wine-alert"
+COUNTDOWN=8 LEAD=5
+pids=()
+fail() { echo "FAIL: $*"; cleanup; exit 1; }
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" shell "$STATE" /usr/lib/wine/wineserver -k 2>/dev/null
+    NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" cleanup "$STATE" 2>/dev/null
+    rm -rf "$STATE"
+}
+
+# PulseAudio, sox and lame, and GStreamer's plugins through which Wine decodes an mp3.
+"$SRC/scripts/deps.sh" || fail "cannot install the sound tools"
+
+rm -rf "$STATE"; mkdir -p "$STATE/pulse" "$STATE/home"; chmod 700 "$STATE/pulse"
+cp -a "$BUILD/wine/prefix" "$STATE/prefix" || fail "cannot copy the prefix"
+export NOC_WINEPREFIX="$STATE/prefix"
+"$WINECTL" setup "$STATE" test >/dev/null || fail "cannot set up the copy"
+run() { "$WINECTL" run "$STATE" "$@"; }
+run reg delete 'HKLM\Software\Belvane\NocTuro' /f >/dev/null 2>&1
+
+# A sound server of this test's own, with a sink that plays into nothing and can be recorded.
+export XDG_RUNTIME_DIR="$STATE/pulse" HOME="$STATE/home" PULSE_SERVER="unix:$STATE/pulse/native"
+pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --disallow-exit \
+    --load="module-null-sink sink_name=noc" \
+    --load="module-native-protocol-unix socket=$STATE/pulse/native auth-anonymous=1" </dev/null >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null 2>&1 || fail "the sound server did not start"
+
+sox -n -r 22050 -c 1 -b 16 "$STATE/prefix/drive_c/tone.wav" synth 2 sine 880 vol 0.5 || fail "sox cannot make the tone"
+lame --quiet "$STATE/prefix/drive_c/tone.wav" "$STATE/prefix/drive_c/tone.mp3" || fail "lame cannot make the mp3"
+
+now() { date +%s.%N; }
+# Whether the recording so far holds the tone: its band, loud, after a band-pass filter.
+heard() {
+    sox -t raw -r 22050 -e signed -b 16 -c 1 "$1" -t dat - sinc 800-960 2>/dev/null |
+        awk '!/^;/ && ($2 > 0.1 || $2 < -0.1) { found = 1; exit } END { exit !found }'
+}
+
+# Runs a countdown with the alert as given; sets launch, heardAt and end in seconds (heardAt: - when
+# the tone never came).
+countdown() {
+    local alert=$1 file=$2 rec="$STATE/rec-$1-${2##*.}.raw"
+    parec -d noc.monitor --latency-msec=50 --format=s16le --rate=22050 --channels=1 --raw >"$rec" 2>/dev/null &
+    local recorder=$!; pids+=($recorder)
+    sleep 0.5
+    launch=$(now)
+    # Wine's sound drivers on for this program only (the test environment turns them off); the
+    # pulse driver forwards some entries to the alsa one, so both stay.
+    "$WINECTL" shell "$STATE" env WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 \
+        "$BUILD/NocTuro.exe" '*' 0 0 0 "$COUNTDOWN" '*' '*' '*' "$alert" "C:\\$file" "$LEAD" </dev/null >/dev/null 2>&1 &
+    local noc=$!; pids+=($noc)
+    heardAt=- end=
+    for _ in $(seq 1 100); do
+        [ "$heardAt" = - ] && heard "$rec" && heardAt=$(now)
+        kill -0 "$noc" 2>/dev/null || { end=$(now); break; }
+        sleep 0.2
+    done
+    [ -z "$end" ] && fail "NocTuro still runs 20 s after a ${COUNTDOWN}-second countdown"
+    sleep 0.5
+    [ "$heardAt" = - ] && heard "$rec" && heardAt=$end
+    kill "$recorder" 2>/dev/null
+}
+
+# Checks that the tone came with about the lead time left before the end, not at the start.
+check_heard() {
+    local what=$1 launch=$2 heardAt=$3 end=$4
+    [ "$heardAt" = - ] && fail "$what: the tone was never heard"
+    local after left
+    after=$(awk -v a="$launch" -v b="$heardAt" 'BEGIN { printf "%.1f", b - a }')
+    left=$(awk -v a="$heardAt" -v b="$end" 'BEGIN { printf "%.1f", b - a }')
+    echo "$what: heard ${after} s after the start, ${left} s before the end (lead time ${LEAD} s)"
+    awk -v l="$left" -v d="$LEAD" 'BEGIN { exit !(l >= d - 2.5 && l <= d + 1.5) }' ||
+        fail "$what: heard ${left} s before the end, expected about ${LEAD} s"
+    awk -v a="$after" -v d="$((COUNTDOWN - LEAD))" 'BEGIN { exit !(a >= d - 1) }' ||
+        fail "$what: heard ${after} s after the start, too early"
+}
+
+passed=0
+countdown oui tone.wav
+check_heard "wave" "$launch" "$heardAt" "$end"; passed=$((passed + 1))
+
+countdown non tone.wav
+[ "$heardAt" = - ] || fail "the tone was heard although the sound was not wanted"
+echo "not wanted: nothing heard"; passed=$((passed + 1))
+
+countdown oui tone.mp3
+check_heard "mp3" "$launch" "$heardAt" "$end"; passed=$((passed + 1))
+
+cleanup
+echo "$passed passed, 0 failed"

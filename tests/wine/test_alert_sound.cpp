@@ -1,0 +1,295 @@
+// The alert sound in the main window: choosing the file, listening, the sound panel, and the report
+// of an alert file that cannot be opened.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+
+#include "FormFixture.h"
+
+using namespace testing;
+using noc::TForm2;
+
+namespace {
+
+std::string TempPath(const char* name) {
+    char dir[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "noc_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+}
+
+// Two seconds of 16-bit mono silence: enough for the media system to open and play it.
+std::string WriteWave(const char* name) {
+    const uint32_t rate = 8000, bytes = rate * 2 * 2;
+    const uint32_t header[] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16, 0x00010001, rate, rate * 2,
+                               0x00100002, 0x61746164, bytes};
+    const std::string path = TempPath(name);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    REQUIRE(f != nullptr);
+    std::fwrite(header, sizeof(header), 1, f);
+    for (uint32_t i = 0; i < bytes; ++i) std::fputc(0, f);
+    std::fclose(f);
+    return path;
+}
+
+std::string ReportText(DWORD mciError) {
+    char buf[4096] = {};
+    mciGetErrorStringA(mciError, buf, sizeof(buf));
+    std::string text = buf;
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+    return text;
+}
+
+void Press(noc::TControl* c, UINT down, UINT up) {
+    SendMessageA(c->Handle(), down, down == WM_KEYDOWN ? VK_SPACE : 0, down == WM_KEYDOWN ? 0 : MAKELPARAM(4, 4));
+    SendMessageA(c->Handle(), up, up == WM_KEYUP ? VK_SPACE : 0, up == WM_KEYUP ? 0 : MAKELPARAM(4, 4));
+}
+
+}  // namespace
+
+TEST_CASE("choosing the sound file") {
+    StoredSettings().Write();
+    auto form = MakeForm2();
+    SeamRecorder rec;
+    std::string title, filter, folder, chosen;
+    HWND owner = nullptr;
+    rec.fileAnswer = [&](OPENFILENAMEA& r) {
+        title = r.lpstrTitle;
+        filter.clear();
+        for (const char* p = r.lpstrFilter; *p; p += strlen(p) + 1) filter += std::string(p) + "|";
+        folder = r.lpstrInitialDir ? r.lpstrInitialDir : "";
+        owner = r.hwndOwner;
+        if (chosen.empty()) return false;
+        lstrcpynA(r.lpstrFile, chosen.c_str(), static_cast<int>(r.nMaxFile));
+        return true;
+    };
+
+    SUBCASE("the dialog starts in the current file's folder; a cancel changes nothing") {
+        for (auto [caption, expected] : {std::pair{"Chemin du fichier...", ""}, std::pair{"C:\\sons\\a.wav", "C:\\sons\\"},
+                                         std::pair{"Z:/tmp/b.mid", "Z:/tmp/"}, std::pair{"D:c.mp3", "D:"}}) {
+            form->Label14->SetCaption(caption);
+            form->MediaPlayer1->Tag = 1;
+            form->Image12Click(form->Image12);
+            CHECK(folder == expected);
+            CHECK(form->Label14->Caption() == caption);
+            CHECK(form->MediaPlayer1->Tag == 1);
+        }
+        CHECK(title == "Sélection du fichier son à jouer avant l'extinction");
+        CHECK(filter == "Fichiers sons (Wave, Midi, Mp3)|*.wav;*.mid;*.mp3|");
+        CHECK(owner == form->Handle());
+        CHECK(rec.Dialogs().size() == 4);
+    }
+    SUBCASE("a confirmed file: the path laid out, a playing sound stopped, the flag cleared") {
+        const std::string wave = WriteWave("listen.wav");
+        form->Label14->SetCaption(wave);
+        form->Image10Click(form->Image10);
+        REQUIRE(form->MediaPlayer1->Tag == 1);
+
+        chosen = "C:\\un dossier aux sons très nombreux\\et un nom de fichier bien trop long.wav";
+        form->Image12Click(form->Image12);
+        CHECK(form->Label14->Caption() == chosen);
+        CHECK(form->Label14->Width() == 120);
+        CHECK(form->Label14->Left() == 18);
+        CHECK(form->Label18->Visible());
+        CHECK(form->MediaPlayer1->Tag == 0);
+        CHECK(form->MediaPlayer1->Error() == 0u);  // the stop went through
+
+        // Back to a short one: the label sizes itself again.
+        chosen = "C:\\a.wav";
+        form->Image12Click(form->Image12);
+        CHECK(form->Label14->Caption() == chosen);
+        CHECK(form->Label14->AutoSize());
+        CHECK(form->Label14->Width() < 120);
+        CHECK(form->Label14->Left() == 7);
+        CHECK(form->Label14->Alignment() == noc::taLeftJustify);
+        CHECK_FALSE(form->Label18->Visible());
+        CHECK(rec.Boxes().empty());
+        DeleteFileA(wave.c_str());
+    }
+    SUBCASE("before anything was ever opened: the label changes, silently") {
+        chosen = "C:\\b.wav";
+        form->Image12Click(form->Image12);
+        CHECK(form->Label14->Caption() == chosen);
+        CHECK(form->MediaPlayer1->Tag == 0);
+        CHECK(rec.Boxes().empty());
+    }
+}
+
+TEST_CASE("the listen icons play and stop the chosen file") {
+    StoredSettings().Write();
+    auto form = MakeForm2();
+    SeamRecorder rec;
+    const std::string wave = WriteWave("toggle.wav");
+
+    SUBCASE("a click plays, the next one stops, the one after plays again") {
+        form->Label14->SetCaption(wave);
+        form->Image10Click(form->Image10);
+        CHECK(form->MediaPlayer1->Tag == 1);
+        CHECK(form->MediaPlayer1->IsOpen());
+        CHECK(form->MediaPlayer1->FileName == wave);
+        form->Image11Click(form->Image11);
+        CHECK(form->MediaPlayer1->Tag == 0);
+        CHECK(form->MediaPlayer1->IsOpen());  // stopped, not closed
+        form->Image11Click(form->Image11);
+        CHECK(form->MediaPlayer1->Tag == 1);
+        CHECK(rec.Boxes().empty());
+    }
+    SUBCASE("a file that cannot be opened: one general report, the flag stays 0") {
+        DWORD error = MCIERR_FILE_NOT_FOUND;
+        SUBCASE("missing file") { form->Label14->SetCaption(TempPath("missing.wav")); }
+        SUBCASE("the placeholder") { error = 0; }
+        // A real click, so that the report comes from the handler's guard.
+        Press(form->Image10, WM_LBUTTONDOWN, WM_LBUTTONUP);
+        REQUIRE(rec.Boxes().size() == 1);
+        if (error) CHECK(rec.Boxes()[0].text == ReportText(error));
+        CHECK_FALSE(rec.Boxes()[0].text.empty());
+        CHECK(rec.Boxes()[0].caption == "NocTuro");
+        CHECK((rec.Boxes()[0].flags & MB_ICONSTOP) == MB_ICONSTOP);
+        CHECK(form->MediaPlayer1->Tag == 0);
+        CHECK_FALSE(form->MediaPlayer1->IsOpen());
+    }
+    DeleteFileA(wave.c_str());
+}
+
+TEST_CASE("the sound panel opens on a mouse release over the ticked box, not from the keyboard") {
+    StoredSettings().Write();
+    auto form = MakeForm2();
+    form->Show();
+    SeamRecorder rec;
+    auto panelOpen = [&] {
+        return form->Panel2->Visible() && !form->Image10->Visible() && !form->Shape1->Visible() &&
+               !form->Image4->Visible();
+    };
+    SUBCASE("a left click ticks the box and opens the panel; OK closes it") {
+        Press(form->CheckBox4, WM_LBUTTONDOWN, WM_LBUTTONUP);
+        CHECK(form->CheckBox4->Checked());
+        CHECK(panelOpen());
+        form->Button6Click(form->Button6);
+        CHECK_FALSE(form->Panel2->Visible());
+        CHECK(form->Image10->Visible());
+        CHECK(form->Shape1->Visible());
+    }
+    SUBCASE("a right click on the ticked box opens it again") {
+        form->CheckBox4->SetChecked(true);
+        Press(form->CheckBox4, WM_RBUTTONDOWN, WM_RBUTTONUP);
+        CHECK(form->CheckBox4->Checked());
+        CHECK(panelOpen());
+    }
+    SUBCASE("on the unticked box a release does nothing") {
+        Press(form->CheckBox4, WM_RBUTTONDOWN, WM_RBUTTONUP);
+        CHECK_FALSE(form->CheckBox4->Checked());
+        CHECK_FALSE(form->Panel2->Visible());
+        CHECK(form->Image10->Visible());
+    }
+    SUBCASE("the space bar ticks the box without opening the panel") {
+        form->CheckBox4->SetFocus();
+        Press(form->CheckBox4, WM_KEYDOWN, WM_KEYUP);
+        CHECK(form->CheckBox4->Checked());
+        CHECK_FALSE(form->Panel2->Visible());
+    }
+}
+
+namespace {
+
+// The message box of this thread on screen, if any.
+HWND BoxOnScreen() {
+    HWND box = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) {
+            char cls[16] = "";
+            GetClassNameA(w, cls, sizeof(cls));
+            if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(w)) *reinterpret_cast<HWND*>(p) = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+// Shows message boxes for real, owned as the program asks, and remembers how each went.
+struct RealBoxes : SeamRecorder {
+    int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
+        SeamRecorder::ShowMessageBox(owner, text, caption, flags);
+        owners.push_back(owner);
+        up = true;
+        answer = noc::SystemSeam::ShowMessageBox(owner, text, caption, flags);
+        up = false;
+        return answer;
+    }
+    BOOL RequestExitWindows(UINT flags, DWORD reason) override {
+        shutdownBehindBox = up;
+        boxGoneAtShutdown = BoxOnScreen() == nullptr;
+        return SeamRecorder::RequestExitWindows(flags, reason);
+    }
+    std::vector<HWND> owners;
+    int answer = 0;
+    bool up = false, shutdownBehindBox = false, boxGoneAtShutdown = false;
+};
+
+// What a look at the screen finds while the box is up; the test may cancel from there.
+struct BoxWatch {
+    static inline TForm2* form = nullptr;
+    static inline bool cancel = false, seen = false, ownerEnabled = false, inFront = false, forced = false;
+    static inline DWORD since = 0;
+    static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) {
+        const HWND box = BoxOnScreen();
+        if (!box) return;
+        if (!seen) {
+            seen = true;
+            ownerEnabled = IsWindowEnabled(form->Handle()) != FALSE;
+            // Owned by the countdown's window, and above it.
+            inFront = false;
+            if (GetWindow(box, GW_OWNER) == form->Handle())
+                for (HWND w = GetWindow(box, GW_HWNDNEXT); w && !inFront; w = GetWindow(w, GW_HWNDNEXT))
+                    inFront = w == form->Handle();
+            if (cancel) form->CancelCountdown();
+        }
+        if (GetTickCount() - since > 15000) {  // never left hanging
+            forced = true;
+            EndDialog(box, IDOK);
+        }
+    }
+};
+
+}  // namespace
+
+TEST_CASE("an alert file that cannot be opened is reported in front of the countdown and goes with it") {
+    StoredSettings s;
+    s.Alerte = "oui";
+    s.Delai = 5;
+    s.Write();
+    RealBoxes rec;
+    BoxWatch::cancel = false;
+    SUBCASE("the countdown goes on to zero behind the box, and the close at zero takes it away") {}
+    SUBCASE("a cancel takes it away") { BoxWatch::cancel = true; }
+    auto form = MakeForm2("NocTuro.exe * 0 0 0 7");
+    BoxWatch::form = form.get();
+    BoxWatch::seen = BoxWatch::forced = false;
+    BoxWatch::since = GetTickCount();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &BoxWatch::Look);
+    const bool done = PumpUntil([&] { return rec.answer != 0 || !rec.Shutdowns().empty(); }, 12000);
+    KillTimer(nullptr, timer);
+    REQUIRE(done);
+    CHECK_FALSE(BoxWatch::forced);
+    REQUIRE(rec.Boxes().size() == 1);
+    CHECK(rec.Boxes()[0].text == ReportText(form->MediaPlayer1->Error()));
+    CHECK(rec.Boxes()[0].caption == "NocTuro");
+    CHECK((rec.Boxes()[0].flags & MB_ICONSTOP) == MB_ICONSTOP);
+    CHECK(rec.owners[0] == form->Handle());
+    CHECK(BoxWatch::seen);
+    CHECK(BoxWatch::inFront);
+    CHECK(BoxWatch::ownerEnabled);  // "Annuler" stays within reach
+    CHECK(rec.answer == IDOK);
+    if (BoxWatch::cancel) {
+        CHECK_FALSE(form->Chronos1->Enabled());
+        CHECK(rec.Shutdowns().empty());
+    } else {
+        CHECK(rec.Shutdowns().size() == 1);
+        CHECK(rec.shutdownBehindBox);
+        CHECK(rec.boxGoneAtShutdown);  // taken away by the close, before the shutdown request
+    }
+    CHECK(form->MediaPlayer1->Tag == 0);
+    ForgetQuit();
+}

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/SoundRules.h"
 #include "settings/StartupEntry.h"
 
 namespace noc {
@@ -13,12 +14,6 @@ inline bool FileExists(const std::string& path) {
     if (path.empty()) return false;
     const DWORD attr = GetFileAttributesA(path.c_str());
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Everything up to and including the last path separator or drive colon; empty without one.
-inline std::string FolderOf(const std::string& path) {
-    const size_t end = path.find_last_of("\\/:");
-    return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
 inline std::string ProgramFolder() { return FolderOf(ProgramPath()); }

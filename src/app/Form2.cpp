@@ -429,21 +429,20 @@ void TForm2::SaveSettings() {
 }
 
 void TForm2::TrackBar1Change(TObject*) {
-    const int n = TrackBar1->Position();
-    TrackBar1->SetHint("Le son sera joué " + IntToStr(n) + " secondes avant l'extinction");
-    Label17->SetCaption((n < 10 ? "0" : "") + IntToStr(n) + "s");
+    TrackBar1->SetHint(LeadTimeHint(TrackBar1->Position()));
+    Label17->SetCaption(LeadTimeLabel(TrackBar1->Position()));
 }
 
 void TForm2::FitSoundPathLabel() {
-    constexpr int kMaxWidth = 120;
-    if (Label14->Width() <= kMaxWidth) {
+    const PathLayout layout = FitSoundPath(Label14->Width());
+    if (layout.whole) {
         Label18->Hide();
         Label14->SetAlignment(taLeftJustify);
-        Label14->SetLeft(7);
+        Label14->SetLeft(layout.left);
     } else {
         // Only the end of the path, with the file name, stays visible.
         Label14->SetAutoSize(false);
-        Label14->SetBounds(18, Label14->Top(), kMaxWidth, Label14->Height());
+        Label14->SetBounds(layout.left, Label14->Top(), layout.width, Label14->Height());
         Label14->SetAlignment(taRightJustify);
         Label18->Show();
     }

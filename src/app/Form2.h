@@ -142,6 +142,9 @@ public:
 private:
     void CreateComponents();
     void CreateTrayComponents();
+    // The countdown panel in front, with "Annuler" and "Réduire", as a tray click and the final
+    // warning show it.
+    void ShowCountdownPanel();
     // The countdown panel's warning, without password prompt.
     void ShowWarningLook();
     // The dial's four positions, as signed 16-bit values.

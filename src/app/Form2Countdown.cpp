@@ -47,6 +47,20 @@ void TForm2::StartCountdown() {
     ShowWarningLook();
 }
 
+void TForm2::ShowCountdownPanel() {
+    // A start with Windows may have been switched off meanwhile: the box shows what is stored.
+    if (IsYes(StartedWithParameters)) {
+        Held.Demarrage = ReadSetting("Demarrage");
+        CheckBox2->SetChecked(IsYes(Held.Demarrage));
+    }
+    TabControl2->Show();
+    TabControl1->Hide();
+    Image7->SetEnabled(false);
+    Label3->SetEnabled(false);
+    SpeedButton2->Show();
+    SpeedButton1->Show();
+}
+
 void TForm2::ShowWarningLook() {
     Label13->Hide();
     Label15->Hide();
@@ -79,16 +93,7 @@ void TForm2::Chronos1Timer(TObject*) {
 
     // 7. The final warning: the window comes back every second and flashes.
     if (InFinalWarning(Counters, leadTime)) {
-        if (IsYes(StartedWithParameters)) {
-            Held.Demarrage = ReadSetting("Demarrage");
-            CheckBox2->SetChecked(IsYes(Held.Demarrage));
-        }
-        TabControl2->Show();
-        TabControl1->Hide();
-        Image7->SetEnabled(false);
-        Label3->SetEnabled(false);
-        SpeedButton2->Show();
-        SpeedButton1->Show();
+        ShowCountdownPanel();
         SpeedButton1->SetEnabled(false);
         Show();
         FlashWindow(Handle(), TRUE);

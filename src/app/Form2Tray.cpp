@@ -1,8 +1,6 @@
 // The countdown's home in the notification area: the animated program icon, the text icons of the
 // remaining time, the way back to the window and "Réduire".
 #include "app/Form2.h"
-#include "settings/Scramble.h"
-#include "settings/SettingsStore.h"
 
 namespace noc {
 
@@ -47,16 +45,7 @@ void TForm2::NotifyIcon1MouseMove(TObject*, TShiftState, int, int) {
 }
 
 void TForm2::NotifyIcon1Click(TObject*) {
-    if (IsYes(StartedWithParameters)) {
-        Held.Demarrage = ReadSetting("Demarrage");
-        CheckBox2->SetChecked(IsYes(Held.Demarrage));
-    }
-    TabControl2->Show();
-    TabControl1->Hide();
-    Image7->SetEnabled(false);
-    Label3->SetEnabled(false);
-    SpeedButton2->Show();
-    SpeedButton1->Show();
+    ShowCountdownPanel();
     Show();
 }
 

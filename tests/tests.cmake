@@ -24,3 +24,4 @@ add_test(NAME e2e.alert COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/alert_e2e.sh ${CMA
 set_tests_properties(e2e.alert PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 150)
 noc_e2e_test(test_e2e_switch ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_switch.cpp)
 noc_e2e_test(test_e2e_options ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_options.cpp)
+noc_e2e_test(test_e2e_sound ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_sound.cpp)

@@ -206,7 +206,10 @@ bool TControl::DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         // Under the capture the moves tell where the pointer is.
         if (mouseInside_ && GetCapture() != handle_) {
             POINT pt;
-            if (GetCursorPos(&pt) && WindowFromPoint(pt) != handle_) MouseLeft();
+            RECT rc;
+            GetWindowRect(handle_, &rc);
+            // Off the control, or over a window that covers it.
+            if (GetCursorPos(&pt) && (!PtInRect(&rc, pt) || WindowFromPoint(pt) != handle_)) MouseLeft();
         }
         result = 0;
         return true;

@@ -355,8 +355,7 @@ void TForm2::FormCreate(TObject*) {
     if (!TryTextToColor(Held.Couleur, swatch)) swatch = clMedGray;
     Shape1->SetBrushColor(swatch);
     digitColor_ = TextToColor(swatch == clMedGray ? std::string("clBlack") : ColorToText(swatch));
-    for (TTextTrayIcon* icon : {TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4})
-        icon->Font().SetColor(digitColor_);
+    SetDigitFontColour(digitColor_);
 
     // 10. Pictures without alpha channel outside Windows XP.
     if (DetectXP() != "XP") {

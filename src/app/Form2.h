@@ -88,6 +88,8 @@ public:
     void CheckBox2MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void Image4Click(TObject* sender);
     void Image4MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // The colour of the digits in the four text icons.
+    void SetDigitFontColour(TColor colour);
     void CheckBox4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void Button3Click(TObject* sender);
     void Button6Click(TObject* sender);

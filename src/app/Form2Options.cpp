@@ -74,8 +74,13 @@ void TForm2::Image4Click(TObject*) {
         colorDialogColour_ = request.rgbResult;
         Shape1->SetBrushColor(request.rgbResult & 0x00FFFFFFu);
     }
+    SetDigitFontColour(Shape1->BrushColor());
+}
+
+void TForm2::SetDigitFontColour(TColor colour) {
+    // Seconds, minutes, hours, days, in this order; each draws its digits again.
     for (TTextTrayIcon* icon : {TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4})
-        icon->Font().SetColor(Shape1->BrushColor());
+        icon->Font().SetColor(colour);
 }
 
 void TForm2::Image4MouseDown(TObject*, TMouseButton button, TShiftState, int, int) {

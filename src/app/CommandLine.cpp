@@ -41,7 +41,8 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine)
             }
             ++pos;
         }
-        params.push_back(param);
+        // Only a lone quote closing the text leaves nothing: no parameter, not an empty one.
+        if (!param.empty()) params.push_back(param);
     }
     return params;
 }

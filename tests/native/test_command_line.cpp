@@ -64,6 +64,8 @@ TEST_CASE("SplitCommandLine")
     {
         CHECK(SplitCommandLine("prog \"a b  c") == Params{"prog", "a b  c"});
         CHECK(SplitCommandLine("prog x\"y z") == Params{"prog", "xy z"});
+        CHECK(SplitCommandLine("prog * \"") == Params{"prog", "*"}); // no empty parameter
+        CHECK(SplitCommandLine("prog \"\"\"") == Params{"prog"});
     }
     SUBCASE("tabs and control characters are blanks")
     {

@@ -3,8 +3,9 @@ BUILD     ?= build
 TOOLCHAIN ?= cmake/mingw-w64-x86_64.cmake
 JOBS      ?= 2
 ARGS      ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-native test-wine test-e2e bench clean
+.PHONY: all deps configure build run test test-native test-wine test-e2e bench fuzz clean
 
 all: build
 
@@ -31,6 +32,12 @@ test-native test-wine test-e2e: build
 
 bench: build
 	@cd $(BUILD) && ctest --output-on-failure -C bench -L bench -V
+
+# Each fuzzer for FUZZ_SECONDS over its corpus and regressions; new inputs and failures go to $(BUILD)/fuzz-long.
+fuzz: build
+	@status=0; for f in $$(cat $(BUILD)/fuzz/fuzzers.txt); do \
+	  tests/fuzz/fuzz.sh long $(BUILD)/fuzz/$$f tests/fuzz $(BUILD)/fuzz-long $(FUZZ_SECONDS) || status=1; \
+	done; exit $$status
 
 clean:
 	@rm -rf $(BUILD)

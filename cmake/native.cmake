@@ -1,4 +1,10 @@
-# Native build: the portable rules and their unit tests, with AddressSanitizer and UBSan.
+# Native build: the portable rules and their unit tests, with AddressSanitizer and UBSan; with
+# clang, the fuzzers too (NOC_FUZZ_ONLY: the fuzzers alone, as the Windows build asks for them).
+if(NOC_FUZZ_ONLY)
+  include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
+  return()
+endif()
+
 set(NOC_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 
 add_library(noc_portable STATIC ${NOC_PORTABLE_SOURCES})
@@ -15,3 +21,7 @@ foreach(t IN LISTS NOC_NATIVE_TESTS)
   add_test(NAME native.${t} COMMAND ${t})
   set_tests_properties(native.${t} PROPERTIES LABELS native TIMEOUT 120)
 endforeach()
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
+endif()

@@ -59,6 +59,23 @@ foreach(t IN LISTS NOC_NATIVE_TESTS)
   set_tests_properties(native.${t} PROPERTIES LABELS native TIMEOUT 120)
 endforeach()
 
+# The fuzzers, built natively with clang and libFuzzer; their smoke runs are native tests,
+# `make fuzz` runs each for longer.
+include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
+find_program(NOC_CLANGXX NAMES clang++-14 clang++)
+if(NOC_CLANGXX)
+  ExternalProject_Add(fuzz_tests
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${CMAKE_BINARY_DIR}/fuzz
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=${NOC_CLANGXX} -DNOC_FUZZ_ONLY=ON
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    USES_TERMINAL_BUILD ON)
+  noc_fuzz_smoke_tests(${CMAKE_BINARY_DIR}/fuzz)
+else()
+  message(WARNING "clang++ not found: no fuzzers (scripts/deps.sh installs it)")
+endif()
+
 # The executable imports nothing but Windows' own libraries.
 add_test(NAME native.imports
   COMMAND ${CMAKE_SOURCE_DIR}/tests/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:NocTuro>)

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those that are missing.
 # Quiet when everything is already there.
 set -e
-PKGS="cmake make g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine xvfb doctest-dev xdotool x11-utils imagemagick sox pulseaudio pulseaudio-utils lame gstreamer1.0-plugins-base gstreamer1.0-plugins-good"
+PKGS="cmake make g++ g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 fonts-wine xvfb doctest-dev clang libclang-rt-14-dev xdotool x11-utils imagemagick sox pulseaudio pulseaudio-utils lame gstreamer1.0-plugins-base gstreamer1.0-plugins-good"
 missing=""
 for p in $PKGS; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

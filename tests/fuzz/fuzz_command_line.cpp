@@ -1,0 +1,108 @@
+// The command line: its splitting into parameters, and the eleven positions applied to the held
+// settings.
+#include "Reference.h"
+#include "app/CommandLine.h"
+#include "settings/IntConvert.h"
+
+#include <vector>
+
+namespace {
+
+using Params = std::vector<std::string>;
+
+// Blanks outside double quotes separate; a piece's quotes are removed; a piece that holds nothing but
+// quotes (an empty pair, say) is skipped like a blank, so that no parameter is empty.
+Params ReferenceSplit(const std::string& s)
+{
+    Params params;
+    std::string piece;
+    bool quoted = false, holdsText = false;
+    const auto finish = [&] {
+        if (holdsText) params.push_back(piece);
+        piece.clear();
+        holdsText = false;
+    };
+    for (char c : s) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && ref::IsBlank(c)) {
+            finish();
+        } else {
+            piece += c;
+            holdsText = true;
+        }
+    }
+    finish();
+    return params;
+}
+
+noc::HeldSettings Sample()
+{
+    noc::HeldSettings h;
+    h.Couleur = "clBlue";
+    h.Jours = 1;
+    h.Heures = 2;
+    h.Minutes = 3;
+    h.Secondes = 4;
+    h.Chrono = "non";
+    h.MdPasse = "pw";
+    h.MdPasseOK = "non";
+    h.Demarrage = "oui";
+    h.Alerte = "non";
+    h.Protection = "prot";
+    h.Son = "a.wav";
+    h.Delai = 30;
+    return h;
+}
+
+bool Same(const noc::HeldSettings& a, const noc::HeldSettings& b)
+{
+    return a.Couleur == b.Couleur && a.Jours == b.Jours && a.Heures == b.Heures && a.Minutes == b.Minutes &&
+           a.Secondes == b.Secondes && a.Chrono == b.Chrono && a.MdPasse == b.MdPasse && a.MdPasseOK == b.MdPasseOK &&
+           a.Demarrage == b.Demarrage && a.Alerte == b.Alerte && a.Protection == b.Protection && a.Son == b.Son &&
+           a.Delai == b.Delai;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string line(reinterpret_cast<const char*>(data), size);
+    const Params params = noc::SplitCommandLine(line);
+    FUZZ_CHECK(params == ReferenceSplit(line));
+
+    // Each parameter given back in quotes splits into the same parameters.
+    std::string requoted;
+    for (const std::string& p : params) requoted += " \"" + p + "\"";
+    FUZZ_CHECK(noc::SplitCommandLine(requoted) == params);
+
+    FUZZ_CHECK(noc::StartedWithParametersFlag(params) == (params.size() > 1 ? "oui" : ""));
+
+    // The positions, one by one; the first number that does not convert stops there.
+    noc::HeldSettings expected = Sample();
+    std::string failure;
+    for (size_t i = 1; i <= 11 && i < params.size() && failure.empty(); ++i) {
+        const std::string& p = params[i];
+        if (p == "*") continue;
+        std::string* texts[] = {nullptr, &expected.Couleur, nullptr, nullptr, nullptr, nullptr, &expected.Chrono,
+                                &expected.MdPasse, &expected.MdPasseOK, &expected.Alerte, &expected.Son, nullptr};
+        int32_t* numbers[] = {nullptr, nullptr, &expected.Jours, &expected.Heures, &expected.Minutes,
+                              &expected.Secondes, nullptr, nullptr, nullptr, nullptr, nullptr, &expected.Delai};
+        if (texts[i]) {
+            *texts[i] = p;
+        } else {
+            int32_t n = 0;
+            if (ref::ToInt(p, n)) *numbers[i] = n;
+            else failure = ref::ConversionMessage(p);
+        }
+    }
+    noc::HeldSettings held = Sample();
+    try {
+        noc::ApplyCommandLine(params, held);
+        FUZZ_CHECK(failure.empty());
+    } catch (const noc::EConvertError& e) {
+        FUZZ_CHECK(e.what() == failure);
+    }
+    FUZZ_CHECK(Same(held, expected));
+    return 0;
+}

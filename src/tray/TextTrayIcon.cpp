@@ -96,19 +96,13 @@ void TTextTrayIcon::PaintText() {
         auto draw = [&](int x, int y, const std::string& line) {
             ExtTextOutA(dc, x, y, ETO_CLIPPED, &square, line.c_str(), static_cast<UINT>(line.size()), nullptr);
         };
-        const size_t firstReturn = text_.find('\r');
-        if (firstReturn != std::string::npos) {
-            const std::vector<std::string> lines = SplitTextLines(text_);
-            const int lineHeight = Extent(dc, text_.substr(firstReturn)).cy + options_.LineDistance();
-            const int top = TextBlockTop(static_cast<int>(lines.size()), lineHeight, options_.OffsetY());
-            for (size_t i = 0; i < lines.size(); ++i) {
-                const int x = CentredPosition(Extent(dc, lines[i]).cx, options_.OffsetX());
-                draw(x, static_cast<int>(i) * lineHeight + top, lines[i]);
-            }
-        } else {
-            const SIZE s = Extent(dc, text_);
-            draw(CentredPosition(s.cx, options_.OffsetX()), CentredPosition(s.cy, options_.OffsetY()), text_);
-        }
+        const auto measure = [dc](const std::string& s) {
+            const SIZE e = Extent(dc, s);
+            return TextExtent{static_cast<int>(e.cx), static_cast<int>(e.cy)};
+        };
+        for (const PlacedLine& line :
+             PlaceText(text_, measure, options_.OffsetX(), options_.OffsetY(), options_.LineDistance()))
+            draw(line.x, line.y, line.text);
         if (border_) {
             UniqueBrush frame(CreateSolidBrush(ColorToRGB(borderColor_)));
             FrameRect(dc, &square, frame.get());

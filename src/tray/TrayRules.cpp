@@ -33,6 +33,27 @@ std::vector<std::string> SplitTextLines(const std::string& text) {
     return lines;
 }
 
+std::vector<PlacedLine> PlaceText(const std::string& text, const MeasureText& measure, int offsetX, int offsetY,
+                                  int lineDistance) {
+    const size_t firstReturn = text.find('\r');
+    if (firstReturn == std::string::npos) {
+        const TextExtent e = measure(text);
+        return {PlacedLine{text, CentredPosition(e.cx, offsetX), CentredPosition(e.cy, offsetY)}};
+    }
+    std::vector<std::string> lines = SplitTextLines(text);
+    const int lineHeight = ClampToInt(int64_t{measure(text.substr(firstReturn)).cy} + lineDistance);
+    const int count = ClampToInt(static_cast<int64_t>(lines.size()));
+    const int top = TextBlockTop(count, lineHeight, offsetY);
+    std::vector<PlacedLine> placed;
+    placed.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int x = CentredPosition(measure(lines[i]).cx, offsetX);
+        const int y = ClampToInt(static_cast<int64_t>(i) * lineHeight + top);
+        placed.push_back(PlacedLine{std::move(lines[i]), x, y});
+    }
+    return placed;
+}
+
 uint32_t TextFillColor(uint32_t color, uint32_t fontColor, uint32_t fontRgb) {
     if (color == kColorNone || color == fontColor) return (fontRgb ^ 0xFFFFFFu) & 0xFFFFFFu;
     return color;

@@ -3,6 +3,7 @@
 // the 16 x 16 square, which colour fills around it, what tooltip reaches the shell, which frame
 // comes next.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,22 @@ int TextBlockTop(int lines, int lineHeight, int offsetY);
 // The lines of a text: split at each carriage return. A line feed that follows a carriage return
 // stays as the first character of the next line; a text without carriage return is one line.
 std::vector<std::string> SplitTextLines(const std::string& text);
+
+// A text's size in pixels, as the icon's font gives it.
+struct TextExtent {
+    int cx = 0, cy = 0;
+};
+struct PlacedLine {
+    std::string text;
+    int x = 0, y = 0;
+};
+using MeasureText = std::function<TextExtent(const std::string&)>;
+
+// Where each line of an icon's text is drawn. Without carriage return the text is centred on its own
+// size; with them, each line is centred across, and the lines form a block centred down whose line
+// height is the height of the text from the first carriage return on, plus `lineDistance`.
+std::vector<PlacedLine> PlaceText(const std::string& text, const MeasureText& measure, int offsetX, int offsetY,
+                                  int lineDistance);
 
 // The colour that fills the square around the text (and is made see-through): the font's RGB
 // inverted when `color` is none (0x1FFFFFFF) or equals `fontColor` (the values, not their RGB),

@@ -1,5 +1,5 @@
 // Where the text of a text tray icon lands in its 16 x 16 square: its lines, the centring of each line
-// and of the block, with any offsets and font metrics; and the colour filled around it.
+// and of the block, with any offsets, line distance and font sizes; and the colour filled around it.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "Reference.h"
@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int offsetX = in.ConsumeIntegral<int>(), offsetY = in.ConsumeIntegral<int>();
     const int width = in.ConsumeIntegral<int>(), height = in.ConsumeIntegral<int>();
     const int lineCount = in.ConsumeIntegral<int>();
+    const int lineDistance = in.ConsumeIntegral<int>(), charWidth = in.ConsumeIntegral<int>();
     const uint32_t color = in.ConsumeIntegral<uint32_t>(), fontColor = in.ConsumeIntegral<uint32_t>(),
                    fontRgb = in.ConsumeIntegral<uint32_t>();
     const std::string text = in.ConsumeRemainingBytesAsString();
@@ -50,6 +51,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (width >= 0 && width <= 64 && offsetX >= -16 && offsetX <= 16) {
         const int x = noc::CentredPosition(width, offsetX) - offsetX;
         FUZZ_CHECK(2 * x + width == 15 || 2 * x + width == 14 || 2 * x + width == 16);
+    }
+
+    // The whole placement, with a made-up font whose sizes depend on the text measured, against the
+    // drawing steps: one line centred on its size; several as a block with the height of the text
+    // from the first carriage return on, plus the line distance.
+    const auto measure = [&](const std::string& s) {
+        int64_t w = 0;
+        for (char c : s) w += int64_t{static_cast<unsigned char>(c) & 7} * charWidth;
+        return noc::TextExtent{Clamped(w), Clamped(int64_t{height} + static_cast<int64_t>(s.size() % 3))};
+    };
+    const std::vector<noc::PlacedLine> placed = noc::PlaceText(text, measure, offsetX, offsetY, lineDistance);
+    FUZZ_CHECK(placed.size() == lines.size());
+    if (returns == 0) {
+        const noc::TextExtent e = measure(text);
+        FUZZ_CHECK(placed[0].text == text);
+        FUZZ_CHECK(placed[0].x == Clamped(Div2TowardZero(15 - int64_t{e.cx}) + offsetX));
+        FUZZ_CHECK(placed[0].y == Clamped(Div2TowardZero(15 - int64_t{e.cy}) + offsetY));
+    } else {
+        const int64_t lineHeight = Clamped(int64_t{measure(text.substr(text.find('\r'))).cy} + lineDistance);
+        const int64_t blockTop =
+            Clamped(Div2TowardZero(15 - static_cast<int64_t>(lines.size()) * lineHeight) + offsetY);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            FUZZ_CHECK(placed[i].text == lines[i]);
+            FUZZ_CHECK(placed[i].x == Clamped(Div2TowardZero(15 - int64_t{measure(lines[i]).cx}) + offsetX));
+            FUZZ_CHECK(placed[i].y == Clamped(static_cast<int64_t>(i) * lineHeight + blockTop));
+        }
     }
 
     const uint32_t fill = noc::TextFillColor(color, fontColor, fontRgb);

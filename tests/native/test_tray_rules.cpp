@@ -62,6 +62,30 @@ TEST_CASE("text placement in the icon square")
     }
 }
 
+TEST_CASE("PlaceText")
+{
+    // 6 pixels a character; 13 high, 2 more for every line feed measured.
+    const noc::MeasureText font = [](const std::string& s) {
+        int feeds = 0;
+        for (char c : s) feeds += c == '\n';
+        return noc::TextExtent{6 * static_cast<int>(s.size()), 13 + 2 * feeds};
+    };
+    const auto at = [](const noc::PlacedLine& l) { return std::to_string(l.x) + "," + std::to_string(l.y); };
+
+    const std::vector<noc::PlacedLine> one = noc::PlaceText("12", font, 0, 0, 0);
+    REQUIRE(one.size() == 1);
+    CHECK(one[0].text == "12");
+    CHECK(at(one[0]) == "1,1");
+    CHECK(at(noc::PlaceText("123", font, -2, 3, 9)[0]) == "-3,4"); // no line distance for one line
+
+    // Line height: the text from the first carriage return on ("\r\ncd": 15), plus the distance.
+    const std::vector<noc::PlacedLine> two = noc::PlaceText("ab\r\ncd", font, 1, 0, 1);
+    REQUIRE(two.size() == 2);
+    CHECK(two[1].text == "\ncd");
+    CHECK(at(two[0]) == "2,-8"); // top: (15 - 2 x 16) div 2
+    CHECK(at(two[1]) == "0,8");
+}
+
 TEST_CASE("SplitTextLines")
 {
     CHECK(noc::SplitTextLines("ab\r\ncd") == Lines{"ab", "\ncd"});

@@ -149,7 +149,8 @@ private:
     void ShowCountdownPanel();
     // The countdown panel's warning, without password prompt.
     void ShowWarningLook();
-    // The dial's four positions, as signed 16-bit values.
+    // The counters the dial stands for: its four positions, as signed 16-bit values, with negative
+    // days (only a command line or a hand edit gives them) counted as none.
     Remaining ReadDial() const;
     // A value onto one column of the dial: its arrow's position and its field's text, in the
     // order the caller needs.

@@ -337,6 +337,32 @@ TEST_CASE("the key deleted while the program runs: a close gives thirteen write 
     CHECK(RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_READ, &key) == ERROR_FILE_NOT_FOUND);
 }
 
+TEST_CASE("a start-with-Windows flag that is no string is told once, not at each of the last seconds") {
+    SoundFile sound;
+    StoredSettings users = UsersSettings(sound.path);
+    users.Write();
+    const DWORD number = 1;
+    SetRaw("Demarrage", REG_DWORD, &number, sizeof number);
+    SeamRecorder rec;
+    {
+        // A command-line start reads the flag again at a tray click and at every tick of the final warning.
+        RunningProgram program("NocTuro.exe * 0 0 0 30");
+        TForm2& form = *program.form;
+        REQUIRE(form.Chronos1->Enabled());
+        form.Chronos1->SetEnabled(false);  // ticks are driven by hand here
+        form.NotifyIcon1Click(form.NotifyIcon1);
+        for (int i = 0; i < 10; ++i) form.Chronos1Timer(form.Chronos1);
+        CHECK(form.TabControl2->Visible());  // the final warning ran
+        CHECK(BoxTexts(rec) == std::vector<std::string>{kReadError, kTampered});
+        CHECK_FALSE(form.CheckBox2->Checked());
+        rec.Clear();
+        program.Quit();
+        CHECK(rec.calls.empty());
+    }
+    users.Jours = 0, users.Heures = 0, users.Minutes = 0, users.Secondes = 30;  // the dial given for this run
+    CheckStored(users);
+}
+
 TEST_CASE("negative days from the command line count as none: the countdown ends when the rest says") {
     StoredSettings().Write();
     SeamRecorder rec;

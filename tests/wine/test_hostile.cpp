@@ -316,6 +316,31 @@ TEST_CASE("every parameter a non-number: one report per number, stored numbers k
     CheckStored(users);
 }
 
+TEST_CASE("a start with Windows that a broken number stopped shows the window, so that it can be put right") {
+    SoundFile sound;
+    StoredSettings users = UsersSettings(sound.path);
+    users.Demarrage = "oui";
+    users.Jours = 0, users.Heures = 0, users.Minutes = 0, users.Secondes = 0;
+    users.Write();
+    noc::WriteSetting("Secondes", "40s");  // the only time dialled, now unreadable
+    SeamRecorder rec;
+    RunningProgram program;
+    CHECK(BoxTexts(rec) == std::vector<std::string>{NotANumber("40s")});
+    CHECK_FALSE(program.form->Chronos1->Enabled());
+    CHECK(IsWindowVisible(program.form->Handle()));
+    CHECK(noc::Application().ShowMainForm);
+    // An all-zero dial with the start with Windows ticked refuses the close: the window is there to
+    // set the dial or untick the box.
+    rec.Clear();
+    program.form->SpeedButton3Click(program.form->SpeedButton3);
+    CHECK(rec.Boxes().size() == 1);
+    CHECK_FALSE(noc::Application().Terminated());
+    program.form->UpDown3->SetPosition(40);
+    program.Quit();
+    users.Secondes = 40;
+    CheckStored(users);
+}
+
 TEST_CASE("the key deleted while the program runs: a close gives thirteen write reports, then the program ends") {
     SoundFile sound;
     UsersSettings(sound.path).Write();

@@ -139,35 +139,30 @@ std::vector<std::string> BoxTexts(const SeamRecorder& rec) {
 TEST_CASE("a stored value of a type that is no string: its own report, its design value, nothing else lost") {
     SoundFile sound;
     const StoredSettings users = UsersSettings(sound.path);
-    StoredSettings repaired = users;
     const DWORD number = 7;
+    using Repair = void (*)(StoredSettings&);
     struct Case {
         const char* name;
         DWORD type;
         std::vector<std::string> boxes;
+        Repair repair;  // what the window holds instead, and the next close stores
     } cases[] = {
         // A number read as empty text then fails its conversion too.
-        {"Jours", REG_DWORD, {kReadError, NotANumber("")}},
-        {"Delai", REG_BINARY, {kReadError, NotANumber("")}},
-        {"Chrono", REG_BINARY, {kReadError, kTampered}},
-        {"Couleur", REG_DWORD, {kReadError, kTampered}},
-        {"MdPasse", REG_BINARY, {kScrambledReadError, kTampered}},
-        {"Protection", REG_DWORD, {kScrambledReadError, kTampered}},
-        {"Son", REG_BINARY, {kReadError}},
+        {"Jours", REG_DWORD, {kReadError, NotANumber("")}, [](StoredSettings& s) { s.Jours = 0; }},
+        {"Delai", REG_BINARY, {kReadError, NotANumber("")}, [](StoredSettings& s) { s.Delai = 20; }},
+        {"Chrono", REG_BINARY, {kReadError, kTampered}, [](StoredSettings& s) { s.Chrono = "non"; }},
+        {"Couleur", REG_DWORD, {kReadError, kTampered}, [](StoredSettings& s) { s.Couleur = "clMedGray"; }},
+        {"MdPasse", REG_BINARY, {kScrambledReadError, kTampered}, [](StoredSettings& s) { s.MdPasse.clear(); }},
+        {"Protection", REG_DWORD, {kScrambledReadError, kTampered}, [](StoredSettings&) {}},
+        {"Son", REG_BINARY, {kReadError}, [](StoredSettings& s) { s.Son = SoundFallback(); }},
     };
     for (const Case& c : cases) {
         CAPTURE(c.name);
         CAPTURE(c.type);
         users.Write();
         SetRaw(c.name, c.type, &number, sizeof number);
-        repaired = users;
-        const std::string name = c.name;
-        if (name == "Jours") repaired.Jours = 0;
-        if (name == "Delai") repaired.Delai = 20;
-        if (name == "Chrono") repaired.Chrono = "non";
-        if (name == "Couleur") repaired.Couleur = "clMedGray";
-        if (name == "MdPasse") repaired.MdPasse = "";
-        if (name == "Son") repaired.Son = SoundFallback();
+        StoredSettings repaired = users;
+        c.repair(repaired);
 
         SeamRecorder rec;
         {

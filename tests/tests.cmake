@@ -25,3 +25,5 @@ set_tests_properties(e2e.alert PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESO
 noc_e2e_test(test_e2e_switch ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_switch.cpp)
 noc_e2e_test(test_e2e_options ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_options.cpp)
 noc_e2e_test(test_e2e_sound ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_sound.cpp)
+noc_wine_test(test_hostile ${CMAKE_SOURCE_DIR}/tests/wine/test_hostile.cpp)
+noc_e2e_test(test_e2e_hostile ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_hostile.cpp)

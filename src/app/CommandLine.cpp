@@ -57,26 +57,36 @@ std::string StartedWithParametersFlag(const std::vector<std::string>& params)
     return ParamStr(params, 1).empty() ? std::string() : std::string("oui");
 }
 
-void ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held)
+std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held)
 {
+    std::vector<std::string> failures;
+    // A number that does not convert leaves what was loaded, so that nothing stored is lost to it.
+    auto number = [&failures](const std::string& text, int32_t& setting) {
+        try {
+            setting = StrToInt(text);
+        } catch (const EConvertError& e) {
+            failures.push_back(e.what());
+        }
+    };
     for (size_t index = 1; index <= 11 && index < params.size(); ++index) {
         const std::string& p = params[index];
         if (p == "*") continue;
         switch (index) {
         case 1: held.Couleur = p; break;
-        case 2: held.Jours = StrToInt(p); break;
-        case 3: held.Heures = StrToInt(p); break;
-        case 4: held.Minutes = StrToInt(p); break;
-        case 5: held.Secondes = StrToInt(p); break;
+        case 2: number(p, held.Jours); break;
+        case 3: number(p, held.Heures); break;
+        case 4: number(p, held.Minutes); break;
+        case 5: number(p, held.Secondes); break;
         case 6: held.Chrono = p; break;
         case 7: held.MdPasse = p; break;
         case 8: held.MdPasseOK = p; break;
         case 9: held.Alerte = p; break;
         case 10: held.Son = p; break;
-        case 11: held.Delai = StrToInt(p); break;
+        case 11: number(p, held.Delai); break;
         default: break;
         }
     }
+    return failures;
 }
 
 } // namespace noc

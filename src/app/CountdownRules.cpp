@@ -22,6 +22,14 @@ bool AllZero(const Remaining& r)
     return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds == 0;
 }
 
+Remaining CountdownStart(const Remaining& dial)
+{
+    Remaining r = dial;
+    if (r.Days < 0)
+        r.Days = 0;
+    return r;
+}
+
 bool TickDown(Remaining& r)
 {
     r.Seconds = WrappingDecrement(r.Seconds);

@@ -14,6 +14,11 @@ struct Remaining {
 
 bool AllZero(const Remaining& r);
 
+// The counters a countdown starts from, for a dial of these positions: negative days count as none.
+// The tick never takes days below 0 nor brings them back up, so they would never run out and the
+// countdown would never end; negative hours, minutes and seconds are left to the borrow.
+Remaining CountdownStart(const Remaining& dial);
+
 // One tick of the countdown: Seconds goes down by one, then the borrow runs
 //  1. Seconds < 0 -> Seconds = 59, and Minutes-- when Minutes, Hours or Days is > 0;
 //  2. Minutes < 0 -> Minutes = 59, and Hours-- when Hours or Days is > 0;

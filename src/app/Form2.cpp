@@ -323,7 +323,7 @@ void TForm2::FormCreate(TObject*) {
     LoadSettings();
 
     // 5. The command line overrides them for this run.
-    ApplyCommandLine(params_, Held);
+    for (const std::string& failure : ApplyCommandLine(params_, Held)) ReportConversionFailure(failure);
     if (!ParamStr(params_, 11).empty() && ParamStr(params_, 11) != "*") TrackBar1->SetPosition(Held.Delai);
 
     // 6. The sound file shown.
@@ -364,12 +364,16 @@ void TForm2::FormCreate(TObject*) {
     }
     Image11->SetPicture(Image10->Picture());
 
-    // 11. Automatic start.
-    if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) StartCountdown();
+    // 11-12. After a number that did not convert, no countdown starts by itself and the empty main
+    // form shows too, as when the set-up stopped there; the window still holds every other setting.
+    if (!setupFailed_) {
+        // 11. Automatic start.
+        if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) StartCountdown();
 
-    // 12. Neither the empty main form nor the application window shows on the taskbar.
-    Application().ShowMainForm = false;
-    SetWindowLongPtrA(Application().Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+        // 12. Neither the empty main form nor the application window shows on the taskbar.
+        Application().ShowMainForm = false;
+        SetWindowLongPtrA(Application().Handle(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    }
 
     // 13. Alert slider texts.
     TrackBar1Change(TrackBar1);
@@ -381,10 +385,10 @@ void TForm2::FormCreate(TObject*) {
 void TForm2::LoadSettings() {
     EnsureSettingsKey();
     Held.Couleur = ReadSetting("Couleur");
-    Held.Jours = StrToInt(ReadSetting("Jours"));
-    Held.Heures = StrToInt(ReadSetting("Heures"));
-    Held.Minutes = StrToInt(ReadSetting("Minutes"));
-    Held.Secondes = StrToInt(ReadSetting("Secondes"));
+    Held.Jours = StoredNumber("Jours", 0);
+    Held.Heures = StoredNumber("Heures", 0);
+    Held.Minutes = StoredNumber("Minutes", 0);
+    Held.Secondes = StoredNumber("Secondes", 0);
     Held.Chrono = ReadSetting("Chrono");
     Held.MdPasse = ReadScrambledSetting("MdPasse");
     Held.MdPasseOK = ReadSetting("MdPasseOK");
@@ -392,14 +396,32 @@ void TForm2::LoadSettings() {
     Held.Alerte = ReadSetting("Alerte");
     Held.Protection = ReadScrambledSetting("Protection");
     Held.Son = ReadSetting("Son");
-    Held.Delai = StrToInt(ReadSetting("Delai"));
+    Held.Delai = StoredNumber("Delai", 20);
     TrackBar1->SetPosition(Held.Delai);
 
+    // The check compares the values as stored: one that did not convert has none to compare.
+    if (setupFailed_) return;
     const std::string expected = IntegrityText(Held.Couleur, Held.Jours, Held.Heures, Held.Minutes, Held.Secondes,
                                                Held.Chrono, Held.MdPasse, Held.MdPasseOK, Held.Demarrage, Held.Alerte);
     if (expected != Held.Protection)
         ShowWarning("Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! "
                     "Veuillez vérifier ses paramètres...");
+}
+
+int32_t TForm2::StoredNumber(const char* name, int32_t designValue) {
+    const std::string text = ReadSetting(name);
+    int32_t value = designValue;
+    try {
+        value = StrToInt(text);
+    } catch (const EConvertError& e) {
+        ReportConversionFailure(e.what());
+    }
+    return value;
+}
+
+void TForm2::ReportConversionFailure(const std::string& message) {
+    setupFailed_ = true;
+    Application().ShowException(message);
 }
 
 void TForm2::SaveSettings() {
@@ -451,7 +473,12 @@ void TForm2::FitSoundPathLabel() {
 
 void TForm2::AfterCreation() {
     Held.Demarrage = ReadSetting("Demarrage");
-    if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) return;
+    if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) {
+        // No countdown started for a number that did not convert: the window shows what it holds,
+        // with that value repaired, so that it can be put right, started, or closed.
+        if (setupFailed_) Show();
+        return;
+    }
     Show();
     // Nothing is reported from here: a missing key or value is simply no entry to remove.
     RemoveStartupEntry();

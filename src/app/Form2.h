@@ -35,6 +35,9 @@ public:
     void FormCreate(TObject* sender);
     void LoadSettings();
     void SaveSettings();
+    // True once the set-up met a number that did not convert (stored or given): it was reported,
+    // and neither the automatic start nor the hiding of the empty main form happen.
+    bool SetupFailed() const { return setupFailed_; }
     void FitSoundPathLabel();
     void TrackBar1Change(TObject* sender);
 
@@ -149,14 +152,21 @@ private:
     void ShowCountdownPanel();
     // The countdown panel's warning, without password prompt.
     void ShowWarningLook();
-    // The dial's four positions, as signed 16-bit values.
+    // The counters the dial stands for: its four positions, as signed 16-bit values, with negative
+    // days (only a command line or a hand edit gives them) counted as none.
     Remaining ReadDial() const;
     // A value onto one column of the dial: its arrow's position and its field's text, in the
     // order the caller needs.
     enum class DialOrder { ArrowFirst, FieldFirst };
     void PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order);
 
+    // A stored number, or its design value when the text does not convert (that failure reported).
+    int32_t StoredNumber(const char* name, int32_t designValue);
+    // The conversion message in the general error report.
+    void ReportConversionFailure(const std::string& message);
+
     std::vector<std::string> params_;
+    bool setupFailed_ = false;
     TColor digitColor_ = 0;
     // ColorDialog1's own colour and custom colours, kept across its uses in a run.
     COLORREF colorDialogColour_ = 0;

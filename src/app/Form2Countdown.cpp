@@ -186,7 +186,7 @@ Remaining TForm2::ReadDial() const {
     dial.Hours = UpDown1->Position();
     dial.Minutes = UpDown2->Position();
     dial.Seconds = UpDown3->Position();
-    return dial;
+    return CountdownStart(dial);
 }
 
 void TForm2::PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order) {

@@ -2,6 +2,7 @@
 
 #include "framework/Dialogs.h"
 
+#include <set>
 #include <vector>
 
 #include "framework/Handles.h"
@@ -66,22 +67,27 @@ ReadResult ReadRawString(HKEY key, const std::string& name, std::string& bytes)
     return ReadResult::Failed;
 }
 
+// Values whose read failed and was told. Some values are read again and again (the start with
+// Windows flag at each of a countdown's last seconds, where a box would hold the tick until it is
+// dismissed): a value that cannot be read is told once, until it reads well again.
+std::set<std::string>& ReportedReads()
+{
+    static std::set<std::string> names;
+    return names;
+}
+
 // Reads the value's bytes; a missing key or value gives empty text silently, any other trouble
 // is reported with the given text.
 std::string ReadStored(const std::string& name, const char* errorText)
 {
     UniqueRegKey key = OpenSettingsKey();
-    if (!key) return std::string();
     std::string bytes;
-    switch (ReadRawString(key.get(), name, bytes)) {
-    case ReadResult::Ok:
+    const ReadResult result = key ? ReadRawString(key.get(), name, bytes) : ReadResult::Absent;
+    if (result != ReadResult::Failed) {
+        ReportedReads().erase(name);
         return bytes;
-    case ReadResult::Absent:
-        return std::string();
-    case ReadResult::Failed:
-        break;
     }
-    ReportRegistryError(errorText);
+    if (ReportedReads().insert(name).second) ReportRegistryError(errorText);
     return std::string();
 }
 
@@ -161,7 +167,11 @@ bool EnsureSettingsKey()
     return true;
 }
 
-void SetSettingsRootForTesting(HKEY root) { g_root = root; }
+void SetSettingsRootForTesting(HKEY root)
+{
+    g_root = root;
+    ReportedReads().clear();
+}
 HKEY SettingsRoot() { return Root(); }
 
 } // namespace noc

@@ -13,6 +13,8 @@ namespace noc {
 constexpr const char* kSettingsKeyPath = "Software\\Belvane\\NocTuro";
 
 // The value's text, up to its first zero byte. A missing key or value gives empty text, silently.
+// A value that cannot be read (another type than a string) gives empty text and is told once, not
+// at each read, until it reads well again.
 std::string ReadSetting(const std::string& name);
 // Stores the text as REG_SZ.
 void WriteSetting(const std::string& name, const std::string& text);
@@ -26,7 +28,7 @@ void WriteScrambledSetting(const std::string& name, const std::string& text);
 bool EnsureSettingsKey();
 
 // Root key under which kSettingsKeyPath (and the start-up entry) is looked for; null puts
-// HKEY_LOCAL_MACHINE back.
+// HKEY_LOCAL_MACHINE back. Read failures already told are forgotten.
 void SetSettingsRootForTesting(HKEY root);
 HKEY SettingsRoot();
 

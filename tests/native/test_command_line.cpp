@@ -155,7 +155,8 @@ TEST_CASE("ApplyCommandLine")
         CHECK(h.Jours == 1);
         CHECK(h.Chrono == "* ");
         // A star with a blank in front is a number like any other, and not a valid one.
-        CHECK_THROWS_AS(ApplyCommandLine(Params{"prog", "*", "*", " *"}, h), EConvertError);
+        CHECK(ApplyCommandLine(Params{"prog", "*", "*", " *"}, h) ==
+              std::vector<std::string>{"' *' is not a valid integer value"});
         CHECK(h.Heures == 2);
     }
     SUBCASE("parameters after the eleventh are ignored")
@@ -175,21 +176,49 @@ TEST_CASE("ApplyCommandLine")
         CHECK(h.Jours == 16);
         CHECK(h.Delai == 1000);
     }
-    SUBCASE("a bad number stops after applying earlier positions")
+    SUBCASE("a bad number keeps its setting and is told; every other position still applies")
     {
         HeldSettings h = Sample();
-        std::string message;
-        try {
-            ApplyCommandLine(SplitCommandLine("prog clRed 2 3x 4 5 oui"), h);
-        } catch (const EConvertError& e) {
-            message = e.what();
-        }
-        CHECK(message == "'3x' is not a valid integer value");
+        CHECK(ApplyCommandLine(SplitCommandLine("prog clRed 2 3x 4 5 oui"), h) ==
+              std::vector<std::string>{"'3x' is not a valid integer value"});
         CHECK(h.Couleur == "clRed");
         CHECK(h.Jours == 2);
         CHECK(h.Heures == 2);
-        CHECK(h.Minutes == 3);
-        CHECK(h.Chrono == "non");
+        CHECK(h.Minutes == 4);
+        CHECK(h.Secondes == 5);
+        CHECK(h.Chrono == "oui");
+    }
+    SUBCASE("every parameter a non-number: each bad number told in position order, texts taken")
+    {
+        HeldSettings h = Sample();
+        const HeldSettings before = h;
+        CHECK(ApplyCommandLine(SplitCommandLine("prog a b c d e f g h i j k"), h) ==
+              std::vector<std::string>{"'b' is not a valid integer value", "'c' is not a valid integer value",
+                                       "'d' is not a valid integer value", "'e' is not a valid integer value",
+                                       "'k' is not a valid integer value"});
+        CHECK(h.Jours == before.Jours);
+        CHECK(h.Heures == before.Heures);
+        CHECK(h.Minutes == before.Minutes);
+        CHECK(h.Secondes == before.Secondes);
+        CHECK(h.Delai == before.Delai);
+        CHECK(h.Couleur == "a");
+        CHECK(h.Chrono == "f");
+        CHECK(h.MdPasse == "g");
+        CHECK(h.MdPasseOK == "h");
+        CHECK(h.Alerte == "i");
+        CHECK(h.Son == "j");
+    }
+    SUBCASE("a command line of 32 000 characters")
+    {
+        HeldSettings h = Sample();
+        const std::string password(15000, 'p'), sound = "C:\\" + std::string(16000, 's') + ".wav";
+        const std::string line = "prog * 0 1 0 0 * " + password + " * * \"" + sound + "\" 45";
+        REQUIRE(line.size() > 31000);
+        CHECK(ApplyCommandLine(SplitCommandLine(line), h).empty());
+        CHECK(h.MdPasse == password);
+        CHECK(h.Son == sound);
+        CHECK(h.Heures == 1);
+        CHECK(h.Delai == 45);
     }
     SUBCASE("an x prefix reads as hexadecimal")
     {

@@ -146,6 +146,32 @@ TEST_CASE("TickDown with negative values counts them as they are")
     }
 }
 
+TEST_CASE("a countdown counts negative days as none, and so ends")
+{
+    SUBCASE("days only: the other three say when it ends")
+    {
+        const Remaining start = noc::CountdownStart(Make(-3, 0, 5, 0));
+        CheckEq(start, 0, 0, 5, 0);
+        CHECK(TicksToFinish(start, 100000) == 300);
+        CHECK(TicksToFinish(noc::CountdownStart(Make(-1, 0, 0, 1)), 10) == 1);
+        CHECK(TicksToFinish(noc::CountdownStart(Make(std::numeric_limits<int16_t>::min(), 1, 0, 0)), 10000) == 3600);
+    }
+    SUBCASE("days alone: nothing is set, as with an empty dial")
+    {
+        CHECK(noc::JudgeStart(noc::CountdownStart(Make(-3, 0, 0, 0)), true) == noc::StartVerdict::Empty);
+        CHECK(noc::JudgeStart(noc::CountdownStart(Make(-3, 0, 0, 19)), false) == noc::StartVerdict::TooShort);
+    }
+    SUBCASE("negative hours, minutes and seconds are kept for the borrow")
+    {
+        const Remaining start = noc::CountdownStart(Make(2, -3, -5, -7));
+        CheckEq(start, 2, -3, -5, -7);
+        CheckEq(noc::CountdownStart(Make(4, 1, 2, 3)), 4, 1, 2, 3);
+        Remaining r = noc::CountdownStart(Make(0, -3, 5, 0));
+        CHECK_FALSE(noc::TickDown(r));
+        CheckEq(r, 0, 23, 4, 59);
+    }
+}
+
 TEST_CASE("TickDown wraps at the int32 limits instead of overflowing")
 {
     constexpr int32_t lo = std::numeric_limits<int32_t>::min();

@@ -288,6 +288,21 @@ TEST_CASE("settings store: value of another type")
         CHECK(noc::ReadScrambledSetting("MdPasse") == "");
         CheckReports(rec, {kScrambledReadError});
     }
+    SUBCASE("a value read again is told once, until it reads well again")
+    {
+        CHECK(noc::ReadSetting("Jours") == "");
+        CHECK(noc::ReadSetting("Jours") == "");
+        CHECK(noc::ReadSetting("Jours") == "");
+        CheckReports(rec, {kReadError});
+        rec.Clear();
+        SetRaw(key, "Jours", REG_SZ, "3", 2);
+        CHECK(noc::ReadSetting("Jours") == "3");
+        SetRaw(key, "Jours", REG_DWORD, &number, sizeof number);
+        CHECK(noc::ReadSetting("Jours") == "");
+        CheckReports(rec, {kReadError});
+        SetRaw(key, "Jours", REG_SZ, "3", 2);  // leaves no failure behind for later cases
+        CHECK(noc::ReadSetting("Jours") == "3");
+    }
     SUBCASE("an expandable string is read as it is stored")
     {
         SetRaw(key, "Son", REG_EXPAND_SZ, "%TEMP%\\x.wav", 13);

@@ -64,26 +64,98 @@ TEST_CASE("the integrity check warns about hand edits, and only about those") {
     }
 }
 
-TEST_CASE("a number that does not convert stops the set-up at that step") {
-    StoredSettings().Write();
+TEST_CASE("a number that does not convert is reported, and every other setting still reaches the window") {
+    StoredSettings s;
+    s.Couleur = "clRed";
+    s.Jours = 1, s.Heures = 2, s.Minutes = 3, s.Secondes = 4;
+    s.Chrono = "oui", s.MdPasse = "secret", s.MdPasseOK = "oui", s.Demarrage = "oui", s.Alerte = "oui";
+    s.Son = TempFile("alerte-reparee.wav");
+    s.Delai = 45;
+    s.Write();
     SeamRecorder rec;
+    StoredSettings repaired = s;  // what the next close should store
     std::string bad = "x1y";
     std::string commandLine = "NocTuro.exe";
-    SUBCASE("stored") { noc::WriteSetting("Heures", bad); }
-    SUBCASE("empty") {
+    SUBCASE("stored days") {
+        noc::WriteSetting("Jours", bad);
+        repaired.Jours = 0;
+    }
+    SUBCASE("stored empty lead time") {
         bad = "";
         noc::WriteSetting("Delai", "");
+        repaired.Delai = 20;
     }
-    SUBCASE("given") { commandLine = "NocTuro.exe * * * * 4x"; bad = "4x"; }
+    SUBCASE("given seconds: the stored ones stay") {
+        commandLine = "NocTuro.exe * * * * 4x";
+        bad = "4x";
+    }
     noc::Application().ShowMainForm = true;
     auto form = MakeForm2(commandLine);
     REQUIRE(rec.Boxes().size() == 1);
     CHECK(rec.Boxes()[0].text == "'" + bad + "' is not a valid integer value.");
     CHECK(rec.Boxes()[0].caption == "NocTuro");
-    // The later steps did not run: the empty main form will show, and no countdown started.
+    CHECK(rec.Beeps().empty());
+    CHECK(form->SetupFailed());
+    // As when the set-up stopped there: the empty main form will show, and nothing started by itself.
     CHECK(noc::Application().ShowMainForm);
     CHECK_FALSE(form->Chronos1->Enabled());
-    CHECK(form->Label17->Caption() == "20s");
+
+    // Every other value is in the window, the broken one at its design value.
+    CHECK(form->UpDown4->Position() == repaired.Jours);
+    CHECK(form->UpDown1->Position() == 2);
+    CHECK(form->UpDown2->Position() == 3);
+    CHECK(form->UpDown3->Position() == 4);
+    CHECK(form->MaskEdit4->Caption() == noc::TwoDigits(repaired.Jours));
+    CHECK(form->TrackBar1->Position() == repaired.Delai);
+    CHECK(form->Label17->Caption() == noc::IntToStr(repaired.Delai) + "s");
+    CHECK(form->CheckBox1->Checked());
+    CHECK(form->CheckBox2->Checked());
+    CHECK(form->CheckBox3->Checked());
+    CHECK(form->CheckBox4->Checked());
+    CHECK(form->Edit1->Text() == "secret");
+    CHECK(form->Shape1->BrushColor() == 0x000000FFu);
+    CHECK(form->DigitColor() == 0x000000FFu);
+    CHECK(form->Label14->Caption() == s.Son);
+
+    // The next close stores the user's settings, only the broken value repaired, with a check text
+    // that the next start finds matching.
+    rec.Clear();
+    REQUIRE(form->CloseQuery());
+    CHECK(rec.calls.empty());
+    CHECK(noc::ReadSetting("Couleur") == "clRed");
+    CHECK(noc::ReadSetting("Jours") == noc::IntToStr(repaired.Jours));
+    CHECK(noc::ReadSetting("Heures") == "2");
+    CHECK(noc::ReadSetting("Minutes") == "3");
+    CHECK(noc::ReadSetting("Secondes") == "4");
+    CHECK(noc::ReadSetting("Chrono") == "oui");
+    CHECK(noc::ReadScrambledSetting("MdPasse") == "secret");
+    CHECK(noc::ReadSetting("MdPasseOK") == "oui");
+    CHECK(noc::ReadSetting("Demarrage") == "oui");
+    CHECK(noc::ReadSetting("Alerte") == "oui");
+    CHECK(noc::ReadSetting("Son") == s.Son);
+    CHECK(noc::ReadSetting("Delai") == noc::IntToStr(repaired.Delai));
+    CHECK(noc::ReadScrambledSetting("Protection") ==
+          noc::IntegrityText(repaired.Couleur, repaired.Jours, repaired.Heures, repaired.Minutes, repaired.Secondes,
+                             repaired.Chrono, repaired.MdPasse, repaired.MdPasseOK, repaired.Demarrage,
+                             repaired.Alerte));
+    DeleteFileA(s.Son.c_str());
+}
+
+TEST_CASE("every number that does not convert is reported, in the order read") {
+    StoredSettings s;
+    s.Heures = 5;
+    s.Write();
+    noc::WriteSetting("Jours", "un");
+    noc::WriteSetting("Delai", "vingt");
+    SeamRecorder rec;
+    auto form = MakeForm2("NocTuro.exe * * * 7m");
+    const auto boxes = rec.Boxes();
+    REQUIRE(boxes.size() == 3);
+    CHECK(boxes[0].text == "'un' is not a valid integer value.");
+    CHECK(boxes[1].text == "'vingt' is not a valid integer value.");
+    CHECK(boxes[2].text == "'7m' is not a valid integer value.");
+    CHECK(form->UpDown1->Position() == 5);
+    CHECK(form->TrackBar1->Position() == 20);
 }
 
 TEST_CASE("stored settings and the command line fill the window") {

@@ -1,0 +1,57 @@
+// Hostile command lines, seen from outside: the program starts, counts and closes without losing
+// what it was given.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "E2eCommon.h"
+
+using namespace e2e;
+
+namespace {
+
+// A stored value whole, however long (the driver's reader stops at 4 KB).
+std::optional<std::string> ReadLongSetting(const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD size = 0, type = 0;
+    std::optional<std::string> value;
+    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<char> data(size + 1, '\0');
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS)
+            value = std::string(data.data(), size);
+        if (value && !value->empty() && value->back() == '\0') value->pop_back();
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+}  // namespace
+
+TEST_CASE("a command line of 32 000 characters starts the countdown, and a close stores the long password") {
+    Stored s;
+    s.Minutes = "3";
+    WriteAll(s);
+    // The whole command line, the program's quoted path first, comes to 32 000 characters.
+    const std::string head = "* 0 1 0 0 non ", tail = " non";
+    const size_t pathPart = (ExeDir() + "NocTuro.exe").size() + 3;
+    const std::string password(32000 - pathPart - head.size() - tail.size(), 'p');
+    Program prog(head + password + tail);
+
+    HWND form = WaitForHiddenForm(prog);
+    REQUIRE(form != nullptr);
+    CHECK(WaitUntil([&] { return TextOf(form, noc::idMaskEdit1) == "01"; }, kLong));
+    CHECK_FALSE(FormShownWithin(prog, kShort));
+    CHECK(NoMessageBoxWithin(prog, 0));
+
+    // A close while it counts (no password is required) saves, and the program ends.
+    PostMessageA(form, WM_CLOSE, 0, 0);
+    REQUIRE(prog.WaitExit(kLong).has_value());
+    s.Heures = "1", s.Minutes = "0", s.MdPasse = password;
+    CHECK(ReadLongSetting("MdPasse") == noc::Scramble(password));
+    CHECK(ReadLongSetting("Protection") == ProtectionOf(s));
+    CHECK(ReadSetting("Heures") == "1");
+}

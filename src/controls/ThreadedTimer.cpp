@@ -43,9 +43,6 @@ QueryTimeFn PreciseClock() {
     return precise;
 }
 
-// Monotonic time in 100 ns units, not counting the time the machine sleeps.
-uint64_t Now() { return TickClockNow(); }
-
 bool IsAbort(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
@@ -120,7 +117,7 @@ void TThreadedTimerThread::Release(uint32_t intervalMs, bool naiveLoop) {
     state_->released = true;
     state_->interval = intervalMs;
     state_->naiveLoop = naiveLoop;
-    state_->startTime = Now();
+    state_->startTime = TickClockNow();
     ++state_->generation;
     SetEvent(state_->runEvent.get());
     SetEvent(state_->wakeEvent.get());
@@ -172,7 +169,7 @@ void TThreadedTimerThread::Execute(TThreadedTimerState& st) {
             schedule.Start(st.startTime, interval);
         }
         for (;;) {
-            const uint64_t now = Now();
+            const uint64_t now = TickClockNow();
             {
                 std::lock_guard<std::mutex> g(st.lock);
                 if (st.terminated) return;
@@ -186,9 +183,9 @@ void TThreadedTimerThread::Execute(TThreadedTimerState& st) {
             schedule.CatchUp(now);
             DeliverTick(st, generation);
             if (naive)
-                schedule.Start(Now(), interval);
+                schedule.Start(TickClockNow(), interval);
             else
-                schedule.Advance(Now());
+                schedule.Advance(TickClockNow());
         }
     }
 }

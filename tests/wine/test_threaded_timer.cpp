@@ -421,12 +421,12 @@ TEST_CASE("the worker runs at the timer's priority") {
 
 namespace {
 
-constexpr uint64_t kGridInterval = 30;  // ms
+constexpr uint64_t kGridInterval = 50;  // ms
 constexpr uint64_t kHandlerWork = 20;   // ms
 
-// Enables a 30 ms timer whose handler works 20 ms, and returns when each of its first 20 ticks
+// Enables a 50 ms timer whose handler works 20 ms, and returns when each of its first `count` ticks
 // came, from enabling, on the timer's clock. How late they come is the benchmark's business.
-std::vector<uint64_t> TwentyTicks() {
+std::vector<uint64_t> FirstTicks(size_t count) {
     auto t = MakeDisabled(kGridInterval);
     std::vector<uint64_t> at;
     t->SetOnTimer(On([&](TObject*) {
@@ -435,10 +435,10 @@ std::vector<uint64_t> TwentyTicks() {
     }));
     const uint64_t start = Now();
     t->SetEnabled(true);
-    PumpUntil([&] { return at.size() >= 20; });
+    PumpUntil([&] { return at.size() >= count; });
     t->SetEnabled(false);
-    REQUIRE(at.size() >= 20);
-    at.resize(20);
+    REQUIRE(at.size() >= count);
+    at.resize(count);
     for (uint64_t& a : at) a -= start;
     return at;
 }
@@ -446,7 +446,7 @@ std::vector<uint64_t> TwentyTicks() {
 }  // namespace
 
 TEST_CASE("ticks keep their grid: the handler's time does not add to the period") {
-    const auto at = TwentyTicks();
+    const auto at = FirstTicks(20);
     MESSAGE("20th tick " << (static_cast<double>(at[19]) / kMs - 20.0 * kGridInterval) << " ms after its due time");
     for (size_t i = 0; i < at.size(); ++i) CHECK(at[i] >= (i + 1) * kGridInterval * kMs);
     // A loop that sleeps a whole interval after each handler could not deliver it before this.
@@ -455,9 +455,9 @@ TEST_CASE("ticks keep their grid: the handler's time does not add to the period"
 
 TEST_CASE("the plain loop kept for the benchmark adds the handler's time to every period") {
     TThreadedTimer::SetNaiveLoopForBenchmark(true);
-    const auto at = TwentyTicks();
+    const auto at = FirstTicks(10);
     TThreadedTimer::SetNaiveLoopForBenchmark(false);
-    MESSAGE("plain loop: 20th tick " << (static_cast<double>(at[19]) / kMs - 20.0 * kGridInterval) << " ms late");
+    MESSAGE("plain loop: 10th tick " << (static_cast<double>(at[9]) / kMs - 10.0 * kGridInterval) << " ms late");
     CHECK(at[0] >= kGridInterval * kMs);
     for (size_t i = 1; i < at.size(); ++i) CHECK(at[i] - at[i - 1] >= (kGridInterval + kHandlerWork) * kMs);
 }

@@ -21,11 +21,26 @@ constexpr DWORD kJoinMs = 20;
 
 std::atomic<bool> g_naiveLoop{false};
 
-// Monotonic time in 100 ns units, not counting the time the machine sleeps.
-uint64_t Now() {
-    ULONGLONG t = 0;
-    if (QueryUnbiasedInterruptTime(&t)) return t;
-    return GetTickCount64() * TickSchedule::kUnitsPerMs;
+using QueryTimeFn = BOOL(WINAPI*)(PULONGLONG);
+
+// The precise form of the unbiased interrupt time (Windows 10 and later) reads between the
+// clock's steps of up to 16 ms. Looked up at run time: where the system lacks it, the program must
+// still start, so it is no import of ours.
+QueryTimeFn FindPreciseClock() {
+    const char* const modules[] = {"kernelbase.dll", "api-ms-win-core-realtime-l1-1-1.dll"};
+    for (const char* name : modules) {
+        HMODULE module = GetModuleHandleA(name);
+        if (!module) module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!module) continue;
+        if (FARPROC proc = GetProcAddress(module, "QueryUnbiasedInterruptTimePrecise"))
+            return reinterpret_cast<QueryTimeFn>(reinterpret_cast<void (*)()>(proc));
+    }
+    return nullptr;
+}
+
+QueryTimeFn PreciseClock() {
+    static const QueryTimeFn precise = FindPreciseClock();
+    return precise;
 }
 
 bool IsAbort(const std::exception_ptr& failure) {
@@ -45,6 +60,17 @@ UniqueKernelHandle MakeEvent(bool manualReset) {
 }
 
 }  // namespace
+
+uint64_t TickClockNow() {
+    ULONGLONG t = 0;
+    if (QueryTimeFn precise = PreciseClock()) {
+        if (precise(&t)) return t;
+    }
+    if (QueryUnbiasedInterruptTime(&t)) return t;
+    return GetTickCount64() * TickSchedule::kUnitsPerMs;
+}
+
+bool TickClockPrecise() { return PreciseClock() != nullptr; }
 
 int ThreadPriorityValue(TThreadPriority p) {
     switch (p) {
@@ -91,7 +117,7 @@ void TThreadedTimerThread::Release(uint32_t intervalMs, bool naiveLoop) {
     state_->released = true;
     state_->interval = intervalMs;
     state_->naiveLoop = naiveLoop;
-    state_->startTime = Now();
+    state_->startTime = TickClockNow();
     ++state_->generation;
     SetEvent(state_->runEvent.get());
     SetEvent(state_->wakeEvent.get());
@@ -143,7 +169,7 @@ void TThreadedTimerThread::Execute(TThreadedTimerState& st) {
             schedule.Start(st.startTime, interval);
         }
         for (;;) {
-            const uint64_t now = Now();
+            const uint64_t now = TickClockNow();
             {
                 std::lock_guard<std::mutex> g(st.lock);
                 if (st.terminated) return;
@@ -157,9 +183,9 @@ void TThreadedTimerThread::Execute(TThreadedTimerState& st) {
             schedule.CatchUp(now);
             DeliverTick(st, generation);
             if (naive)
-                schedule.Start(Now(), interval);
+                schedule.Start(TickClockNow(), interval);
             else
-                schedule.Advance(Now());
+                schedule.Advance(TickClockNow());
         }
     }
 }

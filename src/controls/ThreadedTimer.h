@@ -19,6 +19,12 @@ namespace noc {
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
+// The clock the worker schedules on: the unbiased interrupt time (monotonic, 100 ns units, the
+// time the machine sleeps not counted), in its precise form where the system has one.
+uint64_t TickClockNow();
+// Whether that precise form was found.
+bool TickClockPrecise();
+
 // The value SetThreadPriority takes for a priority level.
 int ThreadPriorityValue(TThreadPriority p);
 

@@ -3,6 +3,7 @@
 #include "controls/TickSchedule.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -207,6 +208,104 @@ TEST_CASE("irregular delays stay on the grid")
         REQUIRE(times[i] - due < 100 * kMs);
     }
     CHECK(times.back() / (100 * kMs) == times.size());
+}
+
+namespace {
+
+// A clock that moves in steps of 15.625 ms, as the interrupt time does, and a sleeper that wakes on
+// a step: its deadline counts from the clock's last step, and it wakes a random 0..lateMax late,
+// on the first step at or after that. The handler works a random 0..20 ms of true time.
+struct SteppedClock : noc::TickClock {
+    static constexpr uint64_t kStep = 156250;
+    uint64_t real = 0;  // true time
+    uint64_t lateMax = 0;
+    uint32_t seed = 1;
+
+    uint32_t Next() { return seed = seed * 1103515245u + 12345u; }
+    uint64_t Random(uint64_t max) { return (static_cast<uint64_t>(Next() >> 8) * 4099u) % (max + 1); }
+    static uint64_t UpToStep(uint64_t t) { return (t + kStep - 1) / kStep * kStep; }
+
+    uint64_t Now() override { return real - real % kStep; }
+    void SleepMs(uint32_t ms) override
+    {
+        const uint64_t wake = UpToStep(Now() + ms * kMs + Random(lateMax));
+        if (wake > real)
+            real = wake;
+    }
+};
+
+// True-time error of every tick against enabling + n intervals, over 3600 one-second ticks.
+std::vector<int64_t> SteppedErrors(SteppedClock& clock, bool naive)
+{
+    clock.real = 7 * kSecond + 12345;  // off the step grid
+    const uint64_t start = clock.real;
+    noc::TickSchedule schedule;
+    schedule.Start(clock.Now(), 1000);
+    std::vector<int64_t> errors;
+    auto handler = [&] {
+        errors.push_back(static_cast<int64_t>(clock.real - start) -
+                         static_cast<int64_t>((errors.size() + 1) * kSecond));
+        clock.real += clock.Random(20 * kMs);
+    };
+    for (int i = 0; i < 3600; ++i) {
+        noc::RunTicks(clock, schedule, 1, handler);
+        if (naive)  // the plain loop: each interval counts from the end of the last tick
+            schedule.Start(clock.Now(), 1000);
+    }
+    return errors;
+}
+
+} // namespace
+
+TEST_CASE("a clock in 15.6 ms steps and a late sleeper: each tick within a step of its due time, nothing accumulates")
+{
+    const int64_t step = SteppedClock::kStep;
+    const int64_t ms = static_cast<int64_t>(kMs);
+    const uint32_t seeds[] = {1u, 77u, 4242u};
+
+    SUBCASE("a sleeper that wakes on the first step after its deadline")
+    {
+        for (uint32_t seed : seeds) {
+            CAPTURE(seed);
+            SteppedClock clock;
+            clock.seed = seed;
+            const auto errors = SteppedErrors(clock, false);
+            REQUIRE(errors.size() == 3600);
+            // Up to one step early (the clock lags the true time), one step late (the wake-up
+            // waits for the next step) plus the sleep's rounding up to whole milliseconds.
+            for (int64_t e : errors) {
+                REQUIRE(e > -step);
+                REQUIRE(e < step + ms);
+            }
+            CHECK(std::llabs(errors[3599] - errors[59]) < step + ms);
+        }
+    }
+    SUBCASE("a sleeper that oversleeps up to 10 ms more")
+    {
+        const int64_t late = 10 * ms;
+        for (uint32_t seed : seeds) {
+            CAPTURE(seed);
+            SteppedClock clock;
+            clock.seed = seed;
+            clock.lateMax = late;
+            const auto errors = SteppedErrors(clock, false);
+            REQUIRE(errors.size() == 3600);
+            // The oversleep adds to the lateness of its own tick only.
+            for (int64_t e : errors) {
+                REQUIRE(e > -step);
+                REQUIRE(e < step + late + ms);
+            }
+            CHECK(std::llabs(errors[3599] - errors[59]) < step + late + ms);
+
+            SteppedClock plain;
+            plain.seed = seed;
+            plain.lateMax = late;
+            const auto drifting = SteppedErrors(plain, true);
+            // The plain loop loses the handler's time and the oversleep at every tick.
+            CHECK(drifting[3599] > 60 * static_cast<int64_t>(kSecond));
+            CHECK(drifting[3599] > 20 * drifting[59]);
+        }
+    }
 }
 
 TEST_CASE("a stall of ten seconds gives one tick, not a burst")

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Pump.h"
 #include "Recorder.h"
 #include "app/CommandLine.h"
 #include "app/Form1.h"
@@ -24,28 +25,26 @@ inline void StartApplication() {
     if (!app.MainForm()) app.CreateForm<noc::TForm1>();
 }
 
-// Handles messages until `condition` holds or `timeoutMs` has passed.
-template <typename F>
-bool PumpUntil(F&& condition, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        noc::Application().ProcessMessages();
-        if (condition()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(2);
-    }
-}
-
-inline void Pump(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 // Forgets an end of the message loop asked for by a test that closed the window.
 inline void ForgetQuit() {
     MSG m;
     while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
+
+// One application object for each test (TEST_CASE_FIXTURE): a test that lets the program close
+// ends the application's message loop, and no later test may inherit that.
+struct FreshApplication {
+    FreshApplication() { Reset(); }
+    ~FreshApplication() { Reset(); }
+    FreshApplication(const FreshApplication&) = delete;
+    FreshApplication& operator=(const FreshApplication&) = delete;
+    static void Reset() {
+        noc::DestroyApplication();
+        noc::StartedWithParameters.clear();
+        ForgetQuit();
+    }
+};
 
 inline void DeleteSettings() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath); }
 

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "Pump.h"
 #include "Recorder.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
@@ -29,17 +30,7 @@ public:
     }
 };
 
-// Pumps the user-interface thread's messages until `done` or the deadline.
-template <typename F>
-bool PumpUntil(F done, DWORD timeoutMs = 3000) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        noc::Application().ProcessMessages();
-        Sleep(1);
-    }
-    return true;
-}
+using testing::PumpUntil;
 
 // An ordered log shared by threads.
 class Log {
@@ -89,23 +80,28 @@ TEST_CASE("hand-over queue") {
         std::atomic<DWORD> ranOn{0};
         std::atomic<bool> workerDone{false};
         std::atomic<bool> workerIsMain{true};
+        std::atomic<bool> doneDuringCall{true};
+        testing::HandOverWatch watch;
         std::thread worker([&] {
             workerIsMain = noc::IsMainThread();
             log.Add("before");
             noc::Synchronize([&] {
                 ranOn = GetCurrentThreadId();
                 log.Add("call");
-                Sleep(30);  // the worker must still be waiting
+                doneDuringCall = workerDone.load();  // the worker is still waiting
                 log.Add("call end");
             });
             log.Add("after");
             workerDone = true;
         });
-        // Without the loop the call cannot run: the worker stays blocked.
-        Sleep(50);
+        // The call is queued; without the loop it cannot run, and the worker stays blocked.
+        REQUIRE(watch.WaitQueued(1));
+        CHECK(watch.LastThread() != uiThread);
         CHECK(ranOn == 0u);
         CHECK_FALSE(workerDone);
+        CHECK(log.Items() == std::vector<std::string>{"before"});
         CHECK(PumpUntil([&] { return workerDone.load(); }));
+        CHECK_FALSE(doneDuringCall);
         worker.join();
         CHECK_FALSE(workerIsMain);
         CHECK(ranOn == uiThread);

@@ -4,18 +4,26 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "controls/ThreadedTimer.h"
 #include "framework/Application.h"
+#include "wine/Pump.h"
 #include "wine/Recorder.h"
 
 namespace {
 
 using noc::TObject;
 using noc::TThreadedTimer;
+using testing::HandOverWatch;
+using testing::Pump;
+using testing::PumpUntil;
+
+constexpr uint64_t kMs = 10000;  // the timer's clock counts 100 ns units
 
 void Init() {
     static const bool done = [] {
@@ -26,27 +34,13 @@ void Init() {
     (void)done;
 }
 
-// Milliseconds on the clock the timer uses.
-double NowMs() {
-    ULONGLONG t = 0;
-    QueryUnbiasedInterruptTime(&t);
-    return static_cast<double>(t) / 10000.0;
-}
+// The clock the timer schedules on.
+uint64_t Now() { return noc::TickClockNow(); }
 
-// Runs the UI thread's messages until `cond` holds or `ms` have passed; returns whether it held.
-template <typename F>
-bool PumpUntil(F cond, double ms) {
-    const double end = NowMs() + ms;
-    while (!cond()) {
-        if (NowMs() > end) return false;
-        noc::Application().ProcessMessages();
-        Sleep(1);
-    }
-    return true;
-}
-
-void PumpFor(double ms) {
-    PumpUntil([] { return false; }, ms);
+// Waits on the worker, without the message loop, until the timer's clock reaches `until`: a
+// handler that lasts until later ticks are due.
+void WorkUntil(uint64_t until) {
+    while (Now() < until) Sleep(1);
 }
 
 template <typename F>
@@ -62,18 +56,19 @@ std::unique_ptr<TThreadedTimer> MakeDisabled(uint32_t interval) {
     return t;
 }
 
-// A message box that runs a message loop while it is up, as a real one does.
+// A message box that runs a message loop while it is up, as a real one does, until `closeWhen`.
 class ModalSeam : public testing::SeamRecorder {
 public:
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
         SeamRecorder::ShowMessageBox(owner, text, caption, flags);
         up = true;
-        PumpFor(modalMs);
+        closedWhenAsked = PumpUntil(closeWhen);
         up = false;
         return IDOK;
     }
-    double modalMs = 0;
+    std::function<bool()> closeWhen = [] { return true; };
     bool up = false;
+    bool closedWhenAsked = false;
 };
 
 }  // namespace
@@ -89,62 +84,78 @@ TEST_CASE("a new timer has the documented defaults and stays quiet without a han
     CHECK_FALSE(t.OnTimer().Assigned());
 }
 
+TEST_CASE("the timer's clock: the unbiased interrupt time, in its precise form where the system has it") {
+    HMODULE kernelbase = GetModuleHandleA("kernelbase.dll");
+    const bool offered = kernelbase && GetProcAddress(kernelbase, "QueryUnbiasedInterruptTimePrecise");
+    MESSAGE(std::string(offered ? "precise clock offered" : "no precise clock: the stepped one is used"));
+    CHECK(noc::TickClockPrecise() == offered);
+    ULONGLONG before = 0;
+    REQUIRE(QueryUnbiasedInterruptTime(&before));
+    const uint64_t now = Now();
+    CHECK(now >= before);
+    CHECK(Now() >= now);
+}
+
 TEST_CASE("a timer never enabled delivers nothing") {
     auto t = MakeDisabled(20);
+    HandOverWatch watch;
     int ticks = 0;
     t->SetOnTimer(On([&](TObject*) { ++ticks; }));
-    PumpFor(120);
+    Pump(120);
     CHECK(ticks == 0);
+    CHECK(watch.Count() == 0);
 }
 
 TEST_CASE("interval 0 delivers nothing, threaded or not") {
     Init();
+    HandOverWatch watch;
     auto t = std::make_unique<TThreadedTimer>(nullptr);
     t->SetInterval(0);
     int ticks = 0;
     t->SetOnTimer(On([&](TObject*) { ++ticks; }));
     CHECK(t->Enabled());
-    PumpFor(80);
+    Pump(80);
     CHECK(ticks == 0);
     t->SetThreaded(false);
-    PumpFor(80);
+    Pump(80);
     CHECK(ticks == 0);
+    CHECK(watch.Count() == 0);
 }
 
 TEST_CASE("a handler set on an enabled timer starts it; ticks run on the UI thread with the timer as sender") {
     Init();
     auto t = std::make_unique<TThreadedTimer>(nullptr);
     t->SetInterval(20);
-    PumpFor(60);  // no handler yet
+    Pump(60);  // no handler yet
     std::vector<DWORD> threads;
     TObject* sender = nullptr;
     t->SetOnTimer(On([&](TObject* s) {
         threads.push_back(GetCurrentThreadId());
         sender = s;
     }));
-    REQUIRE(PumpUntil([&] { return threads.size() >= 3; }, 1000));
+    REQUIRE(PumpUntil([&] { return threads.size() >= 3; }));
     for (DWORD id : threads) CHECK(id == GetCurrentThreadId());
     CHECK(sender == t.get());
 }
 
-TEST_CASE("enabling twice or disabling twice changes nothing") {
+TEST_CASE("enabling twice or disabling twice changes nothing; one tick per interval") {
     auto t = MakeDisabled(30);
-    std::vector<double> at;
-    t->SetOnTimer(On([&](TObject*) { at.push_back(NowMs()); }));
-    const double start = NowMs();
+    HandOverWatch watch;
+    std::vector<uint64_t> at;
+    t->SetOnTimer(On([&](TObject*) { at.push_back(Now()); }));
+    const uint64_t start = Now();
     t->SetEnabled(true);
-    PumpFor(100);
-    t->SetEnabled(true);  // must not restart the grid nor add a worker
-    PumpFor(215);
-    const size_t n = at.size();
-    CHECK(n >= 9);
-    CHECK(n <= 11);
-    for (size_t i = 0; i < at.size(); ++i) CHECK(at[i] - (start + 30.0 * (i + 1)) < 15.0);
-    for (size_t i = 1; i < at.size(); ++i) CHECK(at[i] - at[i - 1] > 15.0);
+    REQUIRE(watch.WaitQueued(1));  // the first tick waits in the hand-over
+    t->SetEnabled(true);           // a restart of the grid would drop that tick
+    CHECK(noc::CheckSynchronize());
+    CHECK(at.size() == 1);
+    REQUIRE(PumpUntil([&] { return at.size() >= 6; }));
+    // Never before its due time on the grid of the first enabling: no tick comes twice.
+    for (size_t i = 0; i < at.size(); ++i) CHECK(at[i] >= start + 30 * kMs * (i + 1));
     t->SetEnabled(false);
     t->SetEnabled(false);
     const size_t stopped = at.size();
-    PumpFor(100);
+    Pump(100);
     CHECK(at.size() == stopped);
 }
 
@@ -155,16 +166,18 @@ TEST_CASE("ticks never overlap: a handler that pumps messages is not re-entered"
         ++depth;
         if (depth > maxDepth) maxDepth = depth;
         ++ticks;
-        PumpFor(60);  // three intervals inside the handler
+        const uint64_t until = Now() + 3 * 20 * kMs;  // three more ticks fall due inside the handler
+        PumpUntil([&] { return Now() >= until; });
         --depth;
     }));
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return ticks >= 3; }, 2000));
+    REQUIRE(PumpUntil([&] { return ticks >= 3; }));
     CHECK(maxDepth == 1);
 }
 
-TEST_CASE("unsynchronized ticks run on the worker, one after the other") {
+TEST_CASE("unsynchronized ticks run on the worker, one after the other, without the hand-over") {
     auto t = MakeDisabled(20);
+    HandOverWatch watch;
     t->SetSyncEvent(false);
     std::atomic<int> depth{0}, maxDepth{0}, ticks{0};
     std::atomic<DWORD> thread{0};
@@ -172,79 +185,88 @@ TEST_CASE("unsynchronized ticks run on the worker, one after the other") {
         int d = ++depth;
         if (d > maxDepth) maxDepth = d;
         thread = GetCurrentThreadId();
-        Sleep(45);
+        WorkUntil(Now() + 2 * 20 * kMs);  // two more ticks fall due meanwhile
         ++ticks;
         --depth;
     }));
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return ticks >= 3; }, 2000));
+    REQUIRE(PumpUntil([&] { return ticks >= 3; }));
     t->SetEnabled(false);
     CHECK(maxDepth == 1);
     CHECK(thread != GetCurrentThreadId());
+    CHECK(watch.Count() == 0);
 }
 
 TEST_CASE("disabling from inside the handler stops the ticks; enabling again resumes a full interval later") {
     auto t = MakeDisabled(30);
-    std::vector<double> at;
+    HandOverWatch watch;
+    std::vector<uint64_t> at;
     t->SetOnTimer(On([&](TObject* s) {
-        at.push_back(NowMs());
+        at.push_back(Now());
         static_cast<TThreadedTimer*>(s)->SetEnabled(false);
     }));
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return at.size() >= 1; }, 1000));
-    PumpFor(150);
+    REQUIRE(PumpUntil([&] { return at.size() >= 1; }));
+    Pump(150);
     CHECK(at.size() == 1);
+    CHECK(watch.Count() == 1);  // nothing more even reached the hand-over
     CHECK_FALSE(t->Enabled());
 
-    const double enabledAt = NowMs();
+    const uint64_t enabledAt = Now();
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return at.size() >= 2; }, 1000));
-    CHECK(at[1] - enabledAt >= 29.0);
-    CHECK(at[1] - enabledAt < 60.0);
+    REQUIRE(PumpUntil([&] { return at.size() >= 2; }));
+    CHECK(at[1] >= enabledAt + 30 * kMs);
 }
 
 TEST_CASE("a tick handed over just before disabling is dropped") {
     auto t = MakeDisabled(20);
+    HandOverWatch watch;
     int ticks = 0;
     t->SetOnTimer(On([&](TObject*) { ++ticks; }));
     t->SetEnabled(true);
-    Sleep(70);  // the worker hands a tick over and waits: nothing runs it yet
+    REQUIRE(watch.WaitQueued(1));  // the worker hands a tick over and waits: nothing runs it yet
     t->SetEnabled(false);
-    PumpFor(100);
+    CHECK(noc::CheckSynchronize());  // the queued tick runs now...
+    CHECK(ticks == 0);               // ...and finds the timer disabled
+    Pump(100);
     CHECK(ticks == 0);
+    CHECK(watch.Count() == 1);
 
     // Disabled and enabled again before the queued tick runs: the old tick does not count.
-    Sleep(10);
     t->SetInterval(40);
-    std::vector<double> at;
-    t->SetOnTimer(On([&](TObject*) { at.push_back(NowMs()); }));
+    std::vector<uint64_t> at;
+    t->SetOnTimer(On([&](TObject*) { at.push_back(Now()); }));
     t->SetEnabled(true);
-    Sleep(70);
+    REQUIRE(watch.WaitQueued(2));
     t->SetEnabled(false);
-    const double enabledAt = NowMs();
+    const uint64_t enabledAt = Now();
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return at.size() >= 1; }, 1000));
-    CHECK(at[0] - enabledAt >= 39.0);
+    CHECK(noc::CheckSynchronize());
+    CHECK(at.empty());
+    REQUIRE(PumpUntil([&] { return at.size() >= 1; }));
+    CHECK(at[0] >= enabledAt + 40 * kMs);  // the first tick of the new grid
+    CHECK(watch.Count() >= 3);
 }
 
 TEST_CASE("a failure of a synchronized tick is reported and the ticks go on") {
     auto t = MakeDisabled(25);
     ModalSeam seam;
-    seam.modalMs = 130;  // the box stays up for five intervals
     int ticks = 0, ticksWhileBox = 0;
+    seam.closeWhen = [&] { return ticksWhileBox >= 3; };  // the box stays up for three ticks
     t->SetOnTimer(On([&](TObject*) {
         ++ticks;
         if (seam.up) ++ticksWhileBox;
         if (ticks == 1) throw std::runtime_error("Cannot read the clock");
     }));
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return ticks >= 8 && !seam.Boxes().empty(); }, 3000));
+    REQUIRE(PumpUntil([&] { return ticks >= 8 && !seam.Boxes().empty(); }));
     auto boxes = seam.Boxes();
     REQUIRE(boxes.size() == 1);
     CHECK(boxes[0].text == "Cannot read the clock.");
     CHECK(boxes[0].caption == noc::Application().Title());
     CHECK(boxes[0].flags == (MB_OK | MB_ICONSTOP));
     // The box did not hold the ticks back.
+    CHECK(seam.closedWhenAsked);
     CHECK(ticksWhileBox >= 3);
 }
 
@@ -257,8 +279,8 @@ TEST_CASE("a silent abort in a tick shows nothing") {
         throw noc::EAbort();
     }));
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return ticks >= 4; }, 2000));
-    PumpFor(20);
+    REQUIRE(PumpUntil([&] { return ticks >= 4; }));
+    Pump(20);
     CHECK(seam.Boxes().empty());
 
     t->SetSyncEvent(false);
@@ -267,8 +289,8 @@ TEST_CASE("a silent abort in a tick shows nothing") {
         ++direct;
         throw noc::EAbort();
     }));
-    REQUIRE(PumpUntil([&] { return direct >= 3; }, 2000));
-    PumpFor(20);
+    REQUIRE(PumpUntil([&] { return direct >= 3; }));
+    Pump(20);
     CHECK(seam.Boxes().empty());
 }
 
@@ -281,7 +303,7 @@ TEST_CASE("a failure of an unsynchronized tick is reported and the ticks go on")
         if (++ticks == 1) throw std::runtime_error("Worker failure");
     }));
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return ticks >= 4 && !seam.Boxes().empty(); }, 2000));
+    REQUIRE(PumpUntil([&] { return ticks >= 4 && !seam.Boxes().empty(); }));
     t->SetEnabled(false);
     auto boxes = seam.Boxes();
     REQUIRE(boxes.size() == 1);
@@ -290,39 +312,52 @@ TEST_CASE("a failure of an unsynchronized tick is reported and the ticks go on")
 }
 
 TEST_CASE("destroying the timer while the worker sleeps returns at once; no tick comes afterwards") {
-    auto t = MakeDisabled(100);
+    auto t = MakeDisabled(20);
+    HandOverWatch watch;
     auto ticks = std::make_shared<std::atomic<int>>(0);
     t->SetOnTimer(On([ticks](TObject*) { ++*ticks; }));
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return *ticks >= 1; }, 1000));
-    PumpFor(10);
+    REQUIRE(PumpUntil([&] { return *ticks >= 1; }));
+    const DWORD worker = watch.LastThread();
+    t->SetInterval(3600 * 1000);  // from here on the worker sleeps an hour
     const int before = *ticks;
-    const double t0 = NowMs();
+    // Waiting out that sleep would hold the test for the hour: returning proves it was cut short.
     t.reset();
-    const double took = NowMs() - t0;
-    CHECK(took < 50.0);
-    PumpFor(300);
+    noc::CheckSynchronize();  // a tick of the old grid still in the hand-over finds the timer gone
+    CHECK(testing::ThreadEnded(worker));
     CHECK(*ticks == before);
 }
 
 TEST_CASE("destroying the timer while a tick waits in the hand-over: the tick finds it gone") {
-    for (bool sync : {true, false}) {
+    SUBCASE("synchronized: the worker waits for this thread, destruction does not wait for it") {
         auto t = MakeDisabled(20);
-        t->SetSyncEvent(sync);
+        HandOverWatch watch;
         auto ticks = std::make_shared<std::atomic<int>>(0);
         t->SetOnTimer(On([ticks](TObject*) { ++*ticks; }));
         t->SetEnabled(true);
-        if (sync) {
-            Sleep(70);  // the first tick is queued, the worker waits for this thread
-        } else {
-            REQUIRE(PumpUntil([&] { return *ticks >= 1; }, 1000));
-        }
-        const int before = *ticks;
-        const double t0 = NowMs();
+        REQUIRE(watch.WaitQueued(1));  // the first tick is queued, the worker waits for this thread
         t.reset();
-        CHECK(NowMs() - t0 < 50.0);
-        PumpFor(100);
-        CHECK(*ticks == before);
+        CHECK(noc::CheckSynchronize());  // the queued tick runs and finds the timer gone
+        CHECK(*ticks == 0);
+        CHECK(testing::ThreadEnded(watch.LastThread()));
+        Pump(50);
+        CHECK(*ticks == 0);
+    }
+    SUBCASE("unsynchronized: destruction waits for a handler running on the worker") {
+        auto t = MakeDisabled(20);
+        t->SetSyncEvent(false);
+        auto ticks = std::make_shared<std::atomic<int>>(0);
+        auto worker = std::make_shared<std::atomic<DWORD>>(0);
+        t->SetOnTimer(On([ticks, worker](TObject*) {
+            *worker = GetCurrentThreadId();
+            ++*ticks;
+        }));
+        t->SetEnabled(true);
+        REQUIRE(PumpUntil([&] { return *ticks >= 1; }));
+        t.reset();
+        const int after = *ticks;
+        CHECK(testing::ThreadEnded(*worker));
+        CHECK(*ticks == after);
     }
 }
 
@@ -337,8 +372,8 @@ TEST_CASE("destroying the timer from inside its handler is safe") {
         delete t;
         t = nullptr;
     }));
-    REQUIRE(PumpUntil([&] { return ticks >= 1; }, 1000));
-    PumpFor(100);
+    REQUIRE(PumpUntil([&] { return ticks >= 1; }));
+    Pump(100);
     CHECK(ticks == 1);
     CHECK(t == nullptr);
 
@@ -352,8 +387,8 @@ TEST_CASE("destroying the timer from inside its handler is safe") {
         delete t;
         t = nullptr;
     }));
-    REQUIRE(PumpUntil([&] { return ticks >= 1; }, 1000));
-    PumpFor(100);
+    REQUIRE(PumpUntil([&] { return ticks >= 1; }));
+    Pump(100);
     CHECK(ticks == 1);
 }
 
@@ -371,52 +406,60 @@ TEST_CASE("the worker runs at the timer's priority") {
         priority = GetThreadPriority(GetCurrentThread());
         ++ticks;
     }));
-    PumpFor(60);
+    Pump(60);
     CHECK(ticks == 0);
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return ticks >= 1; }, 1000));
+    REQUIRE(PumpUntil([&] { return ticks >= 1; }));
     CHECK(priority == THREAD_PRIORITY_ABOVE_NORMAL);
 
     t->SetThreadPriority(noc::tpLowest);
     ticks = 0;
-    REQUIRE(PumpUntil([&] { return ticks >= 1; }, 1000));
+    REQUIRE(PumpUntil([&] { return ticks >= 1; }));
     CHECK(priority == THREAD_PRIORITY_LOWEST);
     t->SetEnabled(false);
 }
 
 namespace {
 
-// Enables a 50 ms timer whose handler works 20 ms and returns how late the 20th tick came.
-double LatenessOfTwentiethTick() {
-    auto t = MakeDisabled(50);
-    std::vector<double> at;
+constexpr uint64_t kGridInterval = 50;  // ms
+constexpr uint64_t kHandlerWork = 20;   // ms
+
+// Enables a 50 ms timer whose handler works 20 ms, and returns when each of its first `count` ticks
+// came, from enabling, on the timer's clock. How late they come is the benchmark's business.
+std::vector<uint64_t> FirstTicks(size_t count) {
+    auto t = MakeDisabled(kGridInterval);
+    std::vector<uint64_t> at;
     t->SetOnTimer(On([&](TObject*) {
-        at.push_back(NowMs());
-        Sleep(20);
+        at.push_back(Now());
+        WorkUntil(at.back() + kHandlerWork * kMs);
     }));
-    const double start = NowMs();
+    const uint64_t start = Now();
     t->SetEnabled(true);
-    PumpUntil([&] { return at.size() >= 20; }, 3000);
+    PumpUntil([&] { return at.size() >= count; });
     t->SetEnabled(false);
-    REQUIRE(at.size() >= 20);
-    return at[19] - (start + 20 * 50.0);
+    REQUIRE(at.size() >= count);
+    at.resize(count);
+    for (uint64_t& a : at) a -= start;
+    return at;
 }
 
 }  // namespace
 
-TEST_CASE("ticks do not drift: the 20th tick lands on its due time") {
-    const double late = LatenessOfTwentiethTick();
-    MESSAGE("20th tick late by " << late << " ms");
-    CHECK(late > -2.0);
-    CHECK(late < 30.0);
+TEST_CASE("ticks keep their grid: the handler's time does not add to the period") {
+    const auto at = FirstTicks(20);
+    MESSAGE("20th tick " << (static_cast<double>(at[19]) / kMs - 20.0 * kGridInterval) << " ms after its due time");
+    for (size_t i = 0; i < at.size(); ++i) CHECK(at[i] >= (i + 1) * kGridInterval * kMs);
+    // A loop that sleeps a whole interval after each handler could not deliver it before this.
+    CHECK(at[19] < (20 * kGridInterval + 19 * kHandlerWork) * kMs);
 }
 
-TEST_CASE("the plain loop kept for comparison does drift") {
+TEST_CASE("the plain loop kept for the benchmark adds the handler's time to every period") {
     TThreadedTimer::SetNaiveLoopForBenchmark(true);
-    const double late = LatenessOfTwentiethTick();
+    const auto at = FirstTicks(10);
     TThreadedTimer::SetNaiveLoopForBenchmark(false);
-    MESSAGE("plain loop: 20th tick late by " << late << " ms");
-    CHECK(late >= 300.0);
+    MESSAGE("plain loop: 10th tick " << (static_cast<double>(at[9]) / kMs - 10.0 * kGridInterval) << " ms late");
+    CHECK(at[0] >= kGridInterval * kMs);
+    for (size_t i = 1; i < at.size(); ++i) CHECK(at[i] - at[i - 1] >= (kGridInterval + kHandlerWork) * kMs);
 }
 
 TEST_CASE("without a thread, ticks come from the window timer") {
@@ -428,29 +471,29 @@ TEST_CASE("without a thread, ticks come from the window timer") {
         threads.push_back(GetCurrentThreadId());
         sender = s;
     }));
-    PumpFor(80);
+    Pump(80);
     CHECK(threads.empty());
     t->SetEnabled(true);
-    REQUIRE(PumpUntil([&] { return threads.size() >= 3; }, 1000));
+    REQUIRE(PumpUntil([&] { return threads.size() >= 3; }));
     for (DWORD id : threads) CHECK(id == GetCurrentThreadId());
     CHECK(sender == t.get());
 
     t->SetEnabled(false);
     const size_t stopped = threads.size();
-    PumpFor(100);
+    Pump(100);
     CHECK(threads.size() == stopped);
 
     // Back to the worker: the window timer goes, the worker takes over.
     t->SetEnabled(true);
     t->SetThreaded(true);
     const size_t before = threads.size();
-    REQUIRE(PumpUntil([&] { return threads.size() >= before + 2; }, 1000));
+    REQUIRE(PumpUntil([&] { return threads.size() >= before + 2; }));
 
     // A failure in a window-timer tick goes to the general error report too.
     testing::SeamRecorder seam;
     t->SetThreaded(false);
     t->SetOnTimer(On([&](TObject*) { throw std::runtime_error("Window tick failed"); }));
-    REQUIRE(PumpUntil([&] { return !seam.Boxes().empty(); }, 1000));
+    REQUIRE(PumpUntil([&] { return !seam.Boxes().empty(); }));
     t->SetEnabled(false);
     CHECK(seam.Boxes()[0].text == "Window tick failed.");
 }

@@ -1,0 +1,92 @@
+#pragma once
+// Running the user-interface thread's messages in a test until what it waits for has happened.
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+
+#include "framework/Application.h"
+#include "framework/Sync.h"
+
+namespace testing {
+
+// How long a test waits for something that must come before it gives up.
+constexpr DWORD kPatienceMs = 5000;
+
+// Handles messages (and the hand-over queue) until `condition` holds or `timeoutMs` has passed;
+// returns whether it held. Wakes at once when a message arrives.
+template <typename F>
+bool PumpUntil(F&& condition, DWORD timeoutMs = kPatienceMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        noc::Application().ProcessMessages();
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjectsEx(0, nullptr, 2, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// Handles messages for `ms`: how long a test watches for something that must not happen.
+inline void Pump(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+// Watches the hand-over queue through its wake-up hook: counts the calls that workers put on it
+// and keeps the thread of the last one, while the application's own wake-up still goes out. A test
+// waits on it for proof that a worker has handed a call over, without running the call.
+class HandOverWatch {
+public:
+    HandOverWatch() : seen_(std::make_shared<Seen>()) {
+        const HWND app = noc::Application().Handle();
+        std::shared_ptr<Seen> seen = seen_;  // the hook may still run on a worker after this watch
+        noc::SetWakeMainThread([seen, app] {
+            seen->thread = GetCurrentThreadId();
+            ++seen->count;
+            SetEvent(seen->event);
+            if (app) PostMessageA(app, noc::WM_NOC_SYNC, 0, 0);
+        });
+    }
+    ~HandOverWatch() {
+        const HWND app = noc::Application().Handle();
+        noc::SetWakeMainThread([app] { PostMessageA(app, noc::WM_NOC_SYNC, 0, 0); });
+    }
+    HandOverWatch(const HandOverWatch&) = delete;
+    HandOverWatch& operator=(const HandOverWatch&) = delete;
+
+    // Waits, running nothing, until `total` calls have been queued since the watch began.
+    bool WaitQueued(int total, DWORD timeoutMs = kPatienceMs) {
+        const DWORD start = GetTickCount();
+        while (seen_->count < total) {
+            const DWORD waited = GetTickCount() - start;
+            if (waited >= timeoutMs) return false;
+            WaitForSingleObject(seen_->event, timeoutMs - waited);
+        }
+        return true;
+    }
+    int Count() const { return seen_->count; }
+    // The worker that queued the last call.
+    DWORD LastThread() const { return seen_->thread; }
+
+private:
+    struct Seen {
+        Seen() : event(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+        ~Seen() { CloseHandle(event); }
+        Seen(const Seen&) = delete;
+        Seen& operator=(const Seen&) = delete;
+        HANDLE event;
+        std::atomic<int> count{0};
+        std::atomic<DWORD> thread{0};
+    };
+    std::shared_ptr<Seen> seen_;
+};
+
+// Waits until the thread `id` has ended; true at once if it is already gone.
+inline bool ThreadEnded(DWORD id, DWORD timeoutMs = kPatienceMs) {
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id);
+    if (!thread) return true;
+    const bool ended = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended;
+}
+
+}  // namespace testing

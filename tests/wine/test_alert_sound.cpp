@@ -255,7 +255,8 @@ struct BoxWatch {
 
 }  // namespace
 
-TEST_CASE("an alert file that cannot be opened is reported in front of the countdown and goes with it") {
+TEST_CASE_FIXTURE(FreshApplication,
+                  "an alert file that cannot be opened is reported in front of the countdown and goes with it") {
     StoredSettings s;
     s.Alerte = "oui";
     s.Delai = 5;
@@ -265,10 +266,12 @@ TEST_CASE("an alert file that cannot be opened is reported in front of the count
     SUBCASE("the countdown goes on to zero behind the box, and the close at zero takes it away") {}
     SUBCASE("a cancel takes it away") { BoxWatch::cancel = true; }
     auto form = MakeForm2("NocTuro.exe * 0 0 0 7");
+    // The same worker, ticking every 100 ms instead of every second.
+    form->Chronos1->SetInterval(100);
     BoxWatch::form = form.get();
     BoxWatch::seen = BoxWatch::forced = false;
     BoxWatch::since = GetTickCount();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &BoxWatch::Look);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, &BoxWatch::Look);
     const bool done = PumpUntil([&] { return rec.answer != 0 || !rec.Shutdowns().empty(); }, 12000);
     KillTimer(nullptr, timer);
     REQUIRE(done);
@@ -291,5 +294,4 @@ TEST_CASE("an alert file that cannot be opened is reported in front of the count
         CHECK(rec.boxGoneAtShutdown);  // taken away by the close, before the shutdown request
     }
     CHECK(form->MediaPlayer1->Tag == 0);
-    ForgetQuit();
 }

@@ -4,7 +4,7 @@ TOOLCHAIN ?= cmake/mingw-w64-x86_64.cmake
 JOBS      ?= 2
 ARGS      ?=
 
-.PHONY: all deps configure build run test test-native test-wine test-e2e bench clean
+.PHONY: all deps configure build run test test-native test-wine test-e2e bench dist dist-test clean
 
 all: build
 
@@ -31,6 +31,14 @@ test-native test-wine test-e2e: build
 
 bench: build
 	@cd $(BUILD) && ctest --output-on-failure -C bench -L bench -V
+
+# Release builds for 64-bit and 32-bit Windows and the setup program, into dist/.
+dist:
+	@JOBS=$(JOBS) scripts/dist.sh
+
+# dist, then the setup program's tests under Wine (64-bit and 32-bit Windows, prefixes of their own).
+dist-test:
+	@JOBS=$(JOBS) scripts/dist-test.sh
 
 clean:
 	@rm -rf $(BUILD)

@@ -107,21 +107,32 @@ TEST_CASE("installing again keeps the user's settings and puts back only a missi
     Quit(prog, form);
 }
 
-TEST_CASE("the silent uninstaller refuses while NocTuro runs and leaves everything") {
-    Program prog("", InstalledExe());
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-
+TEST_CASE("while NocTuro runs, the silent uninstaller and setup refuse and leave everything") {
+    const auto checkInstalled = [] {
+        CHECK(Exists(InstalledExe()));
+        CHECK(Exists(InstalledSound()));
+        CHECK(Exists(InstalledUninstaller()));
+        CHECK(Exists(Shortcut()));
+        CHECK(ReadString(kUninstallKey, "DisplayName") == "NocTuro");
+        CHECK(ValueCount(kSettingsKey) == 13);
+    };
+    {
+        Program prog("", InstalledExe());
+        HWND form = WaitForForm(prog);
+        REQUIRE(form != nullptr);
+        CHECK(RunUninstallerInPlace() != 0);
+        CHECK(prog.Running());
+        checkInstalled();
+        Quit(prog, form);
+    }
+    // What tells them that NocTuro runs is its mutex, whether or not its file is in use.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "NOCTURO");
+    REQUIRE(mutex != nullptr);
+    REQUIRE(GetLastError() != ERROR_ALREADY_EXISTS);
     CHECK(RunUninstallerInPlace() != 0);
-
-    CHECK(prog.Running());
-    CHECK(Exists(InstalledExe()));
-    CHECK(Exists(InstalledSound()));
-    CHECK(Exists(InstalledUninstaller()));
-    CHECK(Exists(Shortcut()));
-    CHECK(ReadString(kUninstallKey, "DisplayName") == "NocTuro");
-    CHECK(ValueCount(kSettingsKey) == 13);
-    Quit(prog, form);
+    CHECK(RunSetup() != 0);
+    CloseHandle(mutex);
+    checkInstalled();
 }
 
 TEST_CASE("once NocTuro has ended, the silent uninstaller removes every trace and nothing else") {

@@ -29,7 +29,7 @@ SetCompressor /SOLID lzma
 !define KEY_ALL_ACCESS       0x000F003F
 !define SE_REGISTRY_KEY      4
 !define DACL_SECURITY_INFO   4
-!define GRANT_ACCESS         1
+!define SET_ACCESS           2
 !define NO_INHERITANCE       0
 !define TRUSTEE_IS_SID       0
 !define TRUSTEE_IS_WELL_KNOWN_GROUP 5
@@ -134,8 +134,10 @@ FunctionEnd
 !macroend
 
 ; The program opens its key with KEY_ALL_ACCESS for every read and write, so the local Users
-; group (S-1-5-32-545) gets exactly that, on this key alone: the ACE is not inherited by subkeys,
-; and no other key is touched. Sets $0 to the first failing Win32 result, 0 on success.
+; group (S-1-5-32-545) gets exactly that, on this key alone: the entry is not inherited by
+; subkeys, and no other key is touched. It replaces the group's own entries on the key (inherited
+; ones stay), so that installing again adds nothing. Sets $0 to the first failing Win32 result,
+; 0 on success.
 Function GrantUsersSettingsKey
   IntOp $1 ${READ_CONTROL} | ${WRITE_DAC}
   IntOp $1 $1 | $KeyView
@@ -150,7 +152,7 @@ Function GrantUsersSettingsKey
     ${If} $0 <> 0
       StrCpy $0 0 ; success
       ; EXPLICIT_ACCESS_W with its TRUSTEE_W: rights, mode, inheritance; no multiple trustee, by SID.
-      System::Call '*(i ${KEY_ALL_ACCESS}, i ${GRANT_ACCESS}, i ${NO_INHERITANCE}, p 0, i 0, i ${TRUSTEE_IS_SID}, i ${TRUSTEE_IS_WELL_KNOWN_GROUP}, p r5) p .r6'
+      System::Call '*(i ${KEY_ALL_ACCESS}, i ${SET_ACCESS}, i ${NO_INHERITANCE}, p 0, i 0, i ${TRUSTEE_IS_SID}, i ${TRUSTEE_IS_WELL_KNOWN_GROUP}, p r5) p .r6'
       System::Call 'advapi32::SetEntriesInAclW(i 1, p r6, p r3, *p .r7) i .r0'
       ${If} $0 = 0
         System::Call 'advapi32::SetSecurityInfo(p r2, i ${SE_REGISTRY_KEY}, i ${DACL_SECURITY_INFO}, p 0, p 0, p r7, p 0) i .r0'

@@ -23,7 +23,7 @@ release() {
     local arch=$1 toolchain=$2 triplet=$3 build=build-release-$1
     echo "dist: NocTuro.exe for $arch"
     cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_EXE_LINKER_FLAGS=-s >/dev/null
+        -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_EXE_LINKER_FLAGS=-s >/dev/null
     cmake --build "$build" --target NocTuro -j"$JOBS" -- --no-print-directory >/dev/null
     tests/check_imports.sh "$triplet-objdump" "$build/NocTuro.exe" >/dev/null ||
         { tests/check_imports.sh "$triplet-objdump" "$build/NocTuro.exe"; exit 1; }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <sddl.h>
 #include <shobjidl.h>
 
 #include <cstdlib>
@@ -163,6 +164,18 @@ inline std::vector<BYTE> SecurityOf(const char* path) {
     if (size == 0 || RegGetKeySecurity(key, what, sd.data(), &size) != ERROR_SUCCESS) sd.clear();
     RegCloseKey(key);
     return sd;
+}
+
+// The access list in the security descriptor language, e.g. «D:(A;;KA;;;BU)(A;;KA;;;BA)».
+inline std::string DaclText(std::vector<BYTE> sd) {
+    if (sd.empty()) return std::string();
+    char* text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(sd.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                              &text, nullptr))
+        return std::string();
+    std::string result(text);
+    LocalFree(text);
+    return result;
 }
 
 // What an access list allows the local Users group (S-1-5-32-545): on the key itself, and what a

@@ -22,7 +22,8 @@ void CheckDesignSettings() {
 
 bool SameFile(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-std::vector<BYTE> g_runKeyBefore;  // the Run key's descriptor before the first install
+std::vector<BYTE> g_runKeyBefore;    // the Run key's descriptor before the first install
+std::vector<BYTE> g_settingsKeySd;   // the settings key's descriptor after it
 
 }  // namespace
 
@@ -57,7 +58,8 @@ TEST_CASE("the silent setup puts the 64-bit build, its sound, a shortcut, an ent
 
     // Users get what the program asks for at every read and write (KEY_ALL_ACCESS, which holds
     // KEY_READ and KEY_WRITE), on this key alone; the maker's key and the Run key get nothing.
-    const Grant users = UsersGrant(SecurityOf(kSettingsKey));
+    g_settingsKeySd = SecurityOf(kSettingsKey);
+    const Grant users = UsersGrant(g_settingsKeySd);
     CHECK((users.here & KEY_ALL_ACCESS) == KEY_ALL_ACCESS);
     CHECK((users.here & (KEY_READ | KEY_WRITE)) == (KEY_READ | KEY_WRITE));
     CHECK((users.subkeys & kWriteRights) == 0);
@@ -98,6 +100,7 @@ TEST_CASE("installing again keeps the user's settings and puts back only a missi
     CHECK(ReadSetting("Son") == InstalledSound());
     CHECK(ReadSetting("Delai") == "20");
     CHECK(ValueCount(kSettingsKey) == 13);
+    CHECK(DaclText(SecurityOf(kSettingsKey)) == DaclText(g_settingsKeySd));  // the grant is not added twice
 
     Program prog("", InstalledExe());
     HWND form = WaitForForm(prog);

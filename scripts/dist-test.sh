@@ -38,10 +38,9 @@ for arch in x64 x86; do
     if [ "$size" -le 1048576 ]; then pass "dist/$arch/NocTuro.exe is $size bytes, at most 1 MiB"
     else fail "dist/$arch/NocTuro.exe is $size bytes, more than 1 MiB"; fi
 done
-seconds=$(lame --quiet --decode "$ROOT/stage/Alerte.mp3" - 2>/dev/null | sox -t wav - -n stat 2>&1 |
-          sed -n 's/^Length (seconds): *//p')
-peak=$(lame --quiet --decode "$ROOT/stage/Alerte.mp3" - 2>/dev/null | sox -t wav - -n stat 2>&1 |
-       sed -n 's/^Maximum amplitude: *//p')
+stats=$(lame --quiet --decode "$ROOT/stage/Alerte.mp3" - 2>/dev/null | sox -t wav - -n stat 2>&1)
+seconds=$(sed -n 's/^Length (seconds): *//p' <<< "$stats")
+peak=$(sed -n 's/^Maximum amplitude: *//p' <<< "$stats")
 if awk -v s="${seconds:-0}" -v p="${peak:-0}" 'BEGIN { exit !(s >= 1 && s <= 4 && p >= 0.2 && p < 1) }'; then
     pass "Alerte.mp3 decodes to a ${seconds} s sound, peak ${peak}"
 else fail "Alerte.mp3 decodes to '${seconds}' s, peak '${peak}'"; fi

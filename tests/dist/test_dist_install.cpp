@@ -123,7 +123,7 @@ TEST_CASE("while NocTuro runs, the silent uninstaller and setup refuse and leave
         Program prog("", InstalledExe());
         HWND form = WaitForForm(prog);
         REQUIRE(form != nullptr);
-        CHECK(RunUninstallerInPlace() != 0);
+        CHECK(RunUninstallerInPlace() == 2);
         CHECK(prog.Running());
         checkInstalled();
         Quit(prog, form);
@@ -132,8 +132,8 @@ TEST_CASE("while NocTuro runs, the silent uninstaller and setup refuse and leave
     HANDLE mutex = CreateMutexA(nullptr, FALSE, "NOCTURO");
     REQUIRE(mutex != nullptr);
     REQUIRE(GetLastError() != ERROR_ALREADY_EXISTS);
-    CHECK(RunUninstallerInPlace() != 0);
-    CHECK(RunSetup() != 0);
+    CHECK(RunUninstallerInPlace() == 2);
+    CHECK(RunSetup() == 2);
     CloseHandle(mutex);
     checkInstalled();
 }

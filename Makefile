@@ -5,7 +5,7 @@ JOBS      ?= 2
 ARGS      ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-native test-wine test-e2e bench fuzz clean
+.PHONY: all deps configure build run test test-native test-wine test-e2e bench fuzz dist dist-test clean
 
 all: build
 
@@ -38,6 +38,14 @@ fuzz: build
 	@status=0; for f in $$(cat $(BUILD)/fuzz/fuzzers.txt); do \
 	  tests/fuzz/fuzz.sh long $(BUILD)/fuzz/$$f tests/fuzz $(BUILD)/fuzz-long $(FUZZ_SECONDS) || status=1; \
 	done; exit $$status
+
+# Release builds for 64-bit and 32-bit Windows and the setup program, into dist/.
+dist:
+	@JOBS=$(JOBS) scripts/dist.sh
+
+# dist, then the setup program's tests under Wine (64-bit and 32-bit Windows, prefixes of their own).
+dist-test:
+	@JOBS=$(JOBS) scripts/dist-test.sh
 
 clean:
 	@rm -rf $(BUILD)

@@ -124,3 +124,10 @@ add_executable(bench_timer ${CMAKE_SOURCE_DIR}/tests/bench/bench_timer.cpp)
 target_link_libraries(bench_timer PRIVATE noc_app)
 add_test(NAME bench.timer COMMAND bench_timer CONFIGURATIONS bench)
 set_tests_properties(bench.timer PROPERTIES LABELS bench FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 600)
+
+# Tests of the release builds and their setup program: `make dist-test` builds them in a tree of
+# their own (scripts/dist-test.sh); the default build leaves them out.
+option(NOC_DIST_TESTS "Build the tests of the setup program" OFF)
+if(NOC_DIST_TESTS)
+  include(${CMAKE_SOURCE_DIR}/tests/dist/dist.cmake)
+endif()

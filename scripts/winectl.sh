@@ -10,7 +10,10 @@
 # that setup chose (STATE/display). Every process started here is ended by its id in cleanup.
 set -u
 WINE_DIR=/usr/lib/wine
+# NOC_WINEARCH=win32: a 32-bit Windows (needs Wine's 32-bit part, Debian's wine32).
+export WINEARCH=${NOC_WINEARCH:-win64}
 WINE="$WINE_DIR/wine64"
+[ "$WINEARCH" = win32 ] && WINE="$WINE_DIR/wine"
 WINESERVER="$WINE_DIR/wineserver"
 
 cmd=${1:?command}; STATE=${2:?state folder}; shift 2
@@ -18,7 +21,6 @@ mkdir -p "$STATE"
 STATE=$(cd "$STATE" && pwd)
 
 export WINEPREFIX=${NOC_WINEPREFIX:-$STATE/prefix}
-export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv=d"
 [ -f "$STATE/display" ] && export DISPLAY=$(cat "$STATE/display")
@@ -59,7 +61,7 @@ make_prefix() {
         rm -rf "$WINEPREFIX"
     fi
     mkdir -p "$(dirname "$WINEPREFIX")"
-    quiet "$WINE_DIR/wine64" wineboot -i
+    quiet "$WINE" wineboot -i
     quiet "$WINESERVER" -w
     # Wine's own fonts (Tahoma, Marlett...) where its programs find them.
     [ -d /usr/share/wine/fonts ] && cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null

@@ -4,7 +4,7 @@ TOOLCHAIN ?= cmake/mingw-w64-x86_64.cmake
 JOBS      ?= 2
 ARGS      ?=
 
-.PHONY: all deps configure build run test test-native test-wine test-e2e bench clean
+.PHONY: all deps configure build run test test-native test-wine test-e2e bench bench-long clean
 
 all: build
 
@@ -29,8 +29,12 @@ test: build
 test-native test-wine test-e2e: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L $(subst test-,,$@)
 
+# One table each (scripts/bench.sh), also kept in $(BUILD)/bench/table-*.txt.
 bench: build
-	@cd $(BUILD) && ctest --output-on-failure -C bench -L bench -V
+	@cd $(BUILD) && ctest --output-on-failure -C bench -L bench && cat bench/table-short.txt
+
+bench-long: build
+	@cd $(BUILD) && ctest --output-on-failure -C benchlong -L bench-long && cat bench/table-long.txt
 
 clean:
 	@rm -rf $(BUILD)

@@ -1,0 +1,35 @@
+// The yardstick for the program's cost: the least a Win32 window program does. A hidden window and
+// a message loop that waits; with "show", its window is shown (for the start-up comparison).
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+LRESULT CALLBACK BareProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(wnd, msg, wp, lp);
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = BareProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "NocBareWindow";
+    if (!RegisterClassA(&wc)) return 1;
+    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "Bare", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 300,
+                               200, nullptr, nullptr, instance, nullptr);
+    if (!wnd) return 1;
+    if (std::strstr(cmdLine, "show")) ShowWindow(wnd, SW_SHOWNORMAL);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}

@@ -67,7 +67,7 @@ prefix_pid() {
 
 # User + system clock ticks of a whole process (all its threads, dead ones included).
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
-# Context switches of all its live threads: how often it woke up.
+# Context switches of all its live threads: each request to the wineserver is one, each wake-up too.
 switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += $2 } END { print n + 0 }'; }
 hwm_kb() { awk '/^VmHWM/ { print $2 }' "/proc/$1/status" 2>/dev/null || echo 0; }
 now() { date +%s.%N; }
@@ -91,7 +91,7 @@ run_timers() {
 # ---- CPU and memory while counting ----------------------------------------------------------------
 
 # measure NAME PROGRAM ARGS...: the program idles or counts for CPU_SECONDS; sets CPU_<NAME> (s),
-# WS_<NAME> (wineserver's s), EXP_<NAME> (explorer's s), WAKE_<NAME> (wake-ups/s), HWM_<NAME> (kB).
+# WS_<NAME> (wineserver's s), EXP_<NAME> (explorer's s), WAKE_<NAME> (context switches/s), HWM_<NAME> (kB).
 declare -A CPU WS EXP WAKE WSWAKE HWM
 measure() {
     local name=$1 exe=$2; shift 2
@@ -124,7 +124,7 @@ measure() {
 
 # ---- the table -------------------------------------------------------------------------------------
 
-row() { printf '%-44s %-22s %-22s %-24s %s\n' "$@"; }
+row() { printf '%-50s %-22s %-26s %-22s %s\n' "$@"; }
 verdict() { if [ "$(echo "$1" | bc -l)" = 1 ]; then echo met; else echo MISSED; fi; }
 abs() { echo "$1" | awk '{ print ($1 < 0 ? -$1 : $1) }'; }
 f1() { printf '%.1f' "$1"; }
@@ -171,9 +171,12 @@ fi
 # Start-up first, while nothing else of ours runs.
 NOC=$(winpath "$BUILD/NocTuro.exe")
 BARE=$(winpath "$BUILD/bench_bare.exe")
-read -r _ START_NOC START_NOC_MIN START_NOC_MAX < <(wrun "$BUILD/bench_app.exe" startup $STARTS "$NOC" TForm2 \
+read -r _ START_NOC START_NOC_MIN START_NOC_MAX _ WIN_NOC < <(wrun "$BUILD/bench_app.exe" startup $STARTS "$NOC" TForm2 \
     </dev/null 2>"$OUT/startup.err" | tr -d '\r' | grep '^startup_ms') || die "start-up: $(cat "$OUT/startup.err")"
-read -r _ START_BARE START_BARE_MIN START_BARE_MAX < <(wrun "$BUILD/bench_app.exe" startup $STARTS "$BARE" \
+read -r _ START_BARE START_BARE_MIN START_BARE_MAX _ WIN_BARE < <(wrun "$BUILD/bench_app.exe" startup $STARTS "$BARE" \
+    NocBareWindow show </dev/null 2>>"$OUT/startup.err" | tr -d '\r' | grep '^startup_ms') ||
+    die "start-up: $(cat "$OUT/startup.err")"
+read -r _ START_LIBS _ _ _ _ < <(wrun "$BUILD/bench_app.exe" startup $STARTS "$(winpath "$BUILD/bench_bare_imports.exe")" \
     NocBareWindow show </dev/null 2>>"$OUT/startup.err" | tr -d '\r' | grep '^startup_ms') ||
     die "start-up: $(cat "$OUT/startup.err")"
 
@@ -183,6 +186,11 @@ run_timers "$TICKS"
 measure bare "$BUILD/bench_bare.exe"
 measure oui "$BUILD/NocTuro.exe" '*' 1 2 3 4 oui
 measure non "$BUILD/NocTuro.exe" '*' 1 2 3 4 non
+# The libraries' and resources' share of the memory: the bare program that loads them, idle.
+start_bg "$OUT/run-libs.txt" "$BUILD/bench_bare_imports.exe"
+sleep 5
+HWM_LIBS=$(hwm_kb "$STARTED")
+stop_pid "$STARTED"
 
 if [ -f "$BUILD/../dist/x64/NocTuro.exe" ]; then
     SIZE_FILE=$(cd "$BUILD/../dist/x64" && pwd)/NocTuro.exe
@@ -213,14 +221,16 @@ UNSTRIPPED=$(stat -c %s "$BUILD/NocTuro.exe")
             "bare $(f2 "$bareBoth") (ws $(f2 "${WS[bare]}"))" "<= 2x bare" \
             "$(verdict "$both <= 2 * $bareBoth")"
         row "  explorer (draws the tray), s" "$(f2 "${EXP[$n]}")" "bare $(f2 "${EXP[bare]}")" "(information)" ""
-        row "  wake-ups/s: program, wineserver" "$(f1 "${WAKE[$n]}"), $(f1 "${WSWAKE[$n]}")" \
+        row "  context switches/s: program, wineserver" "$(f1 "${WAKE[$n]}"), $(f1 "${WSWAKE[$n]}")" \
             "bare $(f1 "${WAKE[bare]}"), $(f1 "${WSWAKE[bare]}")" "(information)" ""
     done
     row "start-up to window visible, median of $STARTS (ms)" "$(f1 "$START_NOC") [$(f1 "$START_NOC_MIN")..$(f1 "$START_NOC_MAX")]" \
         "bare $(f1 "$START_BARE") [$(f1 "$START_BARE_MIN")..$(f1 "$START_BARE_MAX")]" "<= 150, <= 1.5x bare" \
         "$(verdict "$START_NOC <= 150 && $START_NOC <= 1.5 * $START_BARE")"
+    row "  bare with the program's libraries+resources" "" "$(f1 "$START_LIBS")" "(information)" ""
+    row "  windows made when shown (each costs requests)" "$WIN_NOC" "bare $WIN_BARE" "(information)" ""
     row "peak resident set after ${CPU_SECONDS} s counting (KiB)" "oui ${HWM[oui]}, non ${HWM[non]}" \
-        "bare ${HWM[bare]}" "(comparison)" ""
+        "bare ${HWM[bare]}, +libs ${HWM_LIBS}" "(comparison)" ""
     row "size of NocTuro.exe (bytes)" "$SIZE" "unstripped $UNSTRIPPED" "<= 1 MB (1048576)" \
         "$(verdict "$SIZE <= 1048576")"
     echo
@@ -228,6 +238,8 @@ UNSTRIPPED=$(stat -c %s "$BUILD/NocTuro.exe")
     echo "  n x 1000 ms; handler works 20 ms; timer and plain loop run at the same time, one process each."
     echo "CPU: utime+stime from /proc of the Wine process over ${CPU_SECONDS} s, NocTuro.exe * 1 2 3 4 oui|non"
     echo "  (five tray icons / program icon only), against bench_bare.exe (hidden window, message loop)."
-    echo "Start-up: CreateProcess to a visible window of the process (polled every 1 ms), warm wineserver."
+    echo "Start-up: CreateProcess to a visible window of the process (looked for every 2 ms), warm wineserver;"
+    echo "  the bare program built again with every library the program imports and its resources tells"
+    echo "  the libraries' share from the program's own set-up."
     echo "Size: $SIZE_LABEL."
 } | tee "$TABLE"

@@ -5,7 +5,7 @@ JOBS      ?= 2
 ARGS      ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test test-native test-wine test-e2e bench fuzz dist dist-test clean
+.PHONY: all deps configure build run test test-native test-wine test-e2e bench bench-long fuzz dist dist-test clean
 
 all: build
 
@@ -30,8 +30,12 @@ test: build
 test-native test-wine test-e2e: build
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -L $(subst test-,,$@)
 
+# One table each (scripts/bench.sh), also kept in $(BUILD)/bench/table-*.txt.
 bench: build
-	@cd $(BUILD) && ctest --output-on-failure -C bench -L bench -V
+	@cd $(BUILD) && ctest --output-on-failure -C bench -L bench && cat bench/table-short.txt
+
+bench-long: build
+	@cd $(BUILD) && ctest --output-on-failure -C benchlong -L bench-long && cat bench/table-long.txt
 
 # Each fuzzer for FUZZ_SECONDS over its corpus and regressions; new inputs and failures go to $(BUILD)/fuzz-long.
 fuzz: build

@@ -119,11 +119,29 @@ endfunction()
 
 include(${CMAKE_SOURCE_DIR}/tests/tests.cmake)
 
-# Benchmarks: `make bench` (ctest -C bench -L bench); never part of `make test`.
+# Benchmarks: `make bench` (ctest -C bench -L bench) and `make bench-long`; never part of `make test`.
+# scripts/bench.sh runs them side by side on the test prefix and prints one table.
 add_executable(bench_timer ${CMAKE_SOURCE_DIR}/tests/bench/bench_timer.cpp)
 target_link_libraries(bench_timer PRIVATE noc_app)
-add_test(NAME bench.timer COMMAND bench_timer CONFIGURATIONS bench)
-set_tests_properties(bench.timer PROPERTIES LABELS bench FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 600)
+add_executable(bench_bare WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/bare.cpp)
+target_compile_options(bench_bare PRIVATE ${NOC_COMMON_FLAGS})
+target_link_libraries(bench_bare PRIVATE user32 kernel32)
+target_link_options(bench_bare PRIVATE ${NOC_STATIC_FLAGS})
+add_executable(bench_bare_imports WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/bare.cpp ${NOC_RESOURCES})
+target_compile_options(bench_bare_imports PRIVATE ${NOC_COMMON_FLAGS})
+target_compile_definitions(bench_bare_imports PRIVATE NOC_BARE_IMPORTS)
+target_link_libraries(bench_bare_imports PRIVATE ${NOC_WIN_LIBS})
+target_link_options(bench_bare_imports PRIVATE ${NOC_STATIC_FLAGS})
+add_executable(bench_app ${CMAKE_SOURCE_DIR}/tests/bench/bench_app.cpp)
+target_link_libraries(bench_app PRIVATE noc_portable user32 advapi32 kernel32)
+target_link_options(bench_app PRIVATE ${NOC_STATIC_FLAGS})
+add_dependencies(bench_app NocTuro bench_bare bench_bare_imports bench_timer)
+set(NOC_BENCH_COMMAND ${CMAKE_SOURCE_DIR}/scripts/bench.sh ${CMAKE_BINARY_DIR} ${NOC_WINE_STATE})
+add_test(NAME bench.all COMMAND ${NOC_BENCH_COMMAND} short CONFIGURATIONS bench)
+set_tests_properties(bench.all PROPERTIES LABELS bench FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 900)
+add_test(NAME bench.long COMMAND ${NOC_BENCH_COMMAND} long CONFIGURATIONS benchlong)
+set_tests_properties(bench.long PROPERTIES LABELS bench-long FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
+                     TIMEOUT 1200)
 
 # Tests of the release builds and their setup program: `make dist-test` builds them in a tree of
 # their own (scripts/dist-test.sh); the default build leaves them out.

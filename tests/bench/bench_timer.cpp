@@ -1,8 +1,19 @@
-// How late the countdown's timer delivers its ticks: the real timer against a plain
-// "sleep one interval, then hand over" loop, each with a handler that works 20 ms.
+// How late the countdown's timer delivers its ticks, by the system clock (what a user's watch
+// says), with a handler that works 20 ms as the countdown's tick may.
+//
+//   bench_timer real|plain TICKS [CHECKPOINT...]
+//
+// "real" is the countdown's timer, "plain" the plain "sleep one interval, then hand over" loop.
+// One timer per process: two run side by side as two processes, so that neither handler delays
+// the other on a shared user-interface thread. Prints one line per checkpoint (and TICKS):
+//   ticks <n> error_ms <e>
+// where e is when tick n's handler started minus (enabling + n x 1000 ms).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "controls/ThreadedTimer.h"
 #include "framework/Application.h"
@@ -11,47 +22,55 @@ using namespace noc;
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+// Milliseconds of the system time, to a tenth of a microsecond.
+double SystemMs() {
+    FILETIME ft;
+    GetSystemTimePreciseAsFileTime(&ft);
+    ULARGE_INTEGER t;
+    t.LowPart = ft.dwLowDateTime;
+    t.HighPart = ft.dwHighDateTime;
+    return static_cast<double>(t.QuadPart) / 10000.0;
 }
 
-// Milliseconds by which tick `ticks` arrives after enabling + ticks x interval.
-double EndError(bool plainLoop, int ticks) {
-    TThreadedTimer::SetNaiveLoopForBenchmark(plainLoop);
-    TThreadedTimer timer(nullptr);
-    timer.SetEnabled(false);
-    timer.SetThreadPriority(tpHigher);
-    int count = 0;
-    double last = 0;
-    timer.SetOnTimer(TNotifyEvent([&](TObject*) {
-        last = NowMs();
-        ++count;
-        while (NowMs() - last < 20.0) {
-        }
-    }));
-    const double start = NowMs();
-    timer.SetEnabled(true);
-    while (count < ticks) {
-        Application().HandleMessage();
-    }
-    timer.SetEnabled(false);
-    return last - (start + 1000.0 * ticks);
-}
+constexpr double kHandlerWorkMs = 20.0;
+constexpr double kIntervalMs = 1000.0;
 
 }  // namespace
 
-int main() {
-    Application().Initialize();
-    std::printf("ticks of 1000 ms, handler 20 ms   end-time error (ms)\n");
-    std::printf("%6s %18s %18s\n", "ticks", "deadline timer", "plain sleep loop");
-    for (int ticks : {10, 60}) {
-        double scheduled = EndError(false, ticks);
-        double plain = EndError(true, ticks);
-        std::printf("%6d %18.1f %18.1f\n", ticks, scheduled, plain);
-        std::fflush(stdout);
+int main(int argc, char** argv) {
+    if (argc < 3 || (std::strcmp(argv[1], "real") != 0 && std::strcmp(argv[1], "plain") != 0)) {
+        std::fprintf(stderr, "usage: bench_timer real|plain TICKS [CHECKPOINT...]\n");
+        return 2;
     }
+    const bool plain = std::strcmp(argv[1], "plain") == 0;
+    const int ticks = std::atoi(argv[2]);
+    std::vector<int> checkpoints;
+    for (int i = 3; i < argc; ++i)
+        if (int c = std::atoi(argv[i]); c > 0 && c < ticks) checkpoints.push_back(c);
+    checkpoints.push_back(ticks);
+
+    Application().Initialize();
+    TThreadedTimer::SetNaiveLoopForBenchmark(plain);
+    TThreadedTimer timer(nullptr);
+    timer.SetEnabled(false);
+    timer.SetThreadPriority(tpHigher);  // as the countdown's
+    int count = 0;
+    size_t next = 0;
+    double start = 0;
+    timer.SetOnTimer(TNotifyEvent([&](TObject*) {
+        const double now = SystemMs();
+        ++count;
+        if (next < checkpoints.size() && count == checkpoints[next]) {
+            std::printf("ticks %d error_ms %.1f\n", count, now - (start + kIntervalMs * count));
+            std::fflush(stdout);
+            ++next;
+        }
+        while (SystemMs() - now < kHandlerWorkMs) {
+        }
+    }));
+    start = SystemMs();
+    timer.SetEnabled(true);
+    while (count < ticks) Application().HandleMessage();
+    timer.SetEnabled(false);
     return 0;
 }

@@ -26,7 +26,7 @@ finish() {
 
 scripts/dist.sh || exit 1
 scripts/deps.sh || exit 1
-scripts/dist-deps.sh wine32:i386 || { echo "dist-test: Wine's 32-bit part cannot be installed" >&2; exit 1; }
+scripts/install-packages.sh wine32:i386 || { echo "dist-test: Wine's 32-bit part cannot be installed" >&2; exit 1; }
 
 VERSION=$(sed -n 's/^project(NocTuro VERSION \([0-9]*\.[0-9]*\).*/\1/p' CMakeLists.txt)
 SETUP=$SRC/dist/NocTuro-$VERSION-setup.exe

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 SRC=$PWD
 JOBS=${JOBS:-2}
 
-scripts/dist-deps.sh cmake make g++ doctest-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+scripts/install-packages.sh cmake make g++ doctest-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 nsis sox lame
 
 VERSION=$(sed -n 's/^project(NocTuro VERSION \([0-9]*\.[0-9]*\).*/\1/p' CMakeLists.txt)

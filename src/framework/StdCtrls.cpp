@@ -140,10 +140,13 @@ TLabel::TLabel(TComponent* owner, TControl* parent, int left, int top, const std
     : TControl(owner, parent) {
     SetBounds(left, top, 1, 13);
     CreateHandle("Static", WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFT, 0, ParentHandle(parent), NextId());
-    SetCaption(caption);
+    TControl::SetCaption(caption);
+    AdjustSize();  // an empty caption too: one line high
 }
 
 void TLabel::SetCaption(const std::string& text) {
+    // The countdown sets its four labels every second, most of them to what they already show.
+    if (handle_ && text == Caption()) return;
     TControl::SetCaption(text);
     if (autoSize_) AdjustSize();
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cctype>
+#include <optional>
 #include <stdexcept>
 
 namespace noc {
@@ -20,6 +21,36 @@ LRESULT EraseWithFace(HWND wnd, WPARAM dc) {
 int NextId() {
     static int id = 1000;
     return ++id;
+}
+
+// Making a DC costs more than the little done with it (under Wine each new one also has the display
+// driver look up the X resources), so pictures and label measuring keep one each, on the
+// user-interface thread.
+HDC PictureDc() {
+    static UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    return dc.get();
+}
+
+// Measures as a label's own window DC would: a true-colour surface, so that fonts are made the
+// same way, resting with the default font that most labels use.
+HDC MeasuringDc() {
+    static struct Measuring {
+        UniqueMemDc dc{CreateCompatibleDC(nullptr)};
+        UniqueBitmap surface;
+        Measuring() {
+            BITMAPINFO bi{};
+            bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+            bi.bmiHeader.biWidth = 1;
+            bi.bmiHeader.biHeight = 1;
+            bi.bmiHeader.biPlanes = 1;
+            bi.bmiHeader.biBitCount = 32;
+            void* bits = nullptr;
+            surface.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+            SelectObject(dc.get(), surface.get());
+            SelectObject(dc.get(), DefaultFont());
+        }
+    } measuring;
+    return measuring.dc.get();
 }
 }  // namespace
 
@@ -39,21 +70,20 @@ TPicture::TPicture(HBITMAP bitmap) : bitmap_(bitmap) {
         height_ = ds.dsBm.bmHeight;
         alpha_ = ds.dsBm.bmBitsPixel == 32;
     }
-    UniqueMemDc dc(CreateCompatibleDC(nullptr));
-    SelectGuard sel(dc.get(), bitmap);
-    transparent_ = GetPixel(dc.get(), 0, height_ - 1);
+    SelectGuard sel(PictureDc(), bitmap);
+    transparent_ = GetPixel(PictureDc(), 0, height_ - 1);
 }
 
 void TPicture::Draw(HDC dc, int x, int y, bool transparent) const {
-    UniqueMemDc src(CreateCompatibleDC(dc));
-    SelectGuard sel(src.get(), bitmap_.get());
+    HDC src = PictureDc();
+    SelectGuard sel(src, bitmap_.get());
     if (alpha_) {
         BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        GdiAlphaBlend(dc, x, y, width_, height_, src.get(), 0, 0, width_, height_, bf);
+        GdiAlphaBlend(dc, x, y, width_, height_, src, 0, 0, width_, height_, bf);
     } else if (transparent) {
-        GdiTransparentBlt(dc, x, y, width_, height_, src.get(), 0, 0, width_, height_, transparent_);
+        GdiTransparentBlt(dc, x, y, width_, height_, src, 0, 0, width_, height_, transparent_);
     } else {
-        BitBlt(dc, x, y, width_, height_, src.get(), 0, 0, SRCCOPY);
+        BitBlt(dc, x, y, width_, height_, src, 0, 0, SRCCOPY);
     }
 }
 
@@ -110,34 +140,36 @@ TLabel::TLabel(TComponent* owner, TControl* parent, int left, int top, const std
     : TControl(owner, parent) {
     SetBounds(left, top, 1, 13);
     CreateHandle("Static", WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFT, 0, ParentHandle(parent), NextId());
-    SetCaption(caption);
+    TControl::SetCaption(caption);
+    AdjustSize();  // an empty caption too: one line high
 }
 
 void TLabel::SetCaption(const std::string& text) {
+    // The countdown sets its four labels every second, most of them to what they already show.
+    if (handle_ && text == Caption()) return;
     TControl::SetCaption(text);
     if (autoSize_) AdjustSize();
 }
 
 SIZE TLabel::TextExtent() const {
     SIZE sz{0, 0};
-    HDC dc = GetDC(handle_);
-    {
-        SelectGuard sel(dc, Font());
-        std::string text = Caption();
-        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &sz);
-        if (text.empty()) {
-            TEXTMETRICA tm{};
-            GetTextMetricsA(dc, &tm);
-            sz.cy = tm.tmHeight;
-        }
+    HDC dc = MeasuringDc();
+    std::optional<SelectGuard> sel;
+    if (Font() != DefaultFont()) sel.emplace(dc, Font());
+    std::string text = Caption();
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &sz);
+    if (text.empty()) {
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc, &tm);
+        sz.cy = tm.tmHeight;
     }
-    ReleaseDC(handle_, dc);
     return sz;
 }
 
 void TLabel::AdjustSize() {
     SIZE sz = TextExtent();
-    SetBounds(left_, top_, sz.cx, sz.cy);
+    // The countdown rewrites its labels every second, mostly at the same size: no move for that.
+    if (sz.cx != width_ || sz.cy != height_) SetBounds(left_, top_, sz.cx, sz.cy);
 }
 
 void TLabel::SetAutoSize(bool autoSize) {

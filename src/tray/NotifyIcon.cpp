@@ -362,9 +362,13 @@ bool TNotifyIcon::ApplicationMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
 
 bool TNotifyIcon::OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg == WM_SHOWWINDOW && wp == TRUE && lp == 0) {
-        // Shown, from the tray or by the countdown: to the front.
-        SetForegroundWindow(Application().Handle());
-        SetForegroundWindow(ownerHook_.Window());
+        // Shown, from the tray or by the countdown: to the front. Every icon of the window watches
+        // this; once one has brought it forward the others leave it there, each switch of the
+        // active window costing a round of activation messages before the window appears.
+        if (GetForegroundWindow() != ownerHook_.Window()) {
+            SetForegroundWindow(Application().Handle());
+            SetForegroundWindow(ownerHook_.Window());
+        }
         return false;
     }
     const bool minimizing = (msg == WM_SHOWWINDOW && wp == FALSE && lp == SW_PARENTCLOSING &&

@@ -79,7 +79,9 @@ void TTextTrayIcon::RenderIcon() {
 }
 
 void TTextTrayIcon::PaintText() {
-    TPixelBitmap b(kTrayIconSize, kTrayIconSize);
+    // Drawn again in the same bitmap: the fill covers all of it, and every second's text would
+    // otherwise make a new one.
+    TPixelBitmap& b = textBitmap_;
     const COLORREF fontRgb = ColorToRGB(font_.Color());
     transparentColour_ = TextFillColor(color_, font_.Color(), fontRgb);
     const COLORREF fill = ColorToRGB(transparentColour_);
@@ -108,7 +110,6 @@ void TTextTrayIcon::PaintText() {
             FrameRect(dc, &square, frame.get());
         }
     }
-    textBitmap_ = std::move(b);
 }
 
 void TTextTrayIcon::MergeWithBackground(TIcon& result, TColor fill) {

@@ -67,6 +67,8 @@ public:
 
     // ---- alert sound ----------------------------------------------------------------------------
     void StartAlert();
+    // Opens the file the path label names; on failure the playing flag is cleared with the device.
+    void OpenSoundFile();
     void StopAlert();
     // Takes away the report of an alert file that could not be opened, shown or still to come.
     void DismissAlertReport();
@@ -167,6 +169,8 @@ private:
 
     std::vector<std::string> params_;
     bool setupFailed_ = false;
+    // Set while the countdown's end closes the window.
+    bool closingAtZero_ = false;
     TColor digitColor_ = 0;
     // ColorDialog1's own colour and custom colours, kept across its uses in a run.
     COLORREF colorDialogColour_ = 0;

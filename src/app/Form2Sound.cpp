@@ -101,10 +101,21 @@ private:
 
 }  // namespace
 
-void TForm2::StartAlert() {
+void TForm2::OpenSoundFile() {
     MediaPlayer1->FileName = Label14->Caption();
     try {
         MediaPlayer1->Open();
+    } catch (...) {
+        // The open closed what was open before: the flag must not claim a sound that is gone, or
+        // the stop of a later cancel or close would find nothing to stop.
+        MediaPlayer1->Tag = 0;
+        throw;
+    }
+}
+
+void TForm2::StartAlert() {
+    try {
+        OpenSoundFile();
     } catch (const EMCIDeviceError& e) {
         // The tick ends here either way and the countdown goes on. The failure is worth a word only
         // when a sound was wanted.
@@ -161,7 +172,6 @@ void TForm2::Image12Click(TObject*) {
         Label14->SetCaption(file);
         Label14->SetAutoSize(true);
         FitSoundPathLabel();
-        // Fails when nothing was ever opened; the flag then stays as it is, at 0.
         MediaPlayer1->Stop();
         MediaPlayer1->Tag = 0;
     } catch (...) {
@@ -176,8 +186,7 @@ void TForm2::Image10Click(TObject*) {
         MediaPlayer1->Tag = 0;
         return;
     }
-    MediaPlayer1->FileName = Label14->Caption();
-    MediaPlayer1->Open();
+    OpenSoundFile();
     if (FileExists(MediaPlayer1->FileName)) MediaPlayer1->Play();
     MediaPlayer1->Tag = 1;
 }

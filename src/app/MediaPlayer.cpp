@@ -50,7 +50,8 @@ void TMediaPlayer::Play() {
 }
 
 void TMediaPlayer::Stop() {
-    CheckOpen();
+    // Nothing open, nothing playing: a stop then has nothing to do, and must not fail a close.
+    if (!IsOpen()) return;
     MCI_GENERIC_PARMS parms{};
     parms.dwCallback = reinterpret_cast<DWORD_PTR>(Handle());
     error_ = mciSendCommandA(deviceId_, MCI_STOP, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&parms));

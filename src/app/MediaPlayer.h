@@ -34,7 +34,7 @@ public:
     // Starts playing from the current position and returns at once; the completion notice goes
     // to Handle(). Throws EMCIDeviceError when no device is open.
     void Play();
-    // Stops playing. Throws EMCIDeviceError when no device is open.
+    // Stops playing; does nothing when no device is open.
     void Stop();
     // Closes the device, if one is open.
     void Close();

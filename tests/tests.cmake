@@ -7,6 +7,7 @@ noc_wine_test(test_media_player ${CMAKE_SOURCE_DIR}/tests/wine/test_media_player
 add_test(NAME e2e.shutdown COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/shutdown_e2e.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 set_tests_properties(e2e.shutdown PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 120)
 noc_wine_test(test_countdown ${CMAKE_SOURCE_DIR}/tests/wine/test_countdown.cpp)
+noc_wine_test(test_countdown_end ${CMAKE_SOURCE_DIR}/tests/wine/test_countdown_end.cpp)
 noc_e2e_test(test_e2e_startup ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_startup.cpp)
 noc_e2e_test(test_e2e_countdown ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_countdown.cpp)
 noc_wine_test(test_resources ${CMAKE_SOURCE_DIR}/tests/wine/test_resources.cpp)

@@ -7,10 +7,14 @@
 namespace noc {
 
 void TForm2::FormCloseQuery(TObject*, bool& canClose) {
-    Counters = ReadDial();
+    const bool counting = Chronos1->Enabled();
+    const Remaining dial = ReadDial();
+    // A running countdown keeps its own time: a refused close (a polite end of the program, the
+    // log-off question) must not put the dialled time back and so put the shutdown off.
+    if (!counting) Counters = dial;
     // A start with Windows must not begin with a countdown too short to cancel.
     if (CheckBox2->Checked()) {
-        switch (JudgeStart(Counters, IsYes(StartedWithParameters))) {
+        switch (JudgeStart(dial, IsYes(StartedWithParameters))) {
         case StartVerdict::Empty:
             DefaultBeep();
             ShowInformation("Vous avez demandé de lancer le logiciel au\r\ndémarrage mais vous n'avez pas réglé le Chrono !");
@@ -28,9 +32,14 @@ void TForm2::FormCloseQuery(TObject*, bool& canClose) {
             break;
         }
     }
-    SaveSettings();
+    {
+        // At zero nobody need be there to answer, and the shutdown must not wait for anyone: what
+        // cannot be saved then is not told.
+        const TSilencedBoxes unattended(closingAtZero_);
+        SaveSettings();
+    }
     // A protected countdown cannot be closed, nor can Windows log off around it.
-    if (Chronos1->Enabled() && CheckBox3->Checked()) canClose = false;
+    if (counting && CheckBox3->Checked()) canClose = false;
 }
 
 void TForm2::FormClose(TObject*, TCloseAction&) {

@@ -5,6 +5,7 @@
 #include "app/ShutdownRules.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/Handles.h"
 #include "framework/Seam.h"
 #include "settings/IntConvert.h"
 #include "settings/Scramble.h"
@@ -22,7 +23,9 @@ void TForm2::StartCountdown() {
     case StartVerdict::Empty:
         DefaultBeep();
         ShowInformation("\r\nVous n'avez pas réglé le Chrono !");
-        if (IsYes(Held.Demarrage) || !IsYes(StartedWithParameters)) Show();
+        // Shown in every case: a start with parameters refused here would leave a program that
+        // holds the single-instance mutex with neither window nor icon to reach it by.
+        Show();
         break;
     case StartVerdict::TooShort:
         DefaultBeep();
@@ -72,12 +75,17 @@ void TForm2::ShowWarningLook() {
 }
 
 void TForm2::Chronos1Timer(TObject*) {
+    // The next tick waits for this one: a box shown now would move the end of the countdown by as
+    // long as it stays up. What is to be told is told after the tick.
+    const THeldBoxes held;
     // 1-2. One second less; at zero the countdown ends here: the window closes (which saves the
     // settings) and the system is asked to shut down. The tick itself goes on below.
     if (TickDown(Counters)) {
         Chronos1->SetEnabled(false);
         SetMinimized(true);
+        closingAtZero_ = true;
         Close();
+        closingAtZero_ = false;
         ShutDown();
     }
     UpdateTray();
@@ -155,19 +163,27 @@ void TForm2::ShutDown() {
     }();
     const std::string name = WindowsVersionName(GetVersion(), platformId);
 
-    // The right to shut down, where the system has one; nothing here is checked.
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
-    TOKEN_PRIVILEGES privileges{};
-    privileges.PrivilegeCount = 1;
-    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    TOKEN_PRIVILEGES previous{};
-    DWORD returned = 0;
-    AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(previous), &previous, &returned);
-    if (token) CloseHandle(token);
+    // The right to shut down, where the system has one. A system without it (no access tokens)
+    // needs none; one that needs it and refuses it refuses the request below, which is told.
+    {
+        HANDLE raw = nullptr;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw);
+        const UniqueKernelHandle token(raw);
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        TOKEN_PRIVILEGES previous{};
+        DWORD returned = 0;
+        AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(previous), &previous, &returned);
+    }
 
-    Seam().RequestExitWindows(ShutdownFlags(name), 0);
+    if (Seam().RequestExitWindows(ShutdownFlags(name), 0)) return;
+    // The settings are saved and the window is closed: the user must know that the computer
+    // stays on. Inside the tick this box waits, and the program ends once it is answered.
+    const DWORD error = GetLastError();
+    DefaultBeep();
+    ShowWarning(ShutdownRefusedText(SystemErrorText(error), error));
 }
 
 void TForm2::Image8MouseUp(TObject*, TMouseButton, TShiftState, int, int) {

@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "app/Form2.h"
 #include "framework/Application.h"
+#include "framework/Dialogs.h"
 
 namespace noc {
 
@@ -27,6 +28,8 @@ int RunProgram(const std::string& commandLine) {
     form2->AfterCreation();
 
     app.Run();
+    // What the end of the countdown still has to tell (a refused shutdown) is answered first.
+    ShowBoxesLeftAtEnd();
     // Forms and components go now, newest first: the icons leave the notification area with them.
     DestroyApplication();
     return 0;

@@ -50,4 +50,16 @@ std::string DetectXPFrom(uint32_t major, uint32_t minor)
     return "NOXP";
 }
 
+std::string ShutdownRefusedText(const std::string& systemReason, uint32_t errorCode)
+{
+    std::string reason = systemReason;
+    while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ')
+        reason.pop_back();
+    if (reason.empty())
+        reason = "Erreur système " + std::to_string(errorCode) + ".";
+    return "Ooops ! Windows a refusé d'éteindre l'ordinateur :\r\n" + reason +
+           "\r\nVos paramètres sont enregistrés, mais l'ordinateur reste allumé.\r\n"
+           "Veuillez l'éteindre vous-même.";
+}
+
 } // namespace noc

@@ -19,6 +19,10 @@ std::string WindowsVersionName(uint32_t getVersionResult, uint32_t platformId);
 // force + power off (12) everywhere else.
 uint32_t ShutdownFlags(const std::string& versionName);
 
+// The warning shown when the system refuses the shutdown request, with the system's own reason
+// (trailing blanks and line ends dropped; a missing reason named by its error number).
+std::string ShutdownRefusedText(const std::string& systemReason, uint32_t errorCode);
+
 // "XP" for 5.1, "" for any 3.x, "NOXP" otherwise.
 std::string DetectXPFrom(uint32_t major, uint32_t minor);
 

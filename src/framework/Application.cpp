@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/Controls.h"
-#include "framework/Seam.h"
+#include "framework/Dialogs.h"
 #include "framework/Sync.h"
 
 namespace noc {
@@ -22,6 +22,7 @@ TApplication& Application() {
 }
 
 void DestroyApplication() {
+    ForgetHeldBoxes();
     // Still reachable while it destroys its forms: their destructors ask for it.
     delete g_application;
     g_application = nullptr;
@@ -64,6 +65,10 @@ bool TApplication::WindowMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     switch (msg) {
     case WM_NOC_SYNC:
         CheckSynchronize();
+        result = 0;
+        return true;
+    case WM_NOC_HELD_BOXES:
+        RunGuarded(this, [] { ShowHeldBoxes(); });
         result = 0;
         return true;
     case WM_CLOSE:
@@ -150,7 +155,7 @@ void TApplication::ProcessMessages() {
 void TApplication::ShowException(const std::string& text) {
     std::string shown = text;
     if (!shown.empty() && static_cast<unsigned char>(shown.back()) > '.') shown += '.';
-    Seam().ShowMessageBox(Handle(), shown, title_, MB_OK | MB_ICONSTOP);
+    ShowBox(Handle(), shown, title_, MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::HandleException(TObject*) {

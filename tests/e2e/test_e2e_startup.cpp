@@ -300,7 +300,7 @@ TEST_CASE("a start with parameters counts down hidden and leaves the registry al
     DeleteRunValue("Nocturo");
 }
 
-TEST_CASE("parameters on an all-zero dial: an information box and no window") {
+TEST_CASE("parameters on an all-zero dial: an information box, then the window on its set-up panel") {
     WriteAll(Stored{});
     Program prog("* * * * *");
     auto box = WaitForMessageBox(prog.Id(), kLong);
@@ -309,6 +309,11 @@ TEST_CASE("parameters on an all-zero dial: an information box and no window") {
     CHECK(box->text == "\r\nVous n'avez pas réglé le Chrono !");
     CHECK_FALSE(FormShownWithin(prog, 0));
     DismissMessageBox(box->wnd);
-    CHECK_FALSE(FormShownWithin(prog, kShort));
+    // Without it the program would hold the single-instance mutex with nothing to reach it by.
+    const HWND form = WaitForForm(prog);
+    REQUIRE(form != nullptr);
+    CHECK(IsShown(ControlById(form, noc::idTabControl1)));
+    CHECK_FALSE(IsShown(ControlById(form, noc::idTabControl2)));
+    CheckDial(form, "00", "00", "00", "00");
     CHECK(prog.Running());
 }

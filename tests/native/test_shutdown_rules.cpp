@@ -3,6 +3,7 @@
 #include "app/ShutdownRules.h"
 
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -106,4 +107,26 @@ TEST_CASE("DetectXPFrom")
     CHECK(noc::DetectXPFrom(6, 1) == "NOXP");
     CHECK(noc::DetectXPFrom(10, 0) == "NOXP");
     CHECK(noc::DetectXPFrom(1, 5) == "NOXP");
+}
+
+TEST_CASE("the refused shutdown's warning carries the system's reason on a line of its own")
+{
+    const std::string head = "Ooops ! Windows a refusé d'éteindre l'ordinateur :\r\n";
+    const std::string tail = "\r\nVos paramètres sont enregistrés, mais l'ordinateur reste allumé.\r\n"
+                             "Veuillez l'éteindre vous-même.";
+    struct Case {
+        const char* reason;
+        uint32_t code;
+        const char* shown;
+    } cases[] = {
+        {"Le client ne dispose pas d'un privilège nécessaire.\r\n", 1314,
+         "Le client ne dispose pas d'un privilège nécessaire."},
+        {"Accès refusé. \r\n\r\n", 5, "Accès refusé."},
+        {"", 1115, "Erreur système 1115."},
+        {" \r\n", 0, "Erreur système 0."},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.reason);
+        CHECK(noc::ShutdownRefusedText(c.reason, c.code) == head + c.shown + tail);
+    }
 }

@@ -95,6 +95,10 @@ struct RecordedCall {
     std::string text;
     std::string caption;
     UINT flags = 0;
+    // Calls recorded before this one ended (a box ends when it is answered, anything else at once).
+    size_t before = 0;
+    // Whether this one was made while a box was up.
+    bool behindBox = false;
 };
 
 class SeamRecorder : public noc::SystemSeam {
@@ -105,22 +109,36 @@ public:
     SeamRecorder& operator=(const SeamRecorder&) = delete;
 
     int ShowMessageBox(HWND, const std::string& text, const std::string& caption, UINT flags) override {
-        calls.push_back({RecordedCall::Box, text, caption, flags});
+        const size_t index = Record({RecordedCall::Box, text, caption, flags});
+        // A person takes a while to answer: the test may keep the box up, and the program's
+        // messages flowing, as a real box would.
+        if (holdBox) {
+            ++boxesUp;
+            holdBox(calls[index]);
+            --boxesUp;
+        }
+        calls[index].before = calls.size();
         return IDOK;
     }
-    void PlayBeep(UINT type) override { calls.push_back({RecordedCall::Beep, {}, {}, type}); }
+    void PlayBeep(UINT type) override { Record({RecordedCall::Beep, {}, {}, type}); }
     BOOL RequestExitWindows(UINT flags, DWORD) override {
-        calls.push_back({RecordedCall::Shutdown, {}, {}, flags});
-        return TRUE;
+        Record({RecordedCall::Shutdown, {}, {}, flags});
+        if (!shutdownRefused) return TRUE;
+        SetLastError(shutdownRefused);
+        return FALSE;
     }
+    // Keeps each box up while it runs.
+    std::function<void(const RecordedCall&)> holdBox;
+    // The system's error code with which the shutdown request is refused; 0 accepts it.
+    DWORD shutdownRefused = 0;
     // The system's dialogs are answered by the test: cancelled unless it says otherwise. Recorded
     // with the dialog's title ("colour" for the colour dialog) as text.
     bool ChooseColour(CHOOSECOLORA& request) override {
-        calls.push_back({RecordedCall::Dialog, "colour", {}, request.Flags});
+        Record({RecordedCall::Dialog, "colour", {}, request.Flags});
         return colourAnswer ? colourAnswer(request) : false;
     }
     bool ChooseOpenFile(OPENFILENAMEA& request) override {
-        calls.push_back({RecordedCall::Dialog, request.lpstrTitle ? request.lpstrTitle : "", {}, request.Flags});
+        Record({RecordedCall::Dialog, request.lpstrTitle ? request.lpstrTitle : "", {}, request.Flags});
         return fileAnswer ? fileAnswer(request) : false;
     }
     std::function<bool(CHOOSECOLORA&)> colourAnswer;
@@ -162,6 +180,13 @@ public:
     std::vector<ShellCall> shell;
 
 private:
+    size_t Record(RecordedCall call) {
+        call.before = calls.size() + 1;
+        call.behindBox = boxesUp > 0;
+        calls.push_back(std::move(call));
+        return calls.size() - 1;
+    }
+    int boxesUp = 0;
     std::vector<RecordedCall> Only(RecordedCall::Kind k) const {
         std::vector<RecordedCall> out;
         for (const auto& c : calls)

@@ -1,0 +1,242 @@
+// Zero means off: what may happen on the way (a sound gone, a key that cannot be written, a box
+// nobody answers, a refused close, a refused shutdown) neither holds nor stops the end.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include "FormFixture.h"
+#include "TestFiles.h"
+#include "app/ShutdownRules.h"
+#include "framework/Dialogs.h"
+
+using namespace testing;
+using noc::TForm2;
+
+namespace {
+
+const char kReadError[] =
+    "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+
+bool Shown(noc::TControl* c) { return IsWindowVisible(c->Handle()) != FALSE; }
+
+bool SettingsKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+size_t IndexOfShutdown(const SeamRecorder& rec) {
+    for (size_t i = 0; i < rec.calls.size(); ++i)
+        if (rec.calls[i].kind == RecordedCall::Shutdown) return i;
+    return rec.calls.size();
+}
+
+}  // namespace
+
+TEST_CASE_FIXTURE(FreshApplication, "a sound listened to, then gone, stops neither the end nor a cancel") {
+    const std::string wave = WriteWave("gone.wav");
+    StoredSettings s;
+    s.Alerte = "oui";
+    s.Delai = 5;
+    s.Son = wave;
+    s.Secondes = 25;
+    s.Write();
+    SeamRecorder rec;
+    auto form = MakeForm2();
+    REQUIRE(form->Label14->Caption() == wave);
+    // Listened to, and left open: the flag stays up as a sound that ends by itself leaves it.
+    form->Image10Click(form->Image10);
+    REQUIRE(form->MediaPlayer1->Tag == 1);
+    // The stick pulled out. Wine keeps the listened file open, so this process cannot delete it;
+    // a label naming a file that is gone fails the alert's open in the same way.
+    form->Label14->SetCaption(TempPath("pulled-out.wav"));
+    form->Chronos1->SetInterval(50);
+    form->StartCountdown();
+    REQUIRE(form->Chronos1->Enabled());
+
+    SUBCASE("the countdown reaches zero: the close goes through and the shutdown is asked for") {
+        REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }));
+        CHECK(noc::Application().Terminated());
+        CHECK(rec.Shutdowns().size() == 1);
+    }
+    SUBCASE("a cancel after the failed alert puts the set-up panel back") {
+        REQUIRE(PumpUntil([&] { return form->Counters.Seconds < 5; }));
+        form->SpeedButton2Click(form->SpeedButton2);
+        CHECK_FALSE(form->Chronos1->Enabled());
+        CHECK(Shown(form->TabControl1));
+        CHECK_FALSE(Shown(form->TabControl2));
+        CHECK(form->PasswordAccepted == "non");
+        CHECK(rec.Shutdowns().empty());
+    }
+    // The failed open closed the device: the flag says so, and nothing reports a player not open.
+    CHECK(form->MediaPlayer1->Tag == 0);
+    CHECK_FALSE(form->MediaPlayer1->IsOpen());
+    for (const RecordedCall& box : rec.Boxes()) CHECK(box.text.find("not open") == std::string::npos);
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "a settings key that cannot be written at zero holds nothing up") {
+    StoredSettings().Write();
+    SeamRecorder rec;
+    auto form = MakeForm2("NocTuro.exe * 0 0 0 3");
+    form->Chronos1->SetInterval(50);
+    REQUIRE(form->Chronos1->Enabled());
+    // Deleted under the running countdown: none of the thirteen values can be written at the end.
+    DeleteSettings();
+    REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }));
+    CHECK(noc::Application().Terminated());
+    // Nobody is there to answer: no beep, no box, and the shutdown request straight away.
+    CHECK(rec.calls.size() == 1);
+    CHECK(rec.Shutdowns().size() == 1);
+    CHECK_FALSE(SettingsKeyExists());
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "a box that comes up during a tick waits for the tick and holds no tick") {
+    StoredSettings().Write();
+    SeamRecorder rec;
+    // Nobody answers: the box stays up until the countdown has ended, or for five seconds.
+    rec.holdBox = [&](const RecordedCall&) { PumpUntil([&] { return !rec.Shutdowns().empty(); }); };
+    auto form = MakeForm2("NocTuro.exe * 0 0 0 6");
+    form->Chronos1->SetInterval(100);
+    REQUIRE(form->Chronos1->Enabled());
+    // Changed under the running countdown into something that cannot be read: the final warning,
+    // which reads the flag again at every tick, reports it once.
+    HKEY key = nullptr;
+    REQUIRE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS);
+    const DWORD yes = 1;
+    RegSetValueExA(key, "Demarrage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&yes), sizeof(yes));
+    RegCloseKey(key);
+
+    REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }, 8000));
+    REQUIRE(rec.calls.size() >= 3);
+    CHECK(rec.calls[0].kind == RecordedCall::Beep);
+    CHECK(rec.calls[1].kind == RecordedCall::Box);
+    CHECK(rec.calls[1].caption == "Warning");
+    CHECK(rec.calls[1].text == kReadError);
+    // The countdown went on behind the box and ended while it was still up.
+    const size_t shutdown = IndexOfShutdown(rec);
+    REQUIRE(shutdown < rec.calls.size());
+    CHECK(rec.calls[shutdown].behindBox);
+    CHECK(rec.calls[1].before > shutdown);
+    CHECK(rec.Boxes().size() == 1);
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "a refused close of a protected countdown changes nothing but the stored values") {
+    StoredSettings s;
+    s.MdPasseOK = "oui";
+    s.MdPasse = "secret";
+    s.Write();
+    SeamRecorder rec;
+    auto form = MakeForm2("NocTuro.exe * 0 0 2 0");
+    REQUIRE(form->Chronos1->Enabled());
+    REQUIRE(form->CheckBox3->Checked());
+    // Three seconds gone.
+    for (int i = 0; i < 3; ++i) form->Chronos1Timer(form->Chronos1);
+    REQUIRE(form->Counters.Minutes == 1);
+    REQUIRE(form->Counters.Seconds == 57);
+    const HWND formWindow = form->Handle();
+    const HWND appWindow = noc::Application().Handle();
+
+    struct Request {
+        const char* name;
+        std::function<void()> ask;
+    } requests[] = {
+        {"Quitter", [&] { form->SpeedButton3Click(form->SpeedButton3); }},
+        {"WM_CLOSE to the window", [&] { SendMessageA(formWindow, WM_CLOSE, 0, 0); }},
+        {"WM_CLOSE to the application window", [&] { SendMessageA(appWindow, WM_CLOSE, 0, 0); }},
+        {"the log-off question", [&] { CHECK(SendMessageA(formWindow, WM_QUERYENDSESSION, 0, 0) == FALSE); }},
+    };
+    for (const Request& r : requests) {
+        CAPTURE(r.name);
+        const noc::Remaining before = form->Counters;
+        noc::WriteSetting("Minutes", "9");
+        r.ask();
+        CHECK(form->Counters.Days == before.Days);
+        CHECK(form->Counters.Hours == before.Hours);
+        CHECK(form->Counters.Minutes == before.Minutes);
+        CHECK(form->Counters.Seconds == before.Seconds);
+        CHECK(form->Chronos1->Enabled());
+        CHECK_FALSE(noc::Application().Terminated());
+        CHECK(noc::ReadSetting("Minutes") == "2");  // the save still happens
+    }
+    // The next tick counts on from where the countdown was.
+    form->Chronos1Timer(form->Chronos1);
+    CHECK(form->Counters.Minutes == 1);
+    CHECK(form->Counters.Seconds == 56);
+    CHECK(form->Label4->Caption() == "56");
+    CHECK(rec.Boxes().empty());
+    form->Chronos1->SetEnabled(false);
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "a refused shutdown request is told, and answered before the program ends") {
+    StoredSettings().Write();
+    SeamRecorder rec;
+    rec.shutdownRefused = ERROR_PRIVILEGE_NOT_HELD;
+    auto form = MakeForm2("NocTuro.exe * 0 0 0 1");
+    form->Chronos1->SetInterval(5);
+    REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }));
+    CHECK(noc::Application().Terminated());
+    CHECK(noc::ReadSetting("Secondes") == "1");  // saved before
+    // The message loop has ended with the close: the report waits for the program's last step.
+    noc::ShowBoxesLeftAtEnd();
+    REQUIRE(rec.calls.size() == 3);
+    CHECK(rec.calls[0].kind == RecordedCall::Shutdown);
+    CHECK(rec.calls[1].kind == RecordedCall::Beep);
+    CHECK(rec.calls[2].kind == RecordedCall::Box);
+    CHECK(rec.calls[2].caption == "Warning");
+    CHECK((rec.calls[2].flags & MB_ICONWARNING) == MB_ICONWARNING);
+    const std::string reason = noc::SystemErrorText(ERROR_PRIVILEGE_NOT_HELD);
+    CHECK(rec.calls[2].text == noc::ShutdownRefusedText(reason, ERROR_PRIVILEGE_NOT_HELD));
+    CHECK(rec.calls[2].text.find("Windows a refusé") != std::string::npos);
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "an accepted shutdown request leaves nothing to tell") {
+    StoredSettings().Write();
+    SeamRecorder rec;
+    auto form = MakeForm2("NocTuro.exe * 0 0 0 1");
+    form->Chronos1->SetInterval(5);
+    REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }));
+    noc::ShowBoxesLeftAtEnd();
+    CHECK(rec.calls.size() == 1);
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "parameters on an all-zero dial: the refusal, then the window on its set-up panel") {
+    StoredSettings().Write();
+    SeamRecorder rec;
+    auto form = MakeForm2("NocTuro.exe * 0 0 0 0");
+    REQUIRE(rec.Boxes().size() == 1);
+    CHECK(rec.Boxes()[0].text == "\r\nVous n'avez pas réglé le Chrono !");
+    CHECK_FALSE(form->Chronos1->Enabled());
+    CHECK(IsWindowVisible(form->Handle()));
+    CHECK(Shown(form->TabControl1));
+    CHECK_FALSE(Shown(form->TabControl2));
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "held boxes keep their order and come after the hold; silenced ones never come") {
+    SeamRecorder rec;
+    StartApplication();
+    {
+        const noc::THeldBoxes held;
+        noc::DefaultBeep();
+        noc::ShowWarning("un");
+        {
+            const noc::THeldBoxes inner;
+            noc::ShowInformation("deux");
+        }
+        {
+            const noc::TSilencedBoxes quiet;
+            noc::DefaultBeep();
+            noc::ShowWarning("jamais");
+        }
+        const noc::TSilencedBoxes notNow(false);
+        noc::ShowPlainMessage("trois");
+        CHECK(rec.calls.empty());
+    }
+    REQUIRE(PumpUntil([&] { return rec.calls.size() == 4; }));
+    CHECK(rec.calls[0].kind == RecordedCall::Beep);
+    CHECK(rec.calls[1].text == "un");
+    CHECK(rec.calls[2].text == "deux");
+    CHECK(rec.calls[3].text == "trois");
+    CHECK(rec.calls[3].caption == "NocTuro");
+}

@@ -55,6 +55,18 @@ TEST_CASE("taskkill without /F cannot end a protected countdown") {
     CHECK(NoMessageBoxWithin(c.prog, 200));
 }
 
+TEST_CASE("a refused taskkill leaves the remaining time as it was") {
+    Countdown c(true);
+    // Two seconds gone at least, so that the dialled five minutes would show as a jump back.
+    REQUIRE(c.StillCounting());
+    const std::string before = TextOf(c.form, noc::idLabel4);
+    PoliteTaskkill();
+    REQUIRE(c.Saved());
+    REQUIRE(c.StillCounting());
+    CHECK(TextOf(c.form, noc::idLabel9) == "04");
+    CHECK(std::stoi(TextOf(c.form, noc::idLabel4)) < std::stoi(before));
+}
+
 TEST_CASE("taskkill without /F ends an unprotected countdown, its settings saved") {
     Countdown c(false);
     PoliteTaskkill();

@@ -6,27 +6,14 @@
 # and display, as shutdown_e2e.sh does.
 set -u
 SRC=${1:?source folder}; BUILD=${2:?build folder}
-WINECTL="$SRC/scripts/winectl.sh"
 STATE="$BUILD/wine-alert"
 COUNTDOWN=8 LEAD=5
-pids=()
-fail() { echo "FAIL: $*"; cleanup; exit 1; }
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" shell "$STATE" /usr/lib/wine/wineserver -k 2>/dev/null
-    NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" cleanup "$STATE" 2>/dev/null
-    rm -rf "$STATE"
-}
+. "$SRC/tests/e2e/private_prefix.sh"
 
-# PulseAudio, sox and lame, and GStreamer's plugins through which Wine decodes an mp3.
-"$SRC/scripts/deps.sh" || fail "cannot install the sound tools"
-
-rm -rf "$STATE"; mkdir -p "$STATE/pulse" "$STATE/home"; chmod 700 "$STATE/pulse"
-cp -a "$BUILD/wine/prefix" "$STATE/prefix" || fail "cannot copy the prefix"
-export NOC_WINEPREFIX="$STATE/prefix"
-"$WINECTL" setup "$STATE" test >/dev/null || fail "cannot set up the copy"
-run() { "$WINECTL" run "$STATE" "$@"; }
-run reg delete 'HKLM\Software\Belvane\NocTuro' /f >/dev/null 2>&1
+# PulseAudio, sox, lame and GStreamer's plugins (through which Wine decodes an mp3) come with the
+# build's packages.
+private_prefix
+mkdir -p "$STATE/pulse" "$STATE/home"; chmod 700 "$STATE/pulse"
 
 # A sound server of this test's own, with a sink that plays into nothing and can be recorded.
 export XDG_RUNTIME_DIR="$STATE/pulse" HOME="$STATE/home" PULSE_SERVER="unix:$STATE/pulse/native"
@@ -97,5 +84,5 @@ echo "not wanted: nothing heard"; passed=$((passed + 1))
 countdown oui tone.mp3
 check_heard "mp3" "$launch" "$heardAt" "$end"; passed=$((passed + 1))
 
-cleanup
+end_prefix
 echo "$passed passed, 0 failed"

@@ -458,12 +458,15 @@ void TForm2::FitSoundPathLabel() {
     const PathLayout layout = FitSoundPath(Label14->Width());
     if (layout.whole) {
         Label18->Hide();
+        Label14->SetWordWrap(true);
         Label14->SetAlignment(taLeftJustify);
         Label14->SetLeft(layout.left);
     } else {
-        // Only the end of the path, with the file name, stays visible.
+        // Only the end of the path, with the file name, stays visible: on one line, as the static
+        // would break the path at its blanks and show its start.
         Label14->SetAutoSize(false);
         Label14->SetBounds(layout.left, Label14->Top(), layout.width, Label14->Height());
+        Label14->SetWordWrap(false);
         Label14->SetAlignment(taRightJustify);
         Label18->Show();
     }

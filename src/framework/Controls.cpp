@@ -267,6 +267,13 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
         if (DrawsItself()) return 1;
         break;
+    case WM_PRINTCLIENT:
+        // Drawn into another DC (PrintWindow, a picture of the window) as on the screen.
+        if (DrawsItself()) {
+            Paint(reinterpret_cast<HDC>(wp));
+            return 0;
+        }
+        break;
     default:
         if (DispatchMouse(msg, wp, lp, result)) return result;
         break;

@@ -44,6 +44,9 @@ protected:
           }) {}
     ~TSharedWindow() = default;
 
+    // The shared window's object while one exists, else null.
+    static Derived* Current() { return Instance().get(); }
+
     // The live object of that identity, or null.
     Client* Find(WPARAM id) const {
         if (id > UINT32_MAX) return nullptr;

@@ -190,6 +190,27 @@ void TLabel::SetFontColor(TColor c) {
     Repaint();
 }
 
+void TLabel::SetWordWrap(bool wrap) {
+    if (wrap == wordWrap_) return;
+    wordWrap_ = wrap;
+    Repaint();
+}
+
+void TLabel::Paint(HDC dc) {
+    RECT rc;
+    GetClientRect(handle_, &rc);
+    // The colours come as the static gets them for its own drawing: from the parent.
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(handle_), WM_CTLCOLORSTATIC,
+                                                       reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(handle_)));
+    FillRect(dc, &rc, brush ? brush : FaceBrush());
+    if (!IsWindowEnabled(handle_)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    SelectGuard font(dc, Font());
+    const std::string text = Caption();
+    const UINT align = alignment_ == taRightJustify ? DT_RIGHT : alignment_ == taCenter ? DT_CENTER : DT_LEFT;
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | align);
+}
+
 bool TLabel::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg != WM_CTLCOLORSTATIC) return false;
     HDC dc = reinterpret_cast<HDC>(wp);

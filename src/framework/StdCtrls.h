@@ -63,6 +63,11 @@ public:
     void SetAlignment(TAlignment a);
     TColor FontColor() const { return fontColor_; }
     void SetFontColor(TColor c);
+    // With word wrap (as made) the system's static draws the caption and breaks it at blanks where
+    // it is wider than the label; without, the label draws it on one line in its alignment, cut
+    // off at its edges (right-aligned, the end of a long text shows).
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool wrap);
     // Width and height of the caption in the label's font.
     SIZE TextExtent() const;
     void SetFont(HFONT font) {
@@ -72,10 +77,13 @@ public:
 
 protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    bool DrawsItself() const override { return !wordWrap_; }
+    void Paint(HDC dc) override;
 
 private:
     void AdjustSize();
     bool autoSize_ = true;
+    bool wordWrap_ = true;
     TAlignment alignment_ = taLeftJustify;
     TColor fontColor_ = 0xFF000008;  // window text
 };

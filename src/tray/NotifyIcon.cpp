@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/Application.h"
@@ -17,6 +18,9 @@ namespace {
 
 constexpr uint32_t kLeaveCheckMs = 20;
 constexpr uint32_t kColorNone = 0x1FFFFFFF;
+constexpr UINT_PTR kRetryTimer = 1;
+constexpr UINT kTryAgain = WM_NOC_TRAY_CALLBACK + 1;
+UINT g_retryInterval = 1000;
 
 // Identities are never reused, so a callback still queued for a destroyed icon finds nobody.
 uint32_t NextTrayId() {
@@ -63,6 +67,23 @@ bool TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         if (TNotifyIcon* icon = Find(wp)) RunGuarded(icon, [&] { icon->Callback(lp); });
         return true;
     }
+    case WM_TIMER:
+        if (wp != kRetryTimer) return false;
+        result = 0;
+        RunGuarded(nullptr, [&] { Retry(); });
+        return true;
+    case kTryAgain:
+        result = 0;
+        tryPosted_ = false;
+        RunGuarded(nullptr, [&] {
+            bool unused = false;
+            AddWaiting(0, unused);
+            if (waiting_.empty())
+                StopRetrying();
+            else
+                StartRetrying();  // a new minute of tries
+        });
+        return true;
     // Nobody but the program ends this window.
     case WM_DESTROY:
     case WM_CLOSE:
@@ -75,6 +96,70 @@ bool TTrayIconHandler::Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
     default:
         return false;
     }
+}
+
+bool TTrayIconHandler::Add(TNotifyIcon* icon) {
+    TTrayIconHandler* self = Current();
+    const bool asked = Waiting(icon->TrayId());
+    if (!self->waiting_.empty()) {
+        // Others wait: this one goes behind them. Asked again for one that waits (the program
+        // again, or "TaskbarCreated", which every waiting icon hears), or with the tries given up:
+        // a try of them all, once every icon has heard what it hears now.
+        if (!asked) self->waiting_.push_back(icon->TrayId());
+        if ((asked || self->attemptsLeft_ == 0) && !self->tryPosted_)
+            self->tryPosted_ = PostMessageA(Window(), kTryAgain, 0, 0) != FALSE;
+        return false;
+    }
+    self->waiting_.push_back(icon->TrayId());
+    bool answer = false;
+    self->AddWaiting(icon->TrayId(), answer);
+    if (!self->waiting_.empty()) self->StartRetrying();
+    return answer;
+}
+
+void TTrayIconHandler::AddWaiting(uint32_t of, bool& answer) {
+    while (!waiting_.empty()) {
+        const uint32_t id = waiting_.front();
+        if (TNotifyIcon* icon = Find(id)) {
+            const bool taken = icon->SendAdd();
+            if (id == of) answer = taken;
+            // An icon the shell holds already is refused again: it has nothing to wait for.
+            if (!taken && !icon->inShell_) return;
+        }
+        waiting_.pop_front();
+    }
+}
+
+void TTrayIconHandler::Withdraw(uint32_t id) {
+    TTrayIconHandler* self = Current();
+    if (!self) return;
+    self->waiting_.erase(std::remove(self->waiting_.begin(), self->waiting_.end(), id), self->waiting_.end());
+    if (self->waiting_.empty()) self->StopRetrying();
+}
+
+bool TTrayIconHandler::Waiting(uint32_t id) {
+    const TTrayIconHandler* self = Current();
+    return self && std::find(self->waiting_.begin(), self->waiting_.end(), id) != self->waiting_.end();
+}
+
+void TTrayIconHandler::SetRetryInterval(UINT ms) { g_retryInterval = ms; }
+
+void TTrayIconHandler::Retry() {
+    if (attemptsLeft_ == 0) return;  // a tick still queued after the last try
+    bool unused = false;
+    AddWaiting(0, unused);
+    // After a minute the shell is not coming by itself; "TaskbarCreated" will say when it does.
+    if (waiting_.empty() || --attemptsLeft_ == 0) StopRetrying();
+}
+
+void TTrayIconHandler::StartRetrying() {
+    attemptsLeft_ = SetTimer(Window(), kRetryTimer, g_retryInterval, nullptr) != 0 ? kRetryAttempts : 0;
+}
+
+void TTrayIconHandler::StopRetrying() {
+    if (attemptsLeft_ == 0) return;
+    attemptsLeft_ = 0;
+    KillTimer(Window(), kRetryTimer);
 }
 
 // ---- the icon ---------------------------------------------------------------------------------
@@ -166,8 +251,19 @@ bool TNotifyIcon::SendToShell(DWORD message) {
     return Seam().NotifyShell(message, &notifyData_) != FALSE;
 }
 
-bool TNotifyIcon::AddTrayIcon() { return SendToShell(NIM_ADD); }
-bool TNotifyIcon::DeleteTrayIcon() { return SendToShell(NIM_DELETE); }
+bool TNotifyIcon::SendAdd() {
+    const bool taken = SendToShell(NIM_ADD);
+    if (taken) inShell_ = true;
+    return taken;
+}
+
+bool TNotifyIcon::AddTrayIcon() { return TTrayIconHandler::Add(this); }
+
+bool TNotifyIcon::DeleteTrayIcon() {
+    TTrayIconHandler::Withdraw(trayId_);
+    inShell_ = false;
+    return SendToShell(NIM_DELETE);
+}
 bool TNotifyIcon::RefreshTrayIcon() { return SendToShell(NIM_MODIFY); }
 
 // ---- properties ----------------------------------------------------------------------------------

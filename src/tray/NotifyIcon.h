@@ -11,6 +11,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -30,13 +31,38 @@ constexpr UINT WM_NOC_TRAY_CALLBACK = WM_USER + 0x0400;
 
 // The shared window of the icons: the shell's callbacks carry the icon's identity, by which the
 // window finds the component.
+//
+// It also keeps the adds that the shell refused (at logon the notification area may not be ready
+// yet): they wait in the order they were asked for, and every later add queues behind them, so the
+// icons still appear in that order. The waiting adds are tried again on the window's timer, every
+// second for a minute, and whenever an add is asked for again, as at every "TaskbarCreated".
 class TTrayIconHandler : public TSharedWindow<TTrayIconHandler, TNotifyIcon> {
 public:
     bool Message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
+    // The icon's add: sent at once unless others wait before it; refused, it waits. Returns the
+    // shell's answer, false while the icon waits.
+    static bool Add(TNotifyIcon* icon);
+    // The icon no longer wants to be added.
+    static void Withdraw(uint32_t id);
+    static bool Waiting(uint32_t id);
+    // The pace of the tries; a test shortens it. A running minute of tries keeps its pace.
+    static void SetRetryInterval(UINT ms);
+    static constexpr unsigned kRetryAttempts = 60;
+
 private:
     friend class TSharedWindow<TTrayIconHandler, TNotifyIcon>;
     TTrayIconHandler() : TSharedWindow("TTrayIconHandler") {}
+    // Sends the waiting adds in order until the shell refuses one; `answer` gets the shell's answer
+    // for the icon `of`.
+    void AddWaiting(uint32_t of, bool& answer);
+    void Retry();
+    void StartRetrying();
+    void StopRetrying();
+
+    std::deque<uint32_t> waiting_;
+    unsigned attemptsLeft_ = 0;  // non-zero while the timer runs
+    bool tryPosted_ = false;
 };
 
 using TCycleEvent = Event<int>;             // NextIndex
@@ -93,7 +119,8 @@ public:
     // ---- towards the shell ---------------------------------------------------------------------
     uint32_t TrayId() const { return trayId_; }
     const NOTIFYICONDATAA& NotifyData() const { return notifyData_; }
-    // Each fills the record (picture, tooltip) and sends it; the answer is returned, never acted on.
+    // Each fills the record (picture, tooltip) and sends it, and returns the answer. Only a refused
+    // add is acted on: the icon waits and is added later, with its picture and tooltip of then.
     virtual bool AddTrayIcon();
     virtual bool DeleteTrayIcon();
     virtual bool RefreshTrayIcon();
@@ -124,6 +151,7 @@ protected:
 private:
     friend class TTrayIconHandler;
     bool SendToShell(DWORD message);
+    bool SendAdd();
     void FillNotifyData();
     void Callback(LPARAM event);
     void AnimationTick();
@@ -143,6 +171,7 @@ private:
     bool showHint_ = true;
     TIcon icon_;
     bool iconVisible_ = false;
+    bool inShell_ = false;  // the shell took the last add; a refused add again is no news
     int iconIndex_ = 0;
     bool wantEnterExit_ = false;
 

@@ -156,10 +156,17 @@ public:
         c.icon = data->hIcon;
         c.tip.assign(data->szTip, strnlen(data->szTip, sizeof(data->szTip)));
         if (message != NIM_SETVERSION) c.picture = PictureOf(data->hIcon);
-        c.answer = noc::SystemSeam::NotifyShell(message, data);
+        if (message == NIM_ADD && refuseAdds > 0) {
+            --refuseAdds;
+            c.answer = FALSE;  // as a notification area that is not ready yet
+        } else {
+            c.answer = noc::SystemSeam::NotifyShell(message, data);
+        }
         shell.push_back(c);
         return c.answer;
     }
+    // So many NIM_ADD requests, the next ones, are refused without reaching the shell.
+    int refuseAdds = 0;
     // The requests of one message (NIM_ADD...) for one icon, or for every icon with id 0.
     std::vector<ShellCall> Shell(DWORD message, UINT id = 0) const {
         std::vector<ShellCall> out;

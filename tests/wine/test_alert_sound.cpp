@@ -6,9 +6,13 @@
 #include <mmsystem.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "FormFixture.h"
 #include "TestFiles.h"
+#include "framework/Handles.h"
+#include "tray/IconPixels.h"
 
 using namespace testing;
 using noc::TForm2;
@@ -26,6 +30,65 @@ std::string ReportText(DWORD mciError) {
 void Press(noc::TControl* c, UINT down, UINT up) {
     SendMessageA(c->Handle(), down, down == WM_KEYDOWN ? VK_SPACE : 0, down == WM_KEYDOWN ? 0 : MAKELPARAM(4, 4));
     SendMessageA(c->Handle(), up, up == WM_KEYUP ? VK_SPACE : 0, up == WM_KEYUP ? 0 : MAKELPARAM(4, 4));
+}
+
+// What a control draws, pixel by pixel (0x00RRGGBB): its client area rendered into a bitmap that
+// starts magenta, so that a pixel it leaves undrawn shows.
+std::vector<uint32_t> Rendered(const noc::TControl& c) {
+    noc::TPixelBitmap canvas(c.Width(), c.Height());
+    canvas.Fill(0xFF00FF);
+    noc::UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    {
+        noc::SelectGuard surface(dc.get(), canvas.bitmap.get());
+        SendMessageA(c.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
+    }
+    GdiFlush();
+    std::vector<uint32_t> out;
+    for (int y = 0; y < canvas.height; ++y)
+        for (int x = 0; x < canvas.width; ++x) out.push_back(canvas.Pixel(x, y));
+    return out;
+}
+
+// A text drawn by DrawText on one line in a label's font and colours, in a box of the label's
+// height and of that width.
+std::vector<uint32_t> DrawnLikeLabel(const noc::TLabel& label, const std::string& text, UINT align, int width) {
+    noc::TPixelBitmap canvas(width, label.Height());
+    canvas.Fill(noc::PixelOf(GetSysColor(COLOR_BTNFACE)));
+    noc::UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    {
+        noc::SelectGuard surface(dc.get(), canvas.bitmap.get());
+        noc::SelectGuard font(dc.get(), label.Font());
+        SetBkMode(dc.get(), TRANSPARENT);
+        SetTextColor(dc.get(), noc::ColorToRGB(label.FontColor()));
+        RECT box{0, 0, width, label.Height()};
+        DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &box, DT_SINGLELINE | DT_NOPREFIX | align);
+    }
+    GdiFlush();
+    std::vector<uint32_t> out;
+    for (int y = 0; y < canvas.height; ++y)
+        for (int x = 0; x < canvas.width; ++x) out.push_back(canvas.Pixel(x, y));
+    return out;
+}
+
+// The columns that hold a pixel other than the background, of a picture `width` wide.
+std::vector<int> InkColumns(const std::vector<uint32_t>& pixels, int width) {
+    const uint32_t face = noc::PixelOf(GetSysColor(COLOR_BTNFACE));
+    std::vector<int> columns;
+    for (int x = 0; x < width; ++x)
+        for (size_t i = static_cast<size_t>(x); i < pixels.size(); i += static_cast<size_t>(width))
+            if (pixels[i] != face) {
+                columns.push_back(x);
+                break;
+            }
+    return columns;
+}
+
+// The pixels of the columns from `first` on, of a picture `width` wide.
+std::vector<uint32_t> Columns(const std::vector<uint32_t>& pixels, int width, int first) {
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        if (static_cast<int>(i % static_cast<size_t>(width)) >= first) out.push_back(pixels[i]);
+    return out;
 }
 
 }  // namespace
@@ -96,6 +159,56 @@ TEST_CASE("choosing the sound file") {
         CHECK(form->MediaPlayer1->Tag == 0);
         CHECK(rec.Boxes().empty());
     }
+}
+
+TEST_CASE("the sound label shows the end of a long path and a short path whole") {
+    StoredSettings().Write();
+    auto form = MakeForm2();
+    SeamRecorder rec;
+    std::string chosen;
+    rec.fileAnswer = [&](OPENFILENAMEA& r) {
+        lstrcpynA(r.lpstrFile, chosen.c_str(), static_cast<int>(r.nMaxFile));
+        return true;
+    };
+    auto choose = [&](const std::string& path) {
+        chosen = path;
+        form->Image12Click(form->Image12);
+        REQUIRE(form->Label14->Caption() == path);  // the label's text stays the whole path
+    };
+    noc::TLabel& label = *form->Label14;
+    const std::string shortPath = "C:\\a.wav";
+    choose(shortPath);
+    const std::vector<uint32_t> shortLook = Rendered(label);
+    // A short path is drawn by the system's static, as any label.
+    noc::TLabel plain(nullptr, form->Panel2, 0, 50, shortPath);
+    plain.SetFontColor(label.FontColor());
+    CHECK(Rendered(plain) == shortLook);
+    CHECK(label.Left() == 7);
+
+    // Blanks in it: the static would break the path there and show its start.
+    const std::string longPath = "C:\\Program Files\\NocTuro\\Alerte.mp3";
+    choose(longPath);
+    REQUIRE(label.TextExtent().cx > 120);
+    REQUIRE(label.Width() == 120);
+    REQUIRE(label.Left() == 18);
+    CHECK(form->Label18->Visible());
+    const std::vector<uint32_t> longLook = Rendered(label);
+    CHECK(longLook == DrawnLikeLabel(label, longPath, DT_RIGHT, 120));
+    // What shows is the end of the path, the file name last, as the whole path drawn on one line
+    // ends (under Wine the glyphs run narrower than measured, so the end stands some pixels from
+    // the edge); its start is cut off at the label's left edge.
+    const int whole = label.TextExtent().cx;
+    CHECK(longLook == Columns(DrawnLikeLabel(label, longPath, DT_LEFT, whole), whole, whole - 120));
+    const std::vector<int> ink = InkColumns(longLook, 120);
+    REQUIRE_FALSE(ink.empty());
+    CHECK(ink.front() <= 3);
+
+    // Back to a short path: exactly as before.
+    choose(shortPath);
+    CHECK(label.Left() == 7);
+    CHECK(label.Width() == label.TextExtent().cx);
+    CHECK_FALSE(form->Label18->Visible());
+    CHECK(Rendered(label) == shortLook);
 }
 
 TEST_CASE("the listen icons play and stop the chosen file") {

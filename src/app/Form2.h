@@ -66,6 +66,10 @@ public:
     TTextTrayIcon* TimeTrayIcon(TimeIcon which) const;
 
     // ---- alert sound ----------------------------------------------------------------------------
+    // The playing flag: a sound file open for a listen or the alert and not yet stopped by the
+    // program. It lives in the player's Tag, where it has always been kept.
+    bool SoundOpen() const { return MediaPlayer1->Tag == 1; }
+    void SetSoundOpen(bool open) { MediaPlayer1->Tag = open ? 1 : 0; }
     void StartAlert();
     // Opens the file the path label names; on failure the playing flag is cleared with the device.
     void OpenSoundFile();
@@ -152,8 +156,18 @@ private:
     // The countdown panel in front, with "Annuler" and "Réduire", as a tray click and the final
     // warning show it.
     void ShowCountdownPanel();
-    // The countdown panel's warning, without password prompt.
-    void ShowWarningLook();
+    // What the countdown panel shows below the remaining time.
+    enum class CountdownLook {
+        Warning,          // the two warnings, no password prompt
+        PasswordPrompt,   // the prompt, the typing in its field
+        WrongPassword,    // "Ooops, mot de passe faux !", the field emptied for another try
+        PromptWithdrawn,  // the prompt taken away (no password needed any more), the rest as it was
+    };
+    void SetCountdownLook(CountdownLook look);
+    // A panel (password, alert sound) over the options, in place of the colour swatch, its button
+    // and the listen icon; or the panel away and those back.
+    void CoverOptions(TPanel* panel);
+    void UncoverOptions(TPanel* panel);
     // The counters the dial stands for: its four positions, as signed 16-bit values, with negative
     // days (only a command line or a hand edit gives them) counted as none.
     Remaining ReadDial() const;

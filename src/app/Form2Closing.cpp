@@ -44,7 +44,7 @@ void TForm2::FormCloseQuery(TObject*, bool& canClose) {
 
 void TForm2::FormClose(TObject*, TCloseAction&) {
     DismissAlertReport();
-    if (MediaPlayer1->Tag == 1) {
+    if (SoundOpen()) {
         MediaPlayer1->Stop();
         MediaPlayer1->Close();
     }

@@ -37,17 +37,14 @@ void TForm2::StartCountdown() {
     case StartVerdict::Start:
         Hide();
         Chronos1->SetEnabled(true);
-        Panel2->Hide();
-        Shape1->Show();
-        Image4->Show();
-        Image10->Show();
+        UncoverOptions(Panel2);
         ShowTrayDisplay();
         break;
     }
 
     // The countdown panel back to its warning look, without password prompt.
     SpeedButton1->SetEnabled(true);
-    ShowWarningLook();
+    SetCountdownLook(CountdownLook::Warning);
 }
 
 void TForm2::ShowCountdownPanel() {
@@ -64,14 +61,55 @@ void TForm2::ShowCountdownPanel() {
     SpeedButton1->Show();
 }
 
-void TForm2::ShowWarningLook() {
-    Label13->Hide();
-    Label15->Hide();
-    Label19->Show();
-    Label20->Show();
-    Edit2->SetText("");
-    Edit2->Hide();
-    Button4->Hide();
+void TForm2::SetCountdownLook(CountdownLook look) {
+    switch (look) {
+    case CountdownLook::Warning:
+        Label13->Hide();
+        Label15->Hide();
+        Label19->Show();
+        Label20->Show();
+        Edit2->SetText("");
+        Edit2->Hide();
+        Button4->Hide();
+        break;
+    case CountdownLook::PasswordPrompt:
+        Label13->Show();
+        Label15->Hide();
+        Label19->Hide();
+        Label20->Hide();
+        Edit2->Show();
+        Button4->Show();
+        Edit2->SetFocus();
+        break;
+    case CountdownLook::WrongPassword:
+        Label15->Show();
+        Label19->Hide();
+        Label20->Hide();
+        Label13->Hide();
+        Edit2->SetText("");
+        Edit2->SetFocus();
+        break;
+    case CountdownLook::PromptWithdrawn:
+        Label13->Hide();
+        Edit2->SetText("");
+        Edit2->Hide();
+        Button4->Hide();
+        break;
+    }
+}
+
+void TForm2::CoverOptions(TPanel* panel) {
+    Shape1->Hide();
+    Image4->Hide();
+    Image10->Hide();
+    panel->Show();
+}
+
+void TForm2::UncoverOptions(TPanel* panel) {
+    panel->Hide();
+    Shape1->Show();
+    Image4->Show();
+    Image10->Show();
 }
 
 void TForm2::Chronos1Timer(TObject*) {
@@ -113,13 +151,7 @@ void TForm2::SpeedButton2Click(TObject*) { CancelCountdown(); }
 void TForm2::CancelCountdown() {
     if (CheckBox3->Checked() && !IsYes(PasswordAccepted)) {
         // The password first; the countdown goes on meanwhile.
-        Label13->Show();
-        Label15->Hide();
-        Label19->Hide();
-        Label20->Hide();
-        Edit2->Show();
-        Button4->Show();
-        Edit2->SetFocus();
+        SetCountdownLook(CountdownLook::PasswordPrompt);
         return;
     }
     HideTrayDisplay();
@@ -146,12 +178,7 @@ void TForm2::Button4Click(TObject*) {
         return;
     }
     DefaultBeep();
-    Label15->Show();
-    Label19->Hide();
-    Label20->Hide();
-    Label13->Hide();
-    Edit2->SetText("");
-    Edit2->SetFocus();
+    SetCountdownLook(CountdownLook::WrongPassword);
 }
 
 void TForm2::ShutDown() {

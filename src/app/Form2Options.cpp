@@ -12,26 +12,15 @@ namespace noc {
 
 void TForm2::CheckBox3MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     if (CheckBox3->Checked()) {
-        Shape1->Hide();
-        Image4->Hide();
-        Image10->Hide();
-        Panel1->Show();
+        CoverOptions(Panel1);
         Edit1->SetFocus();
     } else {
         Edit1->SetText("");
-        Label13->Hide();
-        Edit2->SetText("");
-        Edit2->Hide();
-        Button4->Hide();
+        SetCountdownLook(CountdownLook::PromptWithdrawn);
     }
 }
 
-void TForm2::Button3Click(TObject*) {
-    Panel1->Hide();
-    Shape1->Show();
-    Image4->Show();
-    Image10->Show();
-}
+void TForm2::Button3Click(TObject*) { UncoverOptions(Panel1); }
 
 // ---- start with Windows ------------------------------------------------------------------------
 

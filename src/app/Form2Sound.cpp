@@ -108,7 +108,7 @@ void TForm2::OpenSoundFile() {
     } catch (...) {
         // The open closed what was open before: the flag must not claim a sound that is gone, or
         // the stop of a later cancel or close would find nothing to stop.
-        MediaPlayer1->Tag = 0;
+        SetSoundOpen(false);
         throw;
     }
 }
@@ -123,15 +123,15 @@ void TForm2::StartAlert() {
         throw EAbort();
     }
     if (CheckBox4->Checked() && FileExists(MediaPlayer1->FileName)) MediaPlayer1->Play();
-    MediaPlayer1->Tag = 1;
+    SetSoundOpen(true);
 }
 
 void TForm2::StopAlert() {
     DismissAlertReport();
-    if (MediaPlayer1->Tag != 1) return;
+    if (!SoundOpen()) return;
     MediaPlayer1->Stop();
     MediaPlayer1->Close();
-    MediaPlayer1->Tag = 0;
+    SetSoundOpen(false);
 }
 
 void TForm2::DismissAlertReport() {
@@ -139,19 +139,10 @@ void TForm2::DismissAlertReport() {
 }
 
 void TForm2::CheckBox4MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
-    if (!CheckBox4->Checked()) return;
-    Shape1->Hide();
-    Image4->Hide();
-    Image10->Hide();
-    Panel2->Show();
+    if (CheckBox4->Checked()) CoverOptions(Panel2);
 }
 
-void TForm2::Button6Click(TObject*) {
-    Panel2->Hide();
-    Image10->Show();
-    Shape1->Show();
-    Image4->Show();
-}
+void TForm2::Button6Click(TObject*) { UncoverOptions(Panel2); }
 
 void TForm2::Image12Click(TObject*) {
     const std::string folder = FolderOf(Label14->Caption());
@@ -173,7 +164,7 @@ void TForm2::Image12Click(TObject*) {
         Label14->SetAutoSize(true);
         FitSoundPathLabel();
         MediaPlayer1->Stop();
-        MediaPlayer1->Tag = 0;
+        SetSoundOpen(false);
     } catch (...) {
         // nothing is reported once a file has been chosen
     }
@@ -181,14 +172,14 @@ void TForm2::Image12Click(TObject*) {
 
 // Listen, or stop what plays. A file that cannot be opened goes to the general error report.
 void TForm2::Image10Click(TObject*) {
-    if (MediaPlayer1->Tag == 1) {
+    if (SoundOpen()) {
         MediaPlayer1->Stop();
-        MediaPlayer1->Tag = 0;
+        SetSoundOpen(false);
         return;
     }
     OpenSoundFile();
     if (FileExists(MediaPlayer1->FileName)) MediaPlayer1->Play();
-    MediaPlayer1->Tag = 1;
+    SetSoundOpen(true);
 }
 
 void TForm2::Image11Click(TObject* sender) { Image10Click(sender); }

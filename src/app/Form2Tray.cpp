@@ -52,7 +52,7 @@ void TForm2::NotifyIcon1Click(TObject*) {
 void TForm2::SpeedButton1Click(TObject*) {
     Hide();
     // A password prompt that was open goes away.
-    ShowWarningLook();
+    SetCountdownLook(CountdownLook::Warning);
 }
 
 }  // namespace noc

@@ -34,3 +34,10 @@ noc_e2e_test(test_e2e_options ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_options.cpp
 noc_e2e_test(test_e2e_sound ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_sound.cpp)
 noc_wine_test(test_hostile ${CMAKE_SOURCE_DIR}/tests/wine/test_hostile.cpp)
 noc_e2e_test(test_e2e_hostile ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_hostile.cpp)
+# Run from a folder whose name holds a blank, in a prefix of its own (program_path_e2e.sh).
+add_executable(test_e2e_program_path ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_program_path.cpp)
+target_link_libraries(test_e2e_program_path PRIVATE noc_driver)
+add_dependencies(test_e2e_program_path NocTuro)
+add_test(NAME e2e.program_path COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/program_path_e2e.sh ${CMAKE_SOURCE_DIR}
+         ${CMAKE_BINARY_DIR} $<TARGET_FILE:test_e2e_program_path>)
+set_tests_properties(e2e.program_path PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 120)

@@ -14,6 +14,13 @@ namespace noc {
 // quote runs to the end of the text. Bytes >= 0x80 are ordinary characters.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
+// The program's own command line: as SplitCommandLine, except that the program's path (`programPath`,
+// as the process reports its file) at the head, in quotes or not and in any letter case, followed by a
+// blank or the end, is parameter 0 whole. A start-up entry or a CreateProcess call may give that path
+// unquoted, blanks and all, and its pieces must not count as parameters. Any other head (a relative
+// name, the short 8.3 form...) is split as SplitCommandLine splits it.
+std::vector<std::string> SplitProgramCommandLine(const std::string& commandLine, const std::string& programPath);
+
 // Index 0 is the program, 1.. the parameters; empty text beyond the end.
 std::string ParamStr(const std::vector<std::string>& params, size_t index);
 

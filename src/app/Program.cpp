@@ -7,6 +7,7 @@
 #include "app/Form2.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "settings/StartupEntry.h"
 
 namespace noc {
 
@@ -21,7 +22,7 @@ int RunProgram(const std::string& commandLine) {
     app.SetTitle("NocTuro");
     app.CreateForm<TForm1>();
 
-    std::vector<std::string> params = SplitCommandLine(commandLine);
+    std::vector<std::string> params = SplitProgramCommandLine(commandLine, ProgramPath());
     StartedWithParameters = StartedWithParametersFlag(params);
 
     TForm2* form2 = app.CreateForm<TForm2>(params);

@@ -24,8 +24,9 @@ std::string ProgramPath() {
 bool WriteStartupEntry(const std::string& path) {
     UniqueRegKey key = OpenRunKey();
     if (!key) return false;
-    return RegSetValueExA(key.get(), "NocTuro", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                          static_cast<DWORD>(path.size() + 1)) == ERROR_SUCCESS;
+    const std::string entry = "\"" + path + "\"";
+    return RegSetValueExA(key.get(), "NocTuro", 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.c_str()),
+                          static_cast<DWORD>(entry.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RemoveStartupEntry() {

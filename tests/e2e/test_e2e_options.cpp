@@ -249,7 +249,7 @@ TEST_CASE("ticking start with Windows writes the Run entry at once, unticking re
     DismissMessageBox(ticked->wnd);
     RegAnswer written = QueryRunEntry();
     CHECK(written.exitCode == 0);
-    CHECK_MESSAGE(written.output.find("    NocTuro    REG_SZ    " + path + "\r\n") != std::string::npos,
+    CHECK_MESSAGE(written.output.find("    NocTuro    REG_SZ    \"" + path + "\"\r\n") != std::string::npos,
                   written.output);
 
     ClickScreenAt(onBox);

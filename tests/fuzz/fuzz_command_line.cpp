@@ -1,5 +1,5 @@
-// The command line: its splitting into parameters, and the eleven positions applied to the held
-// settings.
+// The command line: its splitting into parameters, the program's own path at its head, and the
+// eleven positions applied to the held settings.
 #include "Reference.h"
 #include "app/CommandLine.h"
 #include "settings/IntConvert.h"
@@ -35,6 +35,52 @@ Params ReferenceSplit(const std::string& s)
     finish();
     return params;
 }
+
+// Code page 1252's letters to lower case: A-Z, the accented capitals 0xC0..0xDE but the sign 0xD7,
+// and the four capitals S, OE, Z with caron and Y with diaeresis that stand apart.
+char Lower(char c)
+{
+    const unsigned char u = static_cast<unsigned char>(c);
+    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) return static_cast<char>(u + 0x20);
+    if (u == 0x8A || u == 0x8C || u == 0x8E) return static_cast<char>(u + 0x10);
+    if (u == 0x9F) return static_cast<char>(0xFF);
+    return c;
+}
+
+std::string Lower(const std::string& s)
+{
+    std::string out;
+    for (char c : s) out += Lower(c);
+    return out;
+}
+
+// The program's path at the head, after the blanks and empty pairs that come before any parameter,
+// alone or in quotes, with a blank or the end behind it, is parameter 0 as written; everything after
+// it splits as above. Any other line splits as a whole.
+Params ReferenceProgramSplit(const std::string& s, const std::string& path)
+{
+    size_t head = 0;
+    for (;;) {
+        if (head < s.size() && ref::IsBlank(s[head])) ++head;
+        else if (s.compare(head, 2, "\"\"") == 0) head += 2;
+        else break;
+    }
+    if (!path.empty()) {
+        for (const std::string& form : {"\"" + path + "\"", path}) {
+            const std::string written = s.substr(head, form.size());
+            const size_t after = head + form.size();
+            if (Lower(written) == Lower(form) && (after == s.size() || ref::IsBlank(s[after]))) {
+                Params params{form == path ? written : written.substr(1, path.size())};
+                for (const std::string& p : ReferenceSplit(s.substr(after))) params.push_back(p);
+                return params;
+            }
+        }
+    }
+    return ReferenceSplit(s);
+}
+
+const std::string kProgramPaths[] = {"C:\\Program Files\\NocTuro\\NocTuro.exe",
+                                     "D:\\Logiciels \xC9t\xE9\\\x9A" "a\xFF.exe"};
 
 noc::HeldSettings Sample()
 {
@@ -77,6 +123,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(noc::SplitCommandLine(requoted) == params);
 
     FUZZ_CHECK(noc::StartedWithParametersFlag(params) == (params.size() > 1 ? "oui" : ""));
+
+    // The program's own path: on the line as it comes, and put at its head, quoted or not, in any
+    // letter case, where everything after it is parameters.
+    FUZZ_CHECK(noc::SplitProgramCommandLine(line, "") == params);
+    for (const std::string& path : kProgramPaths) {
+        FUZZ_CHECK(noc::SplitProgramCommandLine(line, path) == ReferenceProgramSplit(line, path));
+        Params after = ReferenceSplit(line);
+        for (const std::string& head : {path, "\"" + path + "\"", Lower(path)}) {
+            Params expected{head.front() == '"' ? path : head};
+            expected.insert(expected.end(), after.begin(), after.end());
+            FUZZ_CHECK(noc::SplitProgramCommandLine(head + " " + line, path) == expected);
+        }
+    }
 
     // The positions, one by one; a number that does not convert keeps its setting and is reported,
     // in position order, and the later positions still apply.

@@ -81,6 +81,81 @@ TEST_CASE("SplitCommandLine")
     }
 }
 
+TEST_CASE("SplitProgramCommandLine: the program's own path at the head is one parameter")
+{
+    const std::string exe = "C:\\Program Files\\NocTuro\\NocTuro.exe";
+    struct Case {
+        std::string name;
+        std::string line;
+        std::string path;
+        Params expected;
+    };
+    const Case cases[] = {
+        // The path with blanks, unquoted: an old start-up entry, or CreateProcess given it so.
+        {"unquoted, alone", exe, exe, {exe}},
+        {"unquoted, parameters after it", exe + " * 0 0 5 0", exe, {exe, "*", "0", "0", "5", "0"}},
+        {"unquoted, a tab after it", exe + "\t*", exe, {exe, "*"}},
+        {"unquoted, blanks after it", exe + "   ", exe, {exe}},
+        {"unquoted, blanks before it", "  " + exe + " 5", exe, {exe, "5"}},
+        {"unquoted, an empty pair after it", exe + " \"\"", exe, {exe}},
+        {"unquoted, quoted parameters after it", exe + " * * * * * * * * * \"C:\\Mes sons\\a b.wav\"", exe,
+         {exe, "*", "*", "*", "*", "*", "*", "*", "*", "*", "C:\\Mes sons\\a b.wav"}},
+        {"quoted, alone", "\"" + exe + "\"", exe, {exe}},
+        {"quoted, parameters after it", "\"" + exe + "\" clRed 0 1", exe, {exe, "clRed", "0", "1"}},
+        {"quoted, an empty pair before it", "\"\"\"" + exe + "\" 5", exe, {exe, "5"}},
+        // Windows' file names ignore letter case; the head is kept as written.
+        {"other letter case, unquoted", "c:\\PROGRAM FILES\\nocturo\\nocturo.EXE 5", exe,
+         {"c:\\PROGRAM FILES\\nocturo\\nocturo.EXE", "5"}},
+        {"other letter case, quoted", "\"C:\\program files\\NocTuro\\NOCTURO.exe\" 5", exe,
+         {"C:\\program files\\NocTuro\\NOCTURO.exe", "5"}},
+        {"accented letters in the other case", "C:\\\xC9T\xC9 \xC0 \x8Avo\\N.exe 1", "C:\\\xE9t\xE9 \xE0 \x9Avo\\n.exe",
+         {"C:\\\xC9T\xC9 \xC0 \x8Avo\\N.exe", "1"}},
+        // Any other head: the plain split, program first, exactly as before.
+        {"relative name", "NocTuro.exe * 0 0 5 0", exe, {"NocTuro.exe", "*", "0", "0", "5", "0"}},
+        {"short 8.3 form", "C:\\PROGRA~1\\NocTuro\\NocTuro.exe * 0", exe,
+         {"C:\\PROGRA~1\\NocTuro\\NocTuro.exe", "*", "0"}},
+        {"the path followed by more letters", exe + "x 5", exe, {"C:\\Program", "Files\\NocTuro\\NocTuro.exex", "5"}},
+        {"the quoted path followed by more letters", "\"" + exe + "\"x 5", exe, {exe + "x", "5"}},
+        {"the quoted path unterminated", "\"" + exe + " 5", exe, {exe + " 5"}},
+        {"a shorter path than the program's", "C:\\Program Files\\NocTuro 5", exe,
+         {"C:\\Program", "Files\\NocTuro", "5"}},
+        {"the path later on the line", "prog " + exe, exe, {"prog", "C:\\Program", "Files\\NocTuro\\NocTuro.exe"}},
+        {"empty command line", "", exe, {}},
+        {"blank command line", "   ", exe, {}},
+        {"path unknown", "C:\\a b.exe 5", "", {"C:\\a", "b.exe", "5"}},
+        {"path without blanks", "C:\\NocTuro.exe * 5", "C:\\NocTuro.exe", {"C:\\NocTuro.exe", "*", "5"}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        CHECK(SplitProgramCommandLine(c.line, c.path) == c.expected);
+    }
+}
+
+TEST_CASE("the program's path with blanks, quoted or not: no parameter of its own, the colour kept")
+{
+    const std::string exe = "C:\\Program Files\\NocTuro\\NocTuro.exe";
+    struct Case {
+        std::string name;
+        std::string line;
+        const char* flag;
+        const char* colour;
+    };
+    const Case cases[] = {
+        {"unquoted entry", exe, "", "clBlue"},
+        {"quoted entry", "\"" + exe + "\"", "", "clBlue"},
+        {"unquoted with parameters", exe + " clRed 0 0 5 0", "oui", "clRed"},
+        {"quoted with parameters", "\"" + exe + "\" * 0 0 5 0", "oui", "clBlue"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        const Params params = SplitProgramCommandLine(c.line, exe);
+        CHECK(StartedWithParametersFlag(params) == c.flag);
+        HeldSettings h = Sample();
+        CHECK(ApplyCommandLine(params, h).empty());
+        CHECK(h.Couleur == c.colour);
+    }
+}
+
 TEST_CASE("ParamStr and started-with-parameters flag")
 {
     const Params p = SplitCommandLine("prog a");

@@ -12,12 +12,17 @@ std::string ExeDir() {
 }
 
 Program::Program(const std::string& params, const std::string& exe) {
-    std::string path = exe.empty() ? ExeDir() + "NocTuro.exe" : exe;
-    std::string cmd = "\"" + path + "\"" + (params.empty() ? "" : " " + params);
+    const std::string path = exe.empty() ? ExeDir() + "NocTuro.exe" : exe;
+    Start(path.c_str(), "\"" + path + "\"" + (params.empty() ? "" : " " + params));
+}
+
+Program::Program(const CommandLine& whole) { Start(nullptr, whole.text); }
+
+void Program::Start(const char* exe, std::string commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof(si);
-    if (!CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
-        throw std::runtime_error("cannot start " + path);
+    if (!CreateProcessA(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
+        throw std::runtime_error("cannot start " + commandLine);
 }
 
 Program::~Program() { Kill(); }

@@ -17,6 +17,12 @@ class Program {
 public:
     // Starts NocTuro.exe with the given parameters (the text after the program's path).
     explicit Program(const std::string& params = "", const std::string& exe = "");
+    // A whole command line, passed on exactly as given; the program is found from its head as
+    // Windows finds the program of a start-up entry.
+    struct CommandLine {
+        std::string text;
+    };
+    explicit Program(const CommandLine& whole);
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -28,6 +34,8 @@ public:
     void Kill();
 
 private:
+    void Start(const char* exe, std::string commandLine);
+
     PROCESS_INFORMATION pi_{};
 };
 

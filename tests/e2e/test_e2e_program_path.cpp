@@ -1,0 +1,130 @@
+// NocTuro in a folder whose name holds a blank, started as Windows starts its start-up entry: the
+// entry that a click on "Lancer NocTuro au démarrage" writes holds the path in quotes, and that text
+// as the whole command line starts the program without parameters, as does an older unquoted entry.
+// Run by program_path_e2e.sh, in a prefix of its own, from the folder of NocTuro.exe.
+#include <doctest/doctest.h>
+
+#include <optional>
+#include <string>
+
+#include "E2eCommon.h"
+#include "driver/Tray.h"
+
+using namespace e2e;
+
+namespace {
+
+const POINT kAway{400, 20};  // a place for the mouse, away from the taskbar and the window
+const char kUserColour[] = "clNavy";
+
+// The pointer away from where the window will be, before it appears: a fresh display has it at
+// its centre, over the window, and the window appearing under it would report it there again
+// while a click is on its way elsewhere.
+bool PointerAway() {
+    MoveMouseTo(kAway);
+    return WaitUntil(
+        [] {
+            POINT at{};
+            return GetCursorPos(&at) && at.x == kAway.x && at.y == kAway.y;
+        },
+        kLong);
+}
+
+std::string InstalledPath() { return ExeDir() + "NocTuro.exe"; }
+
+std::optional<std::string> ReadRunValue(const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    char data[1024] = {};
+    DWORD size = sizeof(data) - 1, type = 0;
+    const LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+    return std::string(data);
+}
+
+// Settings with the user's own colour and a dial that a close accepts.
+void WriteUserSettings() {
+    Stored s;
+    s.Couleur = kUserColour;
+    s.Minutes = "5";
+    WriteAll(s);
+}
+
+// `commandLine` alone, as Windows starts a start-up entry, with "Demarrage" not "oui": no parameter,
+// so the window shows on its set-up panel and the entry goes; "Quitter" then stores the colour that
+// the user had.
+void CheckStartedWithoutParameters(const std::string& commandLine) {
+    CAPTURE(commandLine);
+    WriteUserSettings();
+    Program prog(Program::CommandLine{commandLine});
+    HWND form = WaitForForm(prog);
+    REQUIRE(form != nullptr);
+    CHECK(IsShown(ControlById(form, noc::idTabControl1)));
+    CheckDial(form, "00", "00", "05", "00");
+    CHECK(WaitUntil([] { return !RunValueExists("Nocturo"); }, kLong));
+
+    Click(ControlById(form, noc::idSpeedButton3));  // "Quitter" saves
+    REQUIRE(prog.WaitExit(kLong).has_value());
+    CHECK(ReadSetting("Couleur") == kUserColour);
+    CHECK(ReadSetting("Minutes") == "5");
+}
+
+}  // namespace
+
+TEST_CASE("a click on start with Windows writes the path in quotes, and the entry as written starts NocTuro "
+          "without parameters") {
+    REQUIRE(InstalledPath().find(' ') != std::string::npos);
+    WriteUserSettings();
+    DeleteRunValue("Nocturo");
+    REQUIRE(PointerAway());
+    std::string entry;
+    {
+        Program prog;
+        HWND form = WaitForForm(prog);
+        REQUIRE(form != nullptr);
+        HWND box = ControlById(form, noc::idCheckBox2);
+        REQUIRE(box != nullptr);
+        REQUIRE_FALSE(IsChecked(box));
+        SetForegroundWindow(form);
+        REQUIRE(WaitUntil([&] { return GetForegroundWindow() == form; }, kLong));
+        RECT r{};
+        GetWindowRect(box, &r);
+        ClickScreenAt(POINT{r.left + 7, (r.top + r.bottom) / 2});
+        auto confirmation = WaitForMessageBox(prog.Id(), kLong);
+        REQUIRE(confirmation.has_value());
+        CHECK(confirmation->text ==
+              "La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de Windows.");
+        CHECK(IsChecked(box));
+        DismissMessageBox(confirmation->wnd);
+
+        const std::optional<std::string> written = ReadRunValue("NocTuro");
+        REQUIRE(written.has_value());
+        CHECK(*written == "\"" + InstalledPath() + "\"");
+        entry = *written;
+
+        Click(ControlById(form, noc::idSpeedButton3));  // the dial is long enough for a close
+        REQUIRE(prog.WaitExit(kLong).has_value());
+    }
+    CheckStartedWithoutParameters(entry);
+}
+
+TEST_CASE("an older unquoted entry, started as written, starts NocTuro without parameters too") {
+    WriteRunValue("NocTuro", InstalledPath());
+    CheckStartedWithoutParameters(InstalledPath());
+}
+
+TEST_CASE("the entry with parameters after it counts down hidden and keeps the entry") {
+    WriteUserSettings();
+    WriteRunValue("NocTuro", "\"" + InstalledPath() + "\"");
+    Program prog(Program::CommandLine{"\"" + InstalledPath() + "\" * 0 0 45 0"});
+    HWND form = WaitForHiddenForm(prog);
+    REQUIRE(form != nullptr);
+    HWND callbackWindow = nullptr;
+    REQUIRE(WaitUntil([&] { return (callbackWindow = TrayCallbackWindow(prog.Id())) != nullptr; }, kLong));
+    CHECK(WaitUntil([&] { return ShellHasIcon(callbackWindow, kProgramIcon); }, kLong));
+    CHECK(TextOf(form, noc::idMaskEdit2) == "45");
+    CHECK_FALSE(IsShown(form));
+    CHECK(RunValueExists("Nocturo"));
+    DeleteRunValue("Nocturo");
+}

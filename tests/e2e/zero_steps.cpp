@@ -5,11 +5,13 @@
 //   zero_steps wait-window CLASS     a visible top-level window of that class
 //   zero_steps listen PATH           a click on the listen icon, proved by NocTuro holding PATH open
 //   zero_steps start                 a click on the switch, proved by the window going away
-//   zero_steps counting              the hidden window's seconds moving
+//   zero_steps delete-key            the settings key deleted once the hidden window's seconds move,
+//                                    with time still left
 #define DOCTEST_CONFIG_IMPLEMENT  // the shared helpers use its assertions; no test runs here
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "E2eCommon.h"
@@ -76,11 +78,20 @@ int main(int argc, char** argv) {
         if (!form) return Fail("the window did not show");
         MouseClick(ControlById(form, noc::idMyImage1), 16, 16);
         if (!WaitUntil([&] { return !IsWindowVisible(form); }, kLong)) return Fail("the countdown did not start");
-    } else if (step == "counting") {
+    } else if (step == "delete-key") {
         const HWND form = Form(false);
         if (!form) return Fail("no window");
-        const std::string seconds = Shows(form, noc::idLabel4);
+        // The window is there before its controls: the label first, then a tick of its own.
+        std::string seconds;
+        if (!WaitUntil([&] { return !(seconds = Shows(form, noc::idLabel4)).empty(); }, kLong))
+            return Fail("no seconds shown");
         if (!WaitUntil([&] { return Shows(form, noc::idLabel4) != seconds; }, kLong)) return Fail("not counting");
+        DeleteSettingsKey();
+        if (ReadSetting("Jours").has_value()) return Fail("the key is still there");
+        // Still counting: the end comes after the deletion.
+        const std::string left = Shows(form, noc::idLabel4);
+        std::printf("key deleted with %s s left\n", left.c_str());
+        if (std::atoi(left.c_str()) < 3) return Fail("too late: the countdown is nearly over");
     } else {
         return Fail("unknown step");
     }

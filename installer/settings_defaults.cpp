@@ -5,14 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "settings/Scramble.h"
+#include "settings/SettingsTable.h"
 
 namespace {
-
-struct Setting {
-    const char* name;
-    std::string text;
-};
 
 // NSIS quoting: "$" is its escape character. Only printable ASCII is let through: any other byte
 // would be read in whatever code page the target machine has.
@@ -31,37 +26,16 @@ bool Quote(const std::string& text, std::string& quoted) {
 }  // namespace
 
 int main() {
-    // The window's design: grey swatch, dial at zero, every option off, no sound chosen, lead time 20 s.
-    const std::string colour = "clMedGray", chrono = "non", password, passwordRequired = "non",
-                      startWithWindows = "non", alert = "non";
-    const int days = 0, hours = 0, minutes = 0, seconds = 0;
-    const std::string check = noc::IntegrityText(colour, days, hours, minutes, seconds, chrono, password,
-                                                 passwordRequired, startWithWindows, alert);
-    const Setting settings[] = {
-        {"Couleur", colour},
-        {"Jours", std::to_string(days)},
-        {"Heures", std::to_string(hours)},
-        {"Minutes", std::to_string(minutes)},
-        {"Secondes", std::to_string(seconds)},
-        {"Chrono", chrono},
-        {"MdPasse", noc::Scramble(password)},
-        {"MdPasseOK", passwordRequired},
-        {"Demarrage", startWithWindows},
-        {"Alerte", alert},
-        {"Protection", noc::Scramble(check)},
-        {"Son", "Chemin du fichier..."},
-        {"Delai", "20"},
-    };
-
+    const noc::SettingTexts design = noc::DesignTexts();
     std::printf("; Made by installer/settings_defaults.cpp: the thirteen design values.\n");
     std::printf("!macro NocDesignSettings WRITE\n");
-    for (const Setting& s : settings) {
+    for (noc::Setting s : noc::kReadOrder) {
         std::string quoted;
-        if (!Quote(s.text, quoted)) {
-            std::fprintf(stderr, "settings_defaults: %s holds a byte that is not printable ASCII\n", s.name);
+        if (!Quote(noc::StoredForm(s, design[s]), quoted)) {
+            std::fprintf(stderr, "settings_defaults: %s holds a byte that is not printable ASCII\n", noc::NameOf(s));
             return 1;
         }
-        std::printf("  !insertmacro ${WRITE} \"%s\" %s\n", s.name, quoted.c_str());
+        std::printf("  !insertmacro ${WRITE} \"%s\" %s\n", noc::NameOf(s), quoted.c_str());
     }
     std::printf("!macroend\n");
     return 0;

@@ -34,7 +34,7 @@ release x86 cmake/mingw-w64-i686.cmake i686-w64-mingw32
 
 # The thirteen design values with their integrity text, computed by the program's own code.
 g++ -std=c++17 -O1 -Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP1252 -Isrc \
-    installer/settings_defaults.cpp src/settings/Scramble.cpp src/settings/IntConvert.cpp \
+    installer/settings_defaults.cpp src/settings/SettingsTable.cpp src/settings/Scramble.cpp src/settings/IntConvert.cpp \
     -o "$STAGE/settings_defaults"
 "$STAGE/settings_defaults" > "$STAGE/settings.nsh"
 

@@ -20,7 +20,6 @@ std::string StartedWithParameters;
 namespace {
 
 constexpr int kHandCursor = 5;
-const char kSoundPlaceholder[] = "Chemin du fichier...";
 constexpr TColor kGreyText = 0x00808080;
 constexpr TColor kRedText = 0x000000FF;
 
@@ -384,19 +383,19 @@ void TForm2::FormCreate(TObject*) {
 
 void TForm2::LoadSettings() {
     EnsureSettingsKey();
-    Held.Couleur = ReadSetting("Couleur");
-    Held.Jours = StoredNumber("Jours", 0);
-    Held.Heures = StoredNumber("Heures", 0);
-    Held.Minutes = StoredNumber("Minutes", 0);
-    Held.Secondes = StoredNumber("Secondes", 0);
-    Held.Chrono = ReadSetting("Chrono");
-    Held.MdPasse = ReadScrambledSetting("MdPasse");
-    Held.MdPasseOK = ReadSetting("MdPasseOK");
-    Held.Demarrage = ReadSetting("Demarrage");
-    Held.Alerte = ReadSetting("Alerte");
-    Held.Protection = ReadScrambledSetting("Protection");
-    Held.Son = ReadSetting("Son");
-    Held.Delai = StoredNumber("Delai", 20);
+    Held.Couleur = ReadSetting(Setting::Couleur);
+    Held.Jours = StoredNumber(Setting::Jours);
+    Held.Heures = StoredNumber(Setting::Heures);
+    Held.Minutes = StoredNumber(Setting::Minutes);
+    Held.Secondes = StoredNumber(Setting::Secondes);
+    Held.Chrono = ReadSetting(Setting::Chrono);
+    Held.MdPasse = ReadSetting(Setting::MdPasse);
+    Held.MdPasseOK = ReadSetting(Setting::MdPasseOK);
+    Held.Demarrage = ReadSetting(Setting::Demarrage);
+    Held.Alerte = ReadSetting(Setting::Alerte);
+    Held.Protection = ReadSetting(Setting::Protection);
+    Held.Son = ReadSetting(Setting::Son);
+    Held.Delai = StoredNumber(Setting::Delai);
     TrackBar1->SetPosition(Held.Delai);
 
     // The check compares the values as stored: one that did not convert has none to compare.
@@ -408,9 +407,9 @@ void TForm2::LoadSettings() {
                     "Veuillez vérifier ses paramètres...");
 }
 
-int32_t TForm2::StoredNumber(const char* name, int32_t designValue) {
-    const std::string text = ReadSetting(name);
-    int32_t value = designValue;
+int32_t TForm2::StoredNumber(Setting setting) {
+    const std::string text = ReadSetting(setting);
+    int32_t value = StrToInt(Info(setting).design);
     try {
         value = StrToInt(text);
     } catch (const EConvertError& e) {
@@ -425,28 +424,22 @@ void TForm2::ReportConversionFailure(const std::string& message) {
 }
 
 void TForm2::SaveSettings() {
-    const std::string colour = ColorToText(Shape1->BrushColor());
-    const std::string days = IntToStr(UpDown4->Position()), hours = IntToStr(UpDown1->Position()),
-                      minutes = IntToStr(UpDown2->Position()), seconds = IntToStr(UpDown3->Position());
-    const std::string chrono = YesNo(CheckBox1->Checked()), passwordRequired = YesNo(CheckBox3->Checked()),
-                      startWithWindows = YesNo(CheckBox2->Checked()), alert = YesNo(CheckBox4->Checked());
-    const std::string password = Edit1->Text();
-    WriteSetting("Couleur", colour);
-    WriteSetting("Jours", days);
-    WriteSetting("Heures", hours);
-    WriteSetting("Minutes", minutes);
-    WriteSetting("Secondes", seconds);
-    WriteSetting("Son", Label14->Caption());
-    WriteSetting("Delai", IntToStr(TrackBar1->Position()));
-    WriteSetting("Chrono", chrono);
-    WriteSetting("MdPasseOK", passwordRequired);
-    WriteScrambledSetting("MdPasse", password);
-    WriteSetting("Demarrage", startWithWindows);
-    WriteSetting("Alerte", alert);
-    WriteScrambledSetting("Protection",
-                          IntegrityText(colour, UpDown4->Position(), UpDown1->Position(), UpDown2->Position(),
-                                        UpDown3->Position(), chrono, password, passwordRequired, startWithWindows,
-                                        alert));
+    SettingTexts shown;
+    shown[Setting::Couleur] = ColorToText(Shape1->BrushColor());
+    shown[Setting::Jours] = IntToStr(UpDown4->Position());
+    shown[Setting::Heures] = IntToStr(UpDown1->Position());
+    shown[Setting::Minutes] = IntToStr(UpDown2->Position());
+    shown[Setting::Secondes] = IntToStr(UpDown3->Position());
+    shown[Setting::Son] = Label14->Caption();
+    shown[Setting::Delai] = IntToStr(TrackBar1->Position());
+    shown[Setting::Chrono] = YesNo(CheckBox1->Checked());
+    shown[Setting::MdPasseOK] = YesNo(CheckBox3->Checked());
+    shown[Setting::MdPasse] = Edit1->Text();
+    shown[Setting::Demarrage] = YesNo(CheckBox2->Checked());
+    shown[Setting::Alerte] = YesNo(CheckBox4->Checked());
+    shown[Setting::Protection] = shown.MatchingProtection();
+    // Each by its own call: a value that cannot be written is told, and the others still follow.
+    for (Setting s : kWriteOrder) WriteSetting(s, shown[s]);
 }
 
 void TForm2::TrackBar1Change(TObject*) {

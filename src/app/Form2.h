@@ -10,6 +10,7 @@
 #include "framework/Controls.h"
 #include "framework/StdCtrls.h"
 #include "settings/HeldSettings.h"
+#include "settings/SettingsTable.h"
 #include "tray/NotifyIcon.h"
 #include "tray/TextTrayIcon.h"
 
@@ -177,7 +178,7 @@ private:
     void PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order);
 
     // A stored number, or its design value when the text does not convert (that failure reported).
-    int32_t StoredNumber(const char* name, int32_t designValue);
+    int32_t StoredNumber(Setting setting);
     // The conversion message in the general error report.
     void ReportConversionFailure(const std::string& message);
 

@@ -128,6 +128,19 @@ void WriteScrambledSetting(const std::string& name, const std::string& text)
     WriteStored(name, Scramble(text), kScrambledWriteError);
 }
 
+std::string ReadSetting(Setting s)
+{
+    return Info(s).scrambled ? ReadScrambledSetting(NameOf(s)) : ReadSetting(std::string(NameOf(s)));
+}
+
+void WriteSetting(Setting s, const std::string& clear)
+{
+    if (Info(s).scrambled)
+        WriteScrambledSetting(NameOf(s), clear);
+    else
+        WriteSetting(std::string(NameOf(s)), clear);
+}
+
 bool EnsureSettingsKey()
 {
     {
@@ -144,26 +157,11 @@ bool EnsureSettingsKey()
         return false;
     UniqueRegKey key(created);
 
-    struct Plain {
-        const char* name;
-        const char* text;
-    };
-    static const Plain kDesignValues[] = {
-        {"Jours", "0"},       {"Heures", "0"},         {"Minutes", "0"},
-        {"Secondes", "0"},    {"Delai", "20"},         {"Chrono", "non"},
-        {"MdPasseOK", "non"}, {"Demarrage", "non"},    {"Alerte", "non"},
-        {"Couleur", "clMedGray"}, {"Son", "Chemin du fichier..."},
-    };
-    for (const Plain& v : kDesignValues)
-        if (!WriteRawString(key.get(), v.name, v.text)) ReportRegistryError(kWriteError);
-
-    // The stored check matches the values above, so that the first start finds nothing altered.
-    const std::string scrambled[][2] = {
-        {"MdPasse", Scramble("")},
-        {"Protection", Scramble(IntegrityText("clMedGray", 0, 0, 0, 0, "non", "", "non", "non", "non"))},
-    };
-    for (const auto& v : scrambled)
-        if (!WriteRawString(key.get(), v[0], v[1])) ReportRegistryError(kScrambledWriteError);
+    // The integrity text among them matches the others, so that the first start finds nothing altered.
+    const SettingTexts design = DesignTexts();
+    for (Setting s : kReadOrder)
+        if (!WriteRawString(key.get(), NameOf(s), StoredForm(s, design[s])))
+            ReportRegistryError(Info(s).scrambled ? kScrambledWriteError : kWriteError);
     return true;
 }
 

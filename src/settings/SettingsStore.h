@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <string>
 
+#include "settings/SettingsTable.h"
+
 namespace noc {
 
 // Under HKEY_LOCAL_MACHINE.
@@ -22,6 +24,10 @@ void WriteSetting(const std::string& name, const std::string& text);
 std::string ReadScrambledSetting(const std::string& name);
 // Scrambles the text and stores every byte of it (a zero byte may appear).
 void WriteScrambledSetting(const std::string& name, const std::string& text);
+
+// One of the thirteen values, in clear: scrambled or not as the store keeps it.
+std::string ReadSetting(Setting s);
+void WriteSetting(Setting s, const std::string& clear);
 
 // First start: when the key does not exist, creates it with the thirteen values at the window's
 // design values and returns true. When the key exists, or cannot be created, does nothing.

@@ -12,6 +12,7 @@
 #include "app/Form2Ids.h"
 #include "driver/Driver.h"
 #include "settings/Scramble.h"
+#include "settings/SettingsTable.h"
 
 namespace e2e {
 
@@ -38,28 +39,36 @@ struct Stored {
 
 inline int Number(const std::string& text) { return static_cast<int>(std::strtol(text.c_str(), nullptr, 10)); }
 
+// The values in clear, the check text that matches them included.
+inline noc::SettingTexts TextsOf(const Stored& s) {
+    using noc::Setting;
+    noc::SettingTexts t;
+    t[Setting::Couleur] = s.Couleur;
+    t[Setting::Jours] = s.Jours;
+    t[Setting::Heures] = s.Heures;
+    t[Setting::Minutes] = s.Minutes;
+    t[Setting::Secondes] = s.Secondes;
+    t[Setting::Chrono] = s.Chrono;
+    t[Setting::MdPasse] = s.MdPasse;
+    t[Setting::MdPasseOK] = s.MdPasseOK;
+    t[Setting::Demarrage] = s.Demarrage;
+    t[Setting::Alerte] = s.Alerte;
+    t[Setting::Son] = s.Son;
+    t[Setting::Delai] = s.Delai;
+    t[Setting::Protection] = t.MatchingProtection();
+    return t;
+}
+
+// The check text as stored.
 inline std::string ProtectionOf(const Stored& s) {
-    return noc::Scramble(noc::IntegrityText(s.Couleur, Number(s.Jours), Number(s.Heures), Number(s.Minutes),
-                                            Number(s.Secondes), s.Chrono, s.MdPasse, s.MdPasseOK, s.Demarrage,
-                                            s.Alerte));
+    return noc::StoredForm(noc::Setting::Protection, TextsOf(s)[noc::Setting::Protection]);
 }
 
 // A fresh key holding the values and the check text that matches them.
 inline void WriteAll(const Stored& s) {
     DeleteSettingsKey();
-    WriteSetting("Couleur", s.Couleur);
-    WriteSetting("Jours", s.Jours);
-    WriteSetting("Heures", s.Heures);
-    WriteSetting("Minutes", s.Minutes);
-    WriteSetting("Secondes", s.Secondes);
-    WriteSetting("Chrono", s.Chrono);
-    WriteSetting("MdPasse", noc::Scramble(s.MdPasse));
-    WriteSetting("MdPasseOK", s.MdPasseOK);
-    WriteSetting("Demarrage", s.Demarrage);
-    WriteSetting("Alerte", s.Alerte);
-    WriteSetting("Protection", ProtectionOf(s));
-    WriteSetting("Son", s.Son);
-    WriteSetting("Delai", s.Delai);
+    const noc::SettingTexts t = TextsOf(s);
+    for (noc::Setting setting : noc::kReadOrder) WriteSetting(noc::NameOf(setting), noc::StoredForm(setting, t[setting]));
 }
 
 inline void DeleteSetting(const std::string& name) {

@@ -8,6 +8,7 @@
 #include "settings/HeldSettings.h"
 #include "settings/IntConvert.h"
 #include "settings/Scramble.h"
+#include "settings/SettingsTable.h"
 
 using namespace noc;
 
@@ -291,4 +292,29 @@ TEST_CASE("Held settings defaults")
     CHECK(held.Delai == 20);
     CHECK(held.Couleur.empty());
     CHECK(held.Son.empty());
+}
+
+TEST_CASE("the thirteen stored values: one table, two orders, the design texts with their matching check")
+{
+    using noc::Setting;
+    std::set<std::string> read, written;
+    for (Setting s : noc::kReadOrder) read.insert(noc::NameOf(s));
+    for (Setting s : noc::kWriteOrder) written.insert(noc::NameOf(s));
+    CHECK(read.size() == noc::kSettingCount);
+    CHECK(written == read);
+    // The check text is written after every value it covers.
+    CHECK(noc::kWriteOrder.back() == Setting::Protection);
+    CHECK(std::string(noc::NameOf(noc::kWriteOrder[5])) == "Son");
+
+    const noc::SettingTexts design = noc::DesignTexts();
+    CHECK(design[Setting::Couleur] == "clMedGray");
+    CHECK(design[Setting::Delai] == "20");
+    CHECK(design[Setting::Son] == "Chemin du fichier...");
+    CHECK(design[Setting::Protection] == noc::IntegrityText("clMedGray", 0, 0, 0, 0, "non", "", "non", "non", "non"));
+    for (Setting s : noc::kReadOrder) {
+        CAPTURE(noc::NameOf(s));
+        const bool scrambled = s == Setting::MdPasse || s == Setting::Protection;
+        CHECK(noc::Info(s).scrambled == scrambled);
+        CHECK(noc::StoredForm(s, "abc") == (scrambled ? noc::Scramble("abc") : std::string("abc")));
+    }
 }

@@ -62,20 +62,22 @@ struct StoredSettings {
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                         nullptr);
         RegCloseKey(key);
-        noc::WriteSetting("Couleur", Couleur);
-        noc::WriteSetting("Jours", noc::IntToStr(Jours));
-        noc::WriteSetting("Heures", noc::IntToStr(Heures));
-        noc::WriteSetting("Minutes", noc::IntToStr(Minutes));
-        noc::WriteSetting("Secondes", noc::IntToStr(Secondes));
-        noc::WriteSetting("Chrono", Chrono);
-        noc::WriteScrambledSetting("MdPasse", MdPasse);
-        noc::WriteSetting("MdPasseOK", MdPasseOK);
-        noc::WriteSetting("Demarrage", Demarrage);
-        noc::WriteSetting("Alerte", Alerte);
-        noc::WriteSetting("Son", Son);
-        noc::WriteSetting("Delai", noc::IntToStr(Delai));
-        noc::WriteScrambledSetting("Protection", noc::IntegrityText(Couleur, Jours, Heures, Minutes, Secondes, Chrono,
-                                                                    MdPasse, MdPasseOK, Demarrage, Alerte));
+        using noc::Setting;
+        noc::SettingTexts t;
+        t[Setting::Couleur] = Couleur;
+        t[Setting::Jours] = noc::IntToStr(Jours);
+        t[Setting::Heures] = noc::IntToStr(Heures);
+        t[Setting::Minutes] = noc::IntToStr(Minutes);
+        t[Setting::Secondes] = noc::IntToStr(Secondes);
+        t[Setting::Chrono] = Chrono;
+        t[Setting::MdPasse] = MdPasse;
+        t[Setting::MdPasseOK] = MdPasseOK;
+        t[Setting::Demarrage] = Demarrage;
+        t[Setting::Alerte] = Alerte;
+        t[Setting::Son] = Son;
+        t[Setting::Delai] = noc::IntToStr(Delai);
+        t[Setting::Protection] = t.MatchingProtection();
+        for (Setting s : noc::kReadOrder) noc::WriteSetting(s, t[s]);
     }
 };
 

@@ -1,0 +1,51 @@
+#pragma once
+// The thirteen stored values, defined once: name, design value (the window's first state, which a
+// first start stores) and whether the store keeps them scrambled. The orders in which the window
+// reads them at start and writes them at a close are their own two lists.
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace noc {
+
+enum class Setting {
+    Couleur, Jours, Heures, Minutes, Secondes, Chrono, MdPasse, MdPasseOK, Demarrage, Alerte, Protection, Son,
+    Delai,
+};
+constexpr size_t kSettingCount = 13;
+
+struct SettingInfo {
+    const char* name;
+    // In clear. The integrity text has none of its own: it is the one that matches the others.
+    const char* design;
+    bool scrambled;
+};
+
+const SettingInfo& Info(Setting s);
+inline const char* NameOf(Setting s) { return Info(s).name; }
+
+// The order of the start's reading, which is also the order of the table.
+extern const std::array<Setting, kSettingCount> kReadOrder;
+// The order of a close's writing: the integrity text last, after every value it covers.
+extern const std::array<Setting, kSettingCount> kWriteOrder;
+
+// A text for each value, in clear, indexed by Setting.
+struct SettingTexts {
+    std::array<std::string, kSettingCount> text;
+    std::string& operator[](Setting s) { return text[static_cast<size_t>(s)]; }
+    const std::string& operator[](Setting s) const { return text[static_cast<size_t>(s)]; }
+    // The integrity text that matches the other values (numbers read as the start reads them;
+    // one that does not convert counts as 0).
+    std::string MatchingProtection() const;
+};
+
+// The design values, with the integrity text that matches them.
+SettingTexts DesignTexts();
+
+// The text as the store keeps it: scrambled for the values that are.
+std::string StoredForm(Setting s, const std::string& clear);
+
+// The placeholder of the sound file's label, and so the design value of "Son".
+constexpr const char* kSoundPlaceholder = "Chemin du fichier...";
+
+}  // namespace noc

@@ -35,12 +35,13 @@ foreach(p IN LISTS NOC_PORTABLE_SOURCES)
 endforeach()
 add_library(noc_app STATIC ${NOC_WIN_APP_SOURCES})
 target_link_libraries(noc_app PUBLIC noc_framework)
+target_include_directories(noc_app PRIVATE ${CMAKE_BINARY_DIR}/generated)
 
 set(NOC_RESOURCES ${CMAKE_SOURCE_DIR}/res/NocTuro.rc)
 file(GLOB NOC_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/pictures/* ${CMAKE_SOURCE_DIR}/res/*.rc
-     ${CMAKE_SOURCE_DIR}/res/*.manifest)
+     ${CMAKE_BINARY_DIR}/generated/*)
 set_source_files_properties(${NOC_RESOURCES} PROPERTIES OBJECT_DEPENDS "${NOC_RESOURCE_FILES}")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${CMAKE_SOURCE_DIR}/res -c 1252")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --include-dir=${CMAKE_SOURCE_DIR}/res --include-dir=${CMAKE_BINARY_DIR}/generated -c 1252")
 add_executable(NocTuro WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${NOC_RESOURCES})
 target_link_libraries(NocTuro PRIVATE noc_app)
 

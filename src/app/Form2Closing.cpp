@@ -1,4 +1,5 @@
 // Closing the window: the start-with-Windows checks, saving, the protected countdown, the help box.
+#include "Version.h"
 #include "app/Form2.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
@@ -60,7 +61,7 @@ void TForm2::Image7Click(TObject*) {
         "Cliquez ensuite\r\nsur l'interrupteur pour valider. La fenêtre se réduira\r\nen petite icône "
         "cliquable dans la barre des tâches.\r\n"
         "\r\n"
-        "NocTuro 2.5, extinction automatique de l'ordinateur.\r\n"
+        "NocTuro " NOC_VERSION_TEXT ", extinction automatique de l'ordinateur.\r\n"
         "Merci à celles et ceux qui l'ont essayé et amélioré.\r\n"
         "\r\n"
         "NB : laissez la souris sur un élément de la fenêtre\r\npour en avoir une brève description.");

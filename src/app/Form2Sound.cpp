@@ -8,6 +8,7 @@
 #include "app/Form2.h"
 #include "framework/Application.h"
 #include "framework/HiddenWindow.h"
+#include "framework/Messages.h"
 #include "framework/Seam.h"
 
 namespace noc {
@@ -16,7 +17,6 @@ namespace {
 
 const char kReportName[] = "AlertReport";
 const char kReportWindowClass[] = "NocAlertReportWindow";
-constexpr UINT WM_NOC_ALERT_FAILURE = WM_APP + 0x130;
 
 // The report of an alert file that could not be opened. It is shown from a posted message, once
 // the tick is over, so that the countdown ticks on behind it; it is owned by the countdown's

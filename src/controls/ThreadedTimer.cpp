@@ -6,6 +6,7 @@
 
 #include "controls/TickSchedule.h"
 #include "framework/Application.h"
+#include "framework/Messages.h"
 #include "framework/Sync.h"
 
 namespace noc {
@@ -15,7 +16,6 @@ namespace {
 const char kTimerWindowClass[] = "TThreadedTimerWindow";
 constexpr UINT_PTR kWindowTimerId = 1;
 // Posted by the worker to the timer's window: lParam is a heap-allocated std::exception_ptr.
-constexpr UINT WM_NOC_TIMER_FAILURE = WM_APP + 0x110;
 // How long the destructor waits for a worker that only has to wake up and leave.
 constexpr DWORD kJoinMs = 20;
 

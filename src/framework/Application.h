@@ -10,6 +10,7 @@
 
 #include "framework/Component.h"
 #include "framework/HiddenWindow.h"
+#include "framework/Messages.h"
 
 namespace noc {
 
@@ -104,7 +105,5 @@ void RunGuarded(TObject* sender, F&& body) {
     }
 }
 
-// Message sent to the application window by a worker that queued a call.
-constexpr UINT WM_NOC_SYNC = WM_APP + 0x100;
 
 }  // namespace noc

@@ -7,13 +7,13 @@
 #include <map>
 #include <string>
 
+#include "framework/Color.h"
 #include "framework/Component.h"
 #include "framework/Handles.h"
 #include "framework/WindowHook.h"
 
 namespace noc {
 
-using TColor = uint32_t;  // 0x00BBGGRR, or 0xFF000000 + a system colour index
 COLORREF ColorToRGB(TColor c);
 
 // Screen cursors by number, as the program registers them (0: the arrow).

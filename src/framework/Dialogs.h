@@ -55,7 +55,4 @@ void ShowBoxesLeftAtEnd();
 // Drops the boxes still held (the application object goes).
 void ForgetHeldBoxes();
 
-// Posted to the application window when held boxes are waiting.
-constexpr UINT WM_NOC_HELD_BOXES = WM_APP + 0x101;
-
 }  // namespace noc

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/Color.h"
 #include "framework/Component.h"
 #include "framework/Handles.h"
 
 namespace noc {
 
-using TColor = uint32_t;  // 0x00BBGGRR, or 0xFF000000 + a system colour index
 
 // An icon picture. Never changed once made, so several owners can show the same one; the handle
 // goes with the last of them.

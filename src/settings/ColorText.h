@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/Color.h"
+
 namespace noc {
 
 // A colour is a 32-bit value; plain RGB as 0x00BBGGRR (red in the lowest byte).
 // A high byte of 0xFF marks a reference to a system colour, its index in the low byte.
-using TColor = uint32_t;
 
-constexpr TColor clBlack = 0x00000000, clMedGray = 0x00A4A0A0, clNone = 0x1FFFFFFF, clDefault = 0x20000000,
+constexpr TColor clBlack = 0x00000000, clMedGray = 0x00A4A0A0, clNone = kColorNone, clDefault = 0x20000000,
                  clBtnFace = 0xFF00000F, clWindowText = 0xFF000008, clRed = 0x000000FF;
 
 struct ColorIdent {

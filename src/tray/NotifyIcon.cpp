@@ -17,7 +17,6 @@ namespace noc {
 namespace {
 
 constexpr uint32_t kLeaveCheckMs = 20;
-constexpr uint32_t kColorNone = 0x1FFFFFFF;
 constexpr UINT_PTR kRetryTimer = 1;
 constexpr UINT kTryAgain = WM_NOC_TRAY_CALLBACK + 1;
 UINT g_retryInterval = 1000;

@@ -17,6 +17,7 @@
 
 #include "framework/Component.h"
 #include "framework/Graphics.h"
+#include "framework/Messages.h"
 #include "framework/SharedWindow.h"
 #include "framework/WindowHook.h"
 #include "tray/IconPixels.h"
@@ -25,9 +26,6 @@
 namespace noc {
 
 class TNotifyIcon;
-
-// The shell's callback message, as every icon asks for it.
-constexpr UINT WM_NOC_TRAY_CALLBACK = WM_USER + 0x0400;
 
 // The shared window of the icons: the shell's callbacks carry the icon's identity, by which the
 // window finds the component.

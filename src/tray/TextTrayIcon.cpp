@@ -7,7 +7,6 @@
 namespace noc {
 
 namespace {
-constexpr TColor kColorNone = 0x1FFFFFFF;
 constexpr TColor kBtnFace = 0xFF00000F;
 constexpr TColor kBlack = 0x00000000;
 

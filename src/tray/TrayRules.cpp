@@ -6,7 +6,6 @@
 namespace noc {
 
 namespace {
-const uint32_t kColorNone = 0x1FFFFFFF;
 
 int ClampToInt(int64_t v) { return static_cast<int>(std::min<int64_t>(std::max<int64_t>(v, INT_MIN), INT_MAX)); }
 }  // namespace

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Color.h"
+
 namespace noc {
 
 // Icons are 16 x 16; texts are centred on 15, with `div` rounding toward zero ((15 - 16) div 2 = 0,

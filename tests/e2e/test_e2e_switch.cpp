@@ -144,6 +144,7 @@ TEST_CASE("the switch shows normal, hover and pressed under the real pointer, an
     sw.Then("away", "normal", [](const Switch& w) { MoveMouseTo(w.Off()); });
     sw.Then("back", "hover", [](const Switch& w) { MoveMouseTo(w.Centre()); });
     sw.Then("left down", "pressed", [](const Switch&) { Press(MOUSEEVENTF_LEFTDOWN); });
+    CHECK(sw.Captured());  // what the release below is seen to end
     sw.Then("off held", "normal", [](const Switch& w) { MoveMouseTo(w.Off()); });
     sw.Then("back held", "hover", [](const Switch& w) { MoveMouseTo(w.Centre()); });
     sw.Then("off held", "normal", [](const Switch& w) { MoveMouseTo(w.Off()); });

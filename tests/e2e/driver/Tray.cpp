@@ -175,6 +175,42 @@ void MoveMouseTo(POINT at) {
     SendInput(1, &move, sizeof(INPUT));
 }
 
+namespace {
+LRESULT CALLBACK DropUninjected(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && !(reinterpret_cast<const MSLLHOOKSTRUCT*>(lp)->flags & LLMHF_INJECTED)) return 1;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+}  // namespace
+
+// The hook's own thread: the system calls a low-level hook through its thread's message queue, and
+// the test's thread waits without reading messages.
+DWORD WINAPI SolePointer::HookThread(void* param) {
+    auto* self = static_cast<SolePointer*>(param);
+    HHOOK hook = SetWindowsHookExA(WH_MOUSE_LL, &DropUninjected, GetModuleHandleA(nullptr), 0);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue that WM_QUIT comes to
+    self->installed_ = hook != nullptr;
+    SetEvent(self->ready_);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    if (hook) UnhookWindowsHookEx(hook);
+    return 0;
+}
+
+SolePointer::SolePointer() {
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, &HookThread, this, 0, &threadId_);
+    if (thread_) WaitForSingleObject(ready_, INFINITE);
+}
+
+SolePointer::~SolePointer() {
+    if (thread_) {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    CloseHandle(ready_);
+}
+
 void ClickScreenAt(POINT at) {
     // Two clicks at one place within the double-click time make a double click, whose second
     // press arrives as a double-click message and no press: keep them apart.

@@ -85,4 +85,25 @@ void ClickScreenAt(POINT at);
 // Moves the mouse to `at` without a click.
 void MoveMouseTo(POINT at);
 
+// While it lives, the pointer goes only where this process sends it. Under Wine each jump that
+// SendInput makes also warps the X pointer, and every Wine process whose X window the warp crosses
+// turns the X server's motion and crossing events back into mouse input when it next reads them:
+// one read late puts the pointer back where an earlier jump had left it, and a press sent meanwhile
+// lands there. That input, never marked as injected, is dropped: no other mouse is on the display.
+class SolePointer {
+public:
+    SolePointer();
+    ~SolePointer();
+    SolePointer(const SolePointer&) = delete;
+    SolePointer& operator=(const SolePointer&) = delete;
+    bool Installed() const { return installed_; }
+
+private:
+    static DWORD WINAPI HookThread(void* self);
+    HANDLE thread_ = nullptr;
+    HANDLE ready_ = nullptr;
+    DWORD threadId_ = 0;
+    bool installed_ = false;
+};
+
 }  // namespace e2e

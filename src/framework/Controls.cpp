@@ -356,7 +356,7 @@ TForm::TForm(TComponent* owner, const char* className) : TControl(owner, nullptr
 TForm::~TForm() {
     // The controls go first, while the window they live in still exists.
     DestroyComponents();
-    if (tooltip_) DestroyWindow(tooltip_);
+    tooltip_.reset();
     if (Application().MainForm() == this) Application().ClearMainForm();
 }
 
@@ -452,11 +452,11 @@ void TForm::Close() {
 
 void TForm::EnsureTooltip() {
     if (tooltip_ || !handle_) return;
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+    tooltip_.reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr));
     // A width limit makes the tooltip honour line breaks, so hints can span several lines.
-    SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 400);
+    SendMessageA(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
 }
 
 void TForm::UpdateHint(TControl* control) {
@@ -467,10 +467,10 @@ void TForm::UpdateHint(TControl* control) {
     ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ti.hwnd = handle_;
     ti.uId = reinterpret_cast<UINT_PTR>(control->Handle());
-    SendMessageA(tooltip_, TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageA(tooltip_.get(), TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
     if (control->Hint().empty() || !control->ShowHint) return;
     ti.lpszText = const_cast<char*>(control->Hint().c_str());
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 }  // namespace noc

@@ -171,7 +171,7 @@ private:
     void EnsureTooltip();
 
     std::string className_;
-    HWND tooltip_ = nullptr;
+    UniqueWindow tooltip_;
     UniqueBrush background_;
 };
 

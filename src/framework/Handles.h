@@ -56,6 +56,11 @@ struct RegKeyTraits {
     static bool valid(HKEY h) { return h != nullptr; }
     static void close(HKEY h) { RegCloseKey(h); }
 };
+struct WindowTraits {
+    static HWND invalid() { return nullptr; }
+    static bool valid(HWND h) { return h != nullptr; }
+    static void close(HWND h) { DestroyWindow(h); }
+};
 struct DcTraits {
     static HDC invalid() { return nullptr; }
     static bool valid(HDC h) { return h != nullptr; }
@@ -69,6 +74,7 @@ using UniqueBrush = UniqueHandle<HBRUSH, GdiTraitsOf<HBRUSH>>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueMemDc = UniqueHandle<HDC, DcTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
 // Selects a GDI object into a DC for the life of the scope.
 class SelectGuard {

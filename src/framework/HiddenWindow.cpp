@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "framework/Application.h"
+
 namespace noc {
 
 THiddenWindow::THiddenWindow(const char* className, Kind kind, Handler handler, const char* title, DWORD style,
@@ -38,7 +40,10 @@ LRESULT CALLBACK THiddenWindow::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = reinterpret_cast<THiddenWindow*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
     if (self && self->handler_) {
         LRESULT result = 0;
-        if (self->handler_(msg, wp, lp, result)) return result;
+        bool handled = false;
+        // A failure must not cross the window system's frames: it goes to the general report.
+        RunGuarded(nullptr, [&] { handled = self->handler_(msg, wp, lp, result); });
+        if (handled) return result;
     }
     if (msg == WM_CLOSE) return 0;
     return DefWindowProcA(wnd, msg, wp, lp);

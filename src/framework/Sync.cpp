@@ -7,6 +7,8 @@
 #include <exception>
 #include <utility>
 
+#include "framework/Handles.h"
+
 namespace noc {
 namespace {
 
@@ -68,11 +70,11 @@ void Synchronize(const std::function<void()>& call) {
         call();
         return;
     }
-    PendingCall pending{&call, CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr};
-    if (!pending.done) throw std::runtime_error("Synchronize: cannot create an event");
+    const UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!done) throw std::runtime_error("Synchronize: cannot create an event");
+    PendingCall pending{&call, done.get(), nullptr};
     TheQueue().Push(&pending);
     WaitForSingleObject(pending.done, INFINITE);
-    CloseHandle(pending.done);
     if (pending.failure) std::rethrow_exception(pending.failure);
 }
 

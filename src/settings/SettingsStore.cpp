@@ -146,7 +146,7 @@ bool EnsureSettingsKey()
     {
         HKEY existing = nullptr;
         const LONG rc = RegOpenKeyExA(Root(), kSettingsKeyPath, 0, KEY_ALL_ACCESS, &existing);
-        if (rc == ERROR_SUCCESS) RegCloseKey(existing);
+        const UniqueRegKey owned(rc == ERROR_SUCCESS ? existing : nullptr);
         if (rc != ERROR_FILE_NOT_FOUND) return false;
     }
 

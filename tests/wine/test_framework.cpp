@@ -16,6 +16,7 @@
 #include "Recorder.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/HiddenWindow.h"
 #include "framework/StdCtrls.h"
 #include "framework/Sync.h"
 
@@ -224,6 +225,22 @@ TEST_CASE("general error report") {
         CHECK(recorder.Boxes().size() == 3u);
         CHECK(IsWindow(form.Handle()));
         CHECK_FALSE(noc::Application().Terminated());
+    }
+
+    SUBCASE("a failing hidden window's handler is reported, and the window answers the next message") {
+        int handled = 0;
+        noc::THiddenWindow hidden("NocTestFailingWindow", noc::THiddenWindow::MessageOnly,
+                                  [&](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+                                      if (msg != WM_APP + 1) return false;
+                                      if (++handled == 1) throw std::runtime_error("hidden boom");
+                                      result = 7;
+                                      return true;
+                                  });
+        SendMessageA(hidden.Handle(), WM_APP + 1, 0, 0);
+        REQUIRE(recorder.Boxes().size() == 1u);
+        CHECK(recorder.Boxes()[0].text == "hidden boom.");
+        CHECK(SendMessageA(hidden.Handle(), WM_APP + 1, 0, 0) == 7);
+        CHECK(handled == 2);
     }
 
     SUBCASE("a text that ends with a full stop gets no second one") {

@@ -228,10 +228,8 @@ void TNotifyIcon::Loaded() {
         DeleteTrayIcon();
     SetCycleIcons(cycleIcons_);
     SetWantEnterExitEvents(wantEnterExit_);
-    if (notifyVersion_ == 0)
-        notifyData_.uVersion = 0;
-    else if (notifyVersion_ == 1)
-        notifyData_.uVersion = NOTIFYICON_VERSION;
+    // The original callback behaviour: the mouse message alone in lParam, the icon's id in wParam.
+    notifyData_.uVersion = 0;
     Seam().NotifyShell(NIM_SETVERSION, &notifyData_);
 }
 

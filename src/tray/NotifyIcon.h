@@ -6,7 +6,7 @@
 //
 // Not offered: a context menu (no PopupMenu or LeftPopup: right clicks raise OnMouseDown and
 // OnMouseUp only), balloon tips (nothing fills the balloon fields; the shell's balloon notices are
-// still raised as events), and the form designer's preview (DesignPreview is kept and does nothing).
+// still raised as events), and a preview at design time.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -76,8 +76,6 @@ public:
     virtual void Loaded();
 
     // ---- properties, in their published order -------------------------------------------------
-    bool DesignPreview = false;  // designer only: no effect at run time
-
     TImageList* IconList() const { return iconList_; }
     void SetIconList(TImageList* list);
     bool CycleIcons() const { return cycleIcons_; }
@@ -180,7 +178,6 @@ private:
     bool cursorOutside_ = true;
     POINT lastCursorPos_{};
     bool startupCheckPending_ = true;
-    uint8_t notifyVersion_ = 0;
     TWindowHook ownerHook_, applicationHook_;
 };
 

@@ -20,8 +20,10 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS) -- --no-print-directory
 
-# ARGS are NocTuro's parameters, e.g. make run ARGS='* 0 0 45 0' (no file-name expansion).
-run: build
+# ARGS are NocTuro's parameters, e.g. make run ARGS='* 0 0 45 0' (no file-name expansion). Builds
+# the program alone, not the tests.
+run: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target NocTuro -- --no-print-directory
 	@set -f; scripts/run.sh $(BUILD) $(ARGS)
 
 test: build

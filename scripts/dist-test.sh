@@ -70,7 +70,7 @@ fresh_prefix() {  # STATE WINEARCH
 }
 stop_prefix() {  # STATE WINEARCH
     [ -d "$1/prefix" ] || return 0
-    NOC_WINEARCH=$2 NOC_WINEPREFIX=$1/prefix "$WINECTL" shell "$1" /usr/lib/wine/wineserver -k 2>/dev/null
+    NOC_WINEARCH=$2 NOC_WINEPREFIX=$1/prefix "$WINECTL" stop "$1" 2>/dev/null
     NOC_WINEARCH=$2 NOC_WINEPREFIX=$1/prefix "$WINECTL" cleanup "$1" 2>/dev/null
 }
 in_prefix() {  # STATE WINEARCH program args...: run there, ended after 10 minutes at most

@@ -5,11 +5,13 @@
 #   winectl.sh cleanup STATE            end the wineserver and the Xvfb that setup started
 #   winectl.sh run     STATE prog args  run a Windows program in that environment (the test emulator)
 #   winectl.sh shell   STATE cmd args   run any command with that environment exported
+#   winectl.sh stop    STATE            end every Windows process of that prefix and its wineserver
 #
 # STATE is a folder that holds the prefix (STATE/prefix unless WINEPREFIX is set) and the display
 # that setup chose (STATE/display). Every process started here is ended by its id in cleanup.
 set -u
-WINE_DIR=/usr/lib/wine
+# Wine's own programs, found once here for every script: where wineserver really lives.
+WINE_DIR=$(dirname "$(readlink -f "$(command -v wineserver || echo /usr/lib/wine/wineserver)")")
 # NOC_WINEARCH=win32: a 32-bit Windows (needs Wine's 32-bit part, Debian's wine32).
 export WINEARCH=${NOC_WINEARCH:-win64}
 WINE="$WINE_DIR/wine64"
@@ -22,7 +24,8 @@ STATE=$(cd "$STATE" && pwd)
 
 export WINEPREFIX=${NOC_WINEPREFIX:-$STATE/prefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv=d"
+# No sound drivers unless a caller asks for its own overrides (NOC_WINEDLLOVERRIDES).
+export WINEDLLOVERRIDES=${NOC_WINEDLLOVERRIDES:-"mscoree,mshtml=;winealsa.drv,winepulse.drv=d"}
 [ -f "$STATE/display" ] && export DISPLAY=$(cat "$STATE/display")
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
@@ -114,6 +117,9 @@ run)
     ;;
 shell)
     exec "$@"
+    ;;
+stop)
+    quiet "$WINESERVER" -k
     ;;
 *)
     echo "winectl: unknown command $cmd" >&2; exit 2 ;;

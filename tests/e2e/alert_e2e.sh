@@ -44,7 +44,7 @@ countdown() {
     launch=$(now)
     # Wine's sound drivers on for this program only (the test environment turns them off); the
     # pulse driver forwards some entries to the alsa one, so both stay.
-    "$WINECTL" shell "$STATE" env WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 \
+    NOC_WINEDLLOVERRIDES="mscoree,mshtml=" "$WINECTL" run "$STATE" \
         "$BUILD/NocTuro.exe" '*' 0 0 0 "$COUNTDOWN" '*' '*' '*' "$alert" "C:\\$file" "$LEAD" </dev/null >/dev/null 2>&1 &
     local noc=$!; pids+=($noc)
     heardAt=- end=

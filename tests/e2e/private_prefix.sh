@@ -8,7 +8,7 @@ pids=()
 end_prefix() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
     pids=()
-    NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" shell "$STATE" /usr/lib/wine/wineserver -k 2>/dev/null
+    NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" stop "$STATE" 2>/dev/null
     NOC_WINEPREFIX="$STATE/prefix" "$WINECTL" cleanup "$STATE" 2>/dev/null
     rm -rf "$STATE"
 }

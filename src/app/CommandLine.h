@@ -1,4 +1,5 @@
 #pragma once
+// The command line: splitting it into parameters and applying the eleven positions to the settings.
 
 #include <cstddef>
 #include <string>

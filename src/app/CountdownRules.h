@@ -1,4 +1,6 @@
 #pragma once
+// The countdown's arithmetic, without Windows: the start's verdict, the tick with its borrow, the
+// alert and final-warning moments, the dial's wrap and the texts the tray and the panel show.
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,5 @@
 #pragma once
+// The program's entry, apart from WinMain so that it can be called with any command line.
 #include <string>
 
 namespace noc {

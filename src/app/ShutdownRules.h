@@ -1,4 +1,6 @@
 #pragma once
+// The shutdown request's rules, without Windows: the version's name, the flags it selects, and the
+// warning shown when Windows refuses.
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,5 @@
 #pragma once
+// The threaded timer's schedule, without Windows: when each tick is due on a fixed grid.
 
 #include <cstdint>
 #include <functional>

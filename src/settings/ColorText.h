@@ -1,4 +1,5 @@
 #pragma once
+// Colours as text: the identifiers ("clBlack"...) and the "$00BBGGRR" form, both ways.
 
 #include <cstdint>
 #include <string>

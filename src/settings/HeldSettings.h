@@ -1,4 +1,5 @@
 #pragma once
+// The settings the window holds from its start on, stored values overridden by the command line.
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,5 @@
 #pragma once
+// Whole numbers as text both ways, with the conversion's own error message.
 
 #include <cstdint>
 #include <stdexcept>

@@ -1,4 +1,5 @@
 #pragma once
+// The stored form of the two protected values: the scrambling and the integrity text.
 
 #include <cstdint>
 #include <string>

@@ -122,7 +122,8 @@ void TForm2::Chronos1Timer(TObject*) {
         Chronos1->SetEnabled(false);
         SetMinimized(true);
         closingAtZero_ = true;
-        Close();
+        // Whatever fails in the close is reported after the tick: the shutdown request still follows.
+        RunGuarded(this, [this] { Close(); });
         closingAtZero_ = false;
         ShutDown();
     }

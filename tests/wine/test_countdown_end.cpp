@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <stdexcept>
+
 #include "FormFixture.h"
 #include "TestFiles.h"
 #include "app/ShutdownRules.h"
@@ -239,4 +241,17 @@ TEST_CASE_FIXTURE(FreshApplication, "held boxes keep their order and come after 
     CHECK(rec.calls[2].text == "deux");
     CHECK(rec.calls[3].text == "trois");
     CHECK(rec.calls[3].caption == "NocTuro");
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "a close at zero that fails still ends in the shutdown request, reported after it") {
+    StoredSettings().Write();
+    SeamRecorder rec;
+    auto form = MakeForm2("NocTuro.exe * 0 0 0 1");
+    form->OnCloseQuery.Set([](noc::TObject*, bool&) { throw std::runtime_error("fermeture ratée"); });
+    form->Chronos1->SetInterval(5);
+    REQUIRE(PumpUntil([&] { return rec.Boxes().size() == 1; }));
+    REQUIRE(rec.calls.size() == 2);
+    CHECK(rec.calls[0].kind == RecordedCall::Shutdown);
+    CHECK(rec.calls[1].text == "fermeture ratée.");
+    CHECK(rec.calls[1].caption == "NocTuro");
 }

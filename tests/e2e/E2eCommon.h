@@ -7,7 +7,10 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/Form2Ids.h"
 #include "driver/Driver.h"
@@ -35,6 +38,8 @@ struct Stored {
     std::string MdPasseOK = "non", Demarrage = "non", Alerte = "non";
     std::string Son = kPlaceholder;
     std::string Delai = "20";
+    // Values written over after the check text was made, as by hand; nothing removes the value.
+    std::vector<std::pair<std::string, std::optional<std::string>>> byHand;
 };
 
 inline int Number(const std::string& text) { return static_cast<int>(std::strtol(text.c_str(), nullptr, 10)); }
@@ -42,19 +47,15 @@ inline int Number(const std::string& text) { return static_cast<int>(std::strtol
 // The values in clear, the check text that matches them included.
 inline noc::SettingTexts TextsOf(const Stored& s) {
     using noc::Setting;
+    const std::pair<Setting, const std::string Stored::*> fields[] = {
+        {Setting::Couleur, &Stored::Couleur},     {Setting::Jours, &Stored::Jours},
+        {Setting::Heures, &Stored::Heures},       {Setting::Minutes, &Stored::Minutes},
+        {Setting::Secondes, &Stored::Secondes},   {Setting::Chrono, &Stored::Chrono},
+        {Setting::MdPasse, &Stored::MdPasse},     {Setting::MdPasseOK, &Stored::MdPasseOK},
+        {Setting::Demarrage, &Stored::Demarrage}, {Setting::Alerte, &Stored::Alerte},
+        {Setting::Son, &Stored::Son},             {Setting::Delai, &Stored::Delai}};
     noc::SettingTexts t;
-    t[Setting::Couleur] = s.Couleur;
-    t[Setting::Jours] = s.Jours;
-    t[Setting::Heures] = s.Heures;
-    t[Setting::Minutes] = s.Minutes;
-    t[Setting::Secondes] = s.Secondes;
-    t[Setting::Chrono] = s.Chrono;
-    t[Setting::MdPasse] = s.MdPasse;
-    t[Setting::MdPasseOK] = s.MdPasseOK;
-    t[Setting::Demarrage] = s.Demarrage;
-    t[Setting::Alerte] = s.Alerte;
-    t[Setting::Son] = s.Son;
-    t[Setting::Delai] = s.Delai;
+    for (const auto& [setting, field] : fields) t[setting] = s.*field;
     t[Setting::Protection] = t.MatchingProtection();
     return t;
 }
@@ -64,18 +65,22 @@ inline std::string ProtectionOf(const Stored& s) {
     return noc::StoredForm(noc::Setting::Protection, TextsOf(s)[noc::Setting::Protection]);
 }
 
-// A fresh key holding the values and the check text that matches them.
-inline void WriteAll(const Stored& s) {
-    DeleteSettingsKey();
-    const noc::SettingTexts t = TextsOf(s);
-    for (noc::Setting setting : noc::kReadOrder) WriteSetting(noc::NameOf(setting), noc::StoredForm(setting, t[setting]));
-}
-
 inline void DeleteSetting(const std::string& name) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
     RegDeleteValueA(key, name.c_str());
     RegCloseKey(key);
+}
+
+// A fresh key holding the values and the check text that matches them, then the hand edits.
+inline void WriteAll(const Stored& s) {
+    DeleteSettingsKey();
+    const noc::SettingTexts t = TextsOf(s);
+    for (noc::Setting setting : noc::kReadOrder) WriteSetting(noc::NameOf(setting), noc::StoredForm(setting, t[setting]));
+    for (const auto& [name, value] : s.byHand) {
+        if (value) WriteSetting(name, *value);
+        else DeleteSetting(name);
+    }
 }
 
 inline void WriteRunValue(const std::string& name, const std::string& value) {
@@ -139,21 +144,44 @@ inline void CheckDial(HWND form, const char* days, const char* hours, const char
     CHECK(TextOf(form, noc::idMaskEdit3) == seconds);
 }
 
-// A file of a few bytes in the temporary folder, removed when the object goes.
+// A file in the temporary folder holding `content`, removed when the object goes.
 struct TempFile {
     std::string path;
-    explicit TempFile(const char* name) {
+    TempFile(const char* name, const std::string& content) {
         char dir[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, dir);
         path = std::string(dir) + name;
         HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         REQUIRE(f != INVALID_HANDLE_VALUE);
         DWORD written = 0;
-        WriteFile(f, "ID3", 3, &written, nullptr);
+        WriteFile(f, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
         CloseHandle(f);
     }
     ~TempFile() { DeleteFileA(path.c_str()); }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
 };
 
+// The start of an MP3 file: enough for the program to take it as a sound file that exists.
+inline const std::string kMp3Head = "ID3";
+
+// Half a second of 8-bit mono silence at 8 kHz: a wave file that the media system opens.
+inline std::string SilentWave() {
+    const DWORD samples = 4000;
+    struct {
+        char riff[4] = {'R', 'I', 'F', 'F'};
+        DWORD size = 36 + samples;
+        char wave[8] = {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+        DWORD fmtSize = 16;
+        WORD format = 1, channels = 1;
+        DWORD rate = 8000, bytesPerSecond = 8000;
+        WORD align = 1, bits = 8;
+        char data[4] = {'d', 'a', 't', 'a'};
+        DWORD dataSize = samples;
+    } header;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
+    bytes.append(samples, '\x80');
+    return bytes;
+}
 
 }  // namespace e2e

@@ -3,36 +3,29 @@
 // password the program ends, its settings saved.
 #include <doctest/doctest.h>
 
-#include "E2eCommon.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
 namespace {
 
-bool WriteSettings(bool passwordRequired) {
+Stored WithPassword(bool required) {
     Stored s;
     s.MdPasse = "abc";
-    s.MdPasseOK = passwordRequired ? "oui" : "non";
-    WriteAll(s);
-    return true;
+    s.MdPasseOK = required ? "oui" : "non";
+    return s;
 }
 
 // A five-minute countdown from the command line, with or without the cancel password.
-struct Countdown {
-    bool written;
-    Program prog;
-    HWND form = nullptr;
-    explicit Countdown(bool passwordRequired) : written(WriteSettings(passwordRequired)), prog("* 0 0 5 0") {
-        form = WaitForHiddenForm(prog);
-        REQUIRE(form != nullptr);
+struct Countdown : Scenario {
+    explicit Countdown(bool passwordRequired) : Scenario(WithPassword(passwordRequired), "* 0 0 5 0", Start::Hidden) {
         // Counting: the seconds on the countdown panel move.
-        const std::string seconds = TextOf(form, noc::idLabel4);
-        REQUIRE(WaitUntil([&] { return TextOf(form, noc::idLabel4) != seconds; }, kLong));
+        REQUIRE(StillCounting());
         WriteSetting("Minutes", "9");
     }
     bool StillCounting() {
-        const std::string seconds = TextOf(form, noc::idLabel4);
-        return WaitUntil([&] { return TextOf(form, noc::idLabel4) != seconds; }, kLong);
+        const std::string seconds = Text(noc::idLabel4);
+        return WaitUntil([&] { return Text(noc::idLabel4) != seconds; }, kLong);
     }
     bool Saved() {
         return WaitUntil([] { return ReadSetting("Minutes").value_or("") == "5"; }, kLong);
@@ -52,19 +45,19 @@ TEST_CASE("taskkill without /F cannot end a protected countdown") {
     CHECK(c.Saved());  // each close request saves, refused or not
     CHECK_FALSE(c.prog.WaitExit(kShort).has_value());
     CHECK(c.StillCounting());
-    CHECK(NoMessageBoxWithin(c.prog, 200));
+    CHECK(c.NoMessageBoxWithin(200));
 }
 
 TEST_CASE("a refused taskkill leaves the remaining time as it was") {
     Countdown c(true);
     // Two seconds gone at least, so that the dialled five minutes would show as a jump back.
     REQUIRE(c.StillCounting());
-    const std::string before = TextOf(c.form, noc::idLabel4);
+    const std::string before = c.Text(noc::idLabel4);
     PoliteTaskkill();
     REQUIRE(c.Saved());
     REQUIRE(c.StillCounting());
-    CHECK(TextOf(c.form, noc::idLabel9) == "04");
-    CHECK(std::stoi(TextOf(c.form, noc::idLabel4)) < std::stoi(before));
+    CHECK(c.Text(noc::idLabel9) == "04");
+    CHECK(std::stoi(c.Text(noc::idLabel4)) < std::stoi(before));
 }
 
 TEST_CASE("taskkill without /F ends an unprotected countdown, its settings saved") {

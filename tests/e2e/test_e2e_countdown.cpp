@@ -3,16 +3,14 @@
 // program of the shared Wine prefix (that case runs alone, in shutdown_e2e.sh).
 #include <doctest/doctest.h>
 
-#include "E2eCommon.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
 namespace {
 
-void ClickSwitch(HWND form) {
-    HWND sw = ControlById(form, noc::idMyImage1);
-    REQUIRE(sw != nullptr);
-    MouseClick(sw, 16, 16);
+void ClickSwitch(const Scenario& run) {
+    MouseClick(run.Required(noc::idMyImage1), 16, 16);
 }
 
 }  // namespace
@@ -20,84 +18,71 @@ void ClickSwitch(HWND form) {
 TEST_CASE("a dial of 19 seconds clicked by the user is refused with its message") {
     Stored s;
     s.Secondes = "19";
-    WriteAll(s);
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    ClickSwitch(form);
-    auto box = WaitForMessageBox(prog.Id(), kLong);
-    REQUIRE(box.has_value());
-    CHECK(box->caption == "Information");
-    CHECK(box->text ==
-          "Le réglage du Chrono est trop court ! (20 sec min)\r\nVous n'auriez pas assez de temps pour annuler\r\n"
-          "l'extinction automatique de l'ordinateur.");
-    DismissMessageBox(box->wnd);
-    CHECK(IsShown(form));
-    CHECK(IsShown(ControlById(form, noc::idTabControl1)));
+    Scenario run(s);
+    ClickSwitch(run);
+    run.CheckBoxSays("Information",
+                     "Le réglage du Chrono est trop court ! (20 sec min)\r\nVous n'auriez pas assez de temps pour "
+                     "annuler\r\nl'extinction automatique de l'ordinateur.");
+    CHECK(IsShown(run.form));
+    CHECK(run.Shown(noc::idTabControl1));
 }
 
 TEST_CASE("the final warning brings the window back, and Annuler puts the time left on the dial") {
     Stored s;
     s.Secondes = "23";
-    WriteAll(s);
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    ClickSwitch(form);
+    Scenario run(s);
+    const HWND form = run.form;
+    ClickSwitch(run);
     REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
-    CHECK(NoMessageBoxWithin(prog, 500));
+    CHECK(run.NoMessageBoxWithin(500));
 
     // With 20 seconds or less left the window comes back on the countdown panel.
     REQUIRE(WaitUntil([&] { return IsShown(form); }, kLong));
-    HWND countdown = ControlById(form, noc::idTabControl2);
+    HWND countdown = run.Control(noc::idTabControl2);
     CHECK(IsShown(countdown));
-    CHECK_FALSE(IsShown(ControlById(form, noc::idTabControl1)));
-    CHECK(Text(ControlById(form, noc::idLabel19)) == "Attention, l'ordinateur va s'éteindre.");
-    CHECK(IsShown(ControlById(form, noc::idLabel19)));
-    HWND cancel = ControlById(form, noc::idSpeedButton2);
+    CHECK_FALSE(run.Shown(noc::idTabControl1));
+    CHECK(Text(run.Control(noc::idLabel19)) == "Attention, l'ordinateur va s'éteindre.");
+    CHECK(run.Shown(noc::idLabel19));
+    HWND cancel = run.Control(noc::idSpeedButton2);
     REQUIRE(IsShown(cancel));
     CHECK(Text(cancel) == "Annuler");
-    HWND minimize = ControlById(form, noc::idSpeedButton1);
+    HWND minimize = run.Control(noc::idSpeedButton1);
     CHECK(IsShown(minimize));
     CHECK_FALSE(IsWindowEnabled(minimize));
-    const int secondsShown = Number(Text(ControlById(form, noc::idLabel4)));
+    const int secondsShown = Number(Text(run.Control(noc::idLabel4)));
     CHECK(secondsShown <= 20);
     CHECK(secondsShown >= 10);
 
     Click(cancel);
-    REQUIRE(WaitUntil([&] { return IsShown(ControlById(form, noc::idTabControl1)); }, kLong));
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idTabControl1); }, kLong));
     CHECK_FALSE(IsShown(countdown));
     CHECK(IsShown(form));
-    CHECK(TextOf(form, noc::idMaskEdit4) == "00");
-    CHECK(TextOf(form, noc::idMaskEdit1) == "00");
-    CHECK(TextOf(form, noc::idMaskEdit2) == "00");
-    const int left = Number(TextOf(form, noc::idMaskEdit3));
+    CHECK(run.Text(noc::idMaskEdit4) == "00");
+    CHECK(run.Text(noc::idMaskEdit1) == "00");
+    CHECK(run.Text(noc::idMaskEdit2) == "00");
+    const int left = Number(run.Text(noc::idMaskEdit3));
     CHECK(left <= secondsShown);
     CHECK(left >= secondsShown - 3);
 
     // Cancelled for good: the time left stays on the dial.
     Sleep(1500);
-    CHECK(Number(TextOf(form, noc::idMaskEdit3)) == left);
-    CHECK(NoMessageBoxWithin(prog, 200));
+    CHECK(Number(run.Text(noc::idMaskEdit3)) == left);
+    CHECK(run.NoMessageBoxWithin(200));
 }
 
 TEST_CASE("the dial's arrows wrap around and the reset button sets it to zero") {
     Stored s;
     s.Heures = "23";
-    WriteAll(s);
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    HWND hoursUp = ControlById(form, noc::idUpDown1);
-    REQUIRE(hoursUp != nullptr);
+    Scenario run(s);
+    HWND hoursUp = run.Required(noc::idUpDown1);
     RECT rc;
     GetClientRect(hoursUp, &rc);
     MouseClick(hoursUp, rc.right / 2, 2);  // the upper arrow
-    REQUIRE(WaitUntil([&] { return TextOf(form, noc::idMaskEdit1) == "00"; }, kLong));
+    REQUIRE(WaitUntil([&] { return run.Text(noc::idMaskEdit1) == "00"; }, kLong));
     MouseClick(hoursUp, rc.right / 2, rc.bottom - 3);  // the lower arrow: below 0 gives 23
-    REQUIRE(WaitUntil([&] { return TextOf(form, noc::idMaskEdit1) == "23"; }, kLong));
+    REQUIRE(WaitUntil([&] { return run.Text(noc::idMaskEdit1) == "23"; }, kLong));
 
-    MouseClick(ControlById(form, noc::idImage8), 4, 4);
-    REQUIRE(WaitUntil([&] { return TextOf(form, noc::idMaskEdit1) == "00"; }, kLong));
-    CheckDial(form, "00", "00", "00", "00");
+    MouseClick(run.Control(noc::idImage8), 4, 4);
+    REQUIRE(WaitUntil([&] { return run.Text(noc::idMaskEdit1) == "00"; }, kLong));
+    run.CheckDial("00", "00", "00", "00");
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "E2eCommon.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
@@ -34,22 +34,18 @@ std::optional<std::string> ReadLongSetting(const char* name) {
 TEST_CASE("a command line of 32 000 characters starts the countdown, and a close stores the long password") {
     Stored s;
     s.Minutes = "3";
-    WriteAll(s);
     // The whole command line, the program's quoted path first, comes to 32 000 characters.
     const std::string head = "* 0 1 0 0 non ", tail = " non";
     const size_t pathPart = (ExeDir() + "NocTuro.exe").size() + 3;
     const std::string password(32000 - pathPart - head.size() - tail.size(), 'p');
-    Program prog(head + password + tail);
-
-    HWND form = WaitForHiddenForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(WaitUntil([&] { return TextOf(form, noc::idMaskEdit1) == "01"; }, kLong));
-    CHECK_FALSE(FormShownWithin(prog, kShort));
-    CHECK(NoMessageBoxWithin(prog, 0));
+    Scenario run(s, head + password + tail, Start::Hidden);
+    CHECK(WaitUntil([&] { return run.Text(noc::idMaskEdit1) == "01"; }, kLong));
+    CHECK_FALSE(run.FormShownWithin(kShort));
+    CHECK(run.NoMessageBoxWithin(0));
 
     // A close while it counts (no password is required) saves, and the program ends.
-    PostMessageA(form, WM_CLOSE, 0, 0);
-    REQUIRE(prog.WaitExit(kLong).has_value());
+    PostMessageA(run.form, WM_CLOSE, 0, 0);
+    REQUIRE(run.prog.WaitExit(kLong).has_value());
     s.Heures = "1", s.Minutes = "0", s.MdPasse = password;
     CHECK(ReadLongSetting("MdPasse") == noc::Scramble(password));
     CHECK(ReadLongSetting("Protection") == ProtectionOf(s));

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "E2eCommon.h"
-#include "driver/Tray.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
@@ -18,15 +17,7 @@ namespace {
 
 constexpr char kFiveMinutes[] = "* 0 0 5 0";
 constexpr COLORREF kRed = RGB(255, 0, 0);
-const POINT kAway{400, 20};  // a place for the mouse, away from the taskbar and the window
 
-HWND WaitForCallbackWindow(const Program& prog) {
-    HWND wnd = nullptr;
-    WaitUntil([&] { return (wnd = TrayCallbackWindow(prog.Id())) != nullptr; }, kLong);
-    return wnd;
-}
-
-bool Shown(HWND form, int id) { return IsShown(ControlById(form, id)); }
 size_t TextLength(HWND wnd) { return static_cast<size_t>(Send(wnd, WM_GETTEXTLENGTH)); }
 
 // The control that has the keyboard focus in the thread of `wnd`.
@@ -58,30 +49,20 @@ void TypeKeys(const std::string& text) {
     SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
-// A click on the program icon at place n of the notification area, and the window coming back.
-void BringBack(HWND form, int place) {
-    REQUIRE_FALSE(IsShown(form));
-    ClickScreenAt(TrayPlace(place));
-    const bool shown = WaitUntil([&] { return IsShown(form); }, kLong);
-    MoveMouseTo(kAway);
-    REQUIRE_MESSAGE(shown, "the window stays hidden after the click");
-    REQUIRE(WaitUntil([&] { return GetForegroundWindow() == form; }, kLong));
-}
-
 // The password typed into the prompt and confirmed with its "OK".
-void AnswerPrompt(HWND form, const std::string& password) {
-    HWND edit = ControlById(form, noc::idEdit2);
-    REQUIRE(WaitUntil([&] { return FocusOf(form) == edit; }, kLong));
+void AnswerPrompt(const Scenario& run, const std::string& password) {
+    HWND edit = run.Control(noc::idEdit2);
+    REQUIRE(WaitUntil([&] { return FocusOf(run.form) == edit; }, kLong));
     TypeKeys(password);
     REQUIRE_MESSAGE(WaitUntil([&] { return TextLength(edit) == password.size(); }, kLong), "typed " << TextLength(edit));
     CHECK(Text(edit) == password);
-    Click(ControlById(form, noc::idButton4));
+    Click(run.Control(noc::idButton4));
 }
 
 // The end of a start: the hidden countdown panel set to its warning look, without the prompt. (The
 // shell's callbacks can come in while the start is still adding its icons.)
-void WaitForWarningLook(HWND form) {
-    auto own = [&](int id) { return OwnVisible(ControlById(form, id)); };
+void WaitForWarningLook(const Scenario& run) {
+    auto own = [&](int id) { return OwnVisible(run.Control(id)); };
     CHECK_MESSAGE(WaitUntil([&] { return own(noc::idLabel19) && own(noc::idLabel20); }, kLong), "no warning look");
     CHECK_FALSE(own(noc::idLabel13));
     CHECK_FALSE(own(noc::idLabel15));
@@ -89,14 +70,11 @@ void WaitForWarningLook(HWND form) {
     CHECK_FALSE(own(noc::idButton4));
 }
 
-void CheckPromptLook(HWND form) {
-    CHECK(Shown(form, noc::idLabel13));
-    CHECK(TextOf(form, noc::idLabel13) == "Mot de passe pour annuler :");
-    CHECK_FALSE(Shown(form, noc::idLabel15));
-    CHECK_FALSE(Shown(form, noc::idLabel19));
-    CHECK_FALSE(Shown(form, noc::idLabel20));
-    CHECK(Shown(form, noc::idButton4));
-    CHECK(TextLength(ControlById(form, noc::idEdit2)) == 0);
+void CheckPromptLook(const Scenario& run) {
+    CHECK(run.Text(noc::idLabel13) == "Mot de passe pour annuler :");
+    run.CheckShown({{noc::idLabel13, true}, {noc::idLabel15, false}, {noc::idLabel19, false}, {noc::idLabel20, false},
+                    {noc::idButton4, true}});
+    CHECK(TextLength(run.Control(noc::idEdit2)) == 0);
 }
 
 // What reg.exe prints and returns for a query of the Run entry.
@@ -161,62 +139,56 @@ TEST_CASE("a protected countdown is cancelled only with the password typed exact
     Stored s;
     s.MdPasse = "abc";
     s.MdPasseOK = "oui";
-    WriteAll(s);
     MoveMouseTo(kAway);
-    Program prog(kFiveMinutes);
-    HWND form = WaitForHiddenForm(prog);
-    REQUIRE(form != nullptr);
-    HWND callbackWindow = WaitForCallbackWindow(prog);
-    REQUIRE(callbackWindow != nullptr);
+    Scenario run(s, kFiveMinutes, Start::Hidden);
+    HWND callbackWindow = run.TrayWindow();
     REQUIRE(WaitUntil([&] { return ShellHasIcon(callbackWindow, kProgramIcon); }, kLong));
-    HWND seconds = ControlById(form, noc::idLabel4);
-    HWND cancel = ControlById(form, noc::idSpeedButton2);
+    HWND seconds = run.Control(noc::idLabel4);
+    HWND cancel = run.Control(noc::idSpeedButton2);
 
-    WaitForWarningLook(form);
-    BringBack(form, 0);  // without the time shown the program icon is the only one
-    CHECK(Shown(form, noc::idLabel19));
+    WaitForWarningLook(run);
+    REQUIRE(run.BackFromTray(0));  // without the time shown the program icon is the only one
+    CHECK(run.Shown(noc::idLabel19));
     Click(cancel);
-    REQUIRE(WaitUntil([&] { return Shown(form, noc::idEdit2); }, kLong));
-    CheckPromptLook(form);
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idEdit2); }, kLong));
+    CheckPromptLook(run);
 
     for (const char* wrong : {"abd", "ABC"}) {
         CAPTURE(wrong);
         const std::string secondsBefore = Text(seconds);
-        AnswerPrompt(form, wrong);
-        REQUIRE(WaitUntil([&] { return Shown(form, noc::idLabel15); }, kLong));
-        CHECK(TextOf(form, noc::idLabel15) == "Ooops, mot de passe faux !");
-        CHECK_FALSE(Shown(form, noc::idLabel13));
-        CHECK_FALSE(Shown(form, noc::idLabel19));
-        CHECK_FALSE(Shown(form, noc::idLabel20));
-        CHECK(Shown(form, noc::idEdit2));
-        CHECK(TextLength(ControlById(form, noc::idEdit2)) == 0);
+        AnswerPrompt(run, wrong);
+        REQUIRE(WaitUntil([&] { return run.Shown(noc::idLabel15); }, kLong));
+        CHECK(run.Text(noc::idLabel15) == "Ooops, mot de passe faux !");
+        run.CheckShown(
+            {{noc::idLabel13, false}, {noc::idLabel19, false}, {noc::idLabel20, false}, {noc::idEdit2, true}});
+        CHECK(TextLength(run.Control(noc::idEdit2)) == 0);
         // Still counting.
         CHECK(WaitUntil([&] { return Text(seconds) != secondsBefore; }, 2500));
-        CHECK(Shown(form, noc::idTabControl2));
-        CHECK_FALSE(Shown(form, noc::idTabControl1));
+        CHECK(run.Shown(noc::idTabControl2));
+        CHECK_FALSE(run.Shown(noc::idTabControl1));
         CHECK(ShellHasIcon(callbackWindow, kProgramIcon));
-        CHECK(prog.Running());
+        CHECK(run.prog.Running());
     }
 
-    AnswerPrompt(form, "abc");
-    REQUIRE(WaitUntil([&] { return Shown(form, noc::idTabControl1); }, kLong));
-    CHECK_FALSE(Shown(form, noc::idTabControl2));
+    AnswerPrompt(run, "abc");
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idTabControl1); }, kLong));
+    CHECK_FALSE(run.Shown(noc::idTabControl2));
     CHECK(WaitUntil([&] { return !ShellHasIcon(callbackWindow, kProgramIcon); }, kLong));
-    CHECK(prog.Running());
+    CHECK(run.prog.Running());
 
     // A new start comes back in the warning look, and "Annuler" asks again.
-    MouseClick(ControlById(form, noc::idMyImage1), 16, 16);
-    REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
+    MouseClick(run.Control(noc::idMyImage1), 16, 16);
+    REQUIRE(WaitUntil([&] { return !IsShown(run.form); }, kLong));
     REQUIRE(WaitUntil([&] { return ShellHasIcon(callbackWindow, kProgramIcon); }, kLong));
-    WaitForWarningLook(form);
-    BringBack(form, 0);
-    CHECK(Shown(form, noc::idLabel19));
-    CHECK(Shown(form, noc::idLabel20));
+    WaitForWarningLook(run);
+    REQUIRE(run.BackFromTray(0));
+    CHECK(run.Shown(noc::idLabel19));
+    CHECK(run.Shown(noc::idLabel20));
     Click(cancel);
-    REQUIRE(WaitUntil([&] { return Shown(form, noc::idEdit2); }, kLong));
-    CheckPromptLook(form);
-    AnswerPrompt(form, "abc");
-    REQUIRE(WaitUntil([&] { return Shown(form, noc::idTabControl1); }, kLong));
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idEdit2); }, kLong));
+    CheckPromptLook(run);
+    AnswerPrompt(run, "abc");
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idTabControl1); }, kLong));
     CHECK(WaitUntil([&] { return !ShellHasIcon(callbackWindow, kProgramIcon); }, kLong));
 }
 
@@ -224,22 +196,13 @@ TEST_CASE("ticking start with Windows writes the Run entry at once, unticking re
     struct RemoveEntryAtEnd {
         ~RemoveEntryAtEnd() { DeleteRunValue("NocTuro"); }
     } removeEntryAtEnd;
-    WriteAll(Stored{});
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    HWND box = ControlById(form, noc::idCheckBox2);
-    REQUIRE(box != nullptr);
-    REQUIRE_FALSE(IsChecked(box));
-    SetForegroundWindow(form);
-    REQUIRE(WaitUntil([&] { return GetForegroundWindow() == form; }, kLong));
-    RECT r{};
-    GetWindowRect(box, &r);
-    const POINT onBox{r.left + 7, (r.top + r.bottom) / 2};
+    Scenario run(Stored{});
+    HWND box = run.Control(noc::idCheckBox2);
+    const POINT onBox = run.InFrontOnUntickedBox(noc::idCheckBox2);
     const std::string path = ExeDir() + "NocTuro.exe";
 
     ClickScreenAt(onBox);
-    auto ticked = WaitForMessageBox(prog.Id(), kLong);
+    auto ticked = run.Box();
     MoveMouseTo(kAway);
     REQUIRE(ticked.has_value());
     CHECK(ticked->caption == "Information");
@@ -253,7 +216,7 @@ TEST_CASE("ticking start with Windows writes the Run entry at once, unticking re
                   written.output);
 
     ClickScreenAt(onBox);
-    auto unticked = WaitForMessageBox(prog.Id(), kLong);
+    auto unticked = run.Box();
     MoveMouseTo(kAway);
     REQUIRE(unticked.has_value());
     CHECK(unticked->text ==
@@ -269,16 +232,12 @@ TEST_CASE("pure red chosen in the colour dialog draws the digits of the next cou
     Stored s;
     s.Chrono = "oui";
     s.Minutes = "5";
-    WriteAll(s);
     MoveMouseTo(kAway);
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    HWND image = ControlById(form, noc::idImage4);
-    REQUIRE(image != nullptr);
+    Scenario run(s);
+    HWND image = run.Required(noc::idImage4);
 
     MouseClick(image, 4, 4);
-    HWND dialog = WaitForColourDialog(prog);
+    HWND dialog = WaitForColourDialog(run.prog);
     REQUIRE(dialog != nullptr);
     CHECK(Text(dialog) == "Color");
     CHECK(IsWindowVisible(GetDlgItem(dialog, COLOR_ADD)));  // opened full
@@ -295,15 +254,14 @@ TEST_CASE("pure red chosen in the colour dialog draws the digits of the next cou
 
     // The swatch took the colour: the right click names it.
     MouseClick(image, 4, 4, true);
-    auto named = WaitForMessageBox(prog.Id(), kLong);
+    auto named = run.Box();
     REQUIRE(named.has_value());
     CHECK(named->text == kColourMessage + "clRed" + kColourMessageEnd);
     DismissMessageBox(named->wnd);
 
-    HWND callbackWindow = WaitForCallbackWindow(prog);
-    REQUIRE(callbackWindow != nullptr);
-    MouseClick(ControlById(form, noc::idMyImage1), 16, 16);
-    REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
+    HWND callbackWindow = run.TrayWindow();
+    MouseClick(run.Control(noc::idMyImage1), 16, 16);
+    REQUIRE(WaitUntil([&] { return !IsShown(run.form); }, kLong));
     // The minutes stand at place 0 and the seconds at place 1, the program icon at place 2.
     const bool red = WaitUntil([] { return ShowsRedDigits(ReadTrayPlace(0)) && ShowsRedDigits(ReadTrayPlace(1)); },
                                kLong);
@@ -313,36 +271,32 @@ TEST_CASE("pure red chosen in the colour dialog draws the digits of the next cou
     };
     CHECK_MESSAGE(red, "minutes:\n" << sketch(0) << "\nseconds:\n" << sketch(1));
 
-    BringBack(form, 2);
-    Click(ControlById(form, noc::idSpeedButton2));
-    REQUIRE(WaitUntil([&] { return Shown(form, noc::idTabControl1); }, kLong));
+    REQUIRE(run.BackFromTray(2));
+    Click(run.Control(noc::idSpeedButton2));
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idTabControl1); }, kLong));
     CHECK(WaitUntil([&] { return IconsInShell(callbackWindow).empty(); }, kLong));
 }
 
 TEST_CASE("a right click on the colour image names the colour; a left click opens the dialog instead") {
     Stored s;
     s.Couleur = "clRed";
-    WriteAll(s);
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    HWND image = ControlById(form, noc::idImage4);
-    REQUIRE(image != nullptr);
+    Scenario run(s);
+    HWND image = run.Required(noc::idImage4);
 
     MouseClick(image, 4, 4, true);
-    auto box = WaitForMessageBox(prog.Id(), kLong);
+    auto box = run.Box();
     REQUIRE(box.has_value());
     CHECK(box->caption == "NocTuro");
     CHECK(box->text == kColourMessage + "clRed" + kColourMessageEnd);
     CHECK(GetDlgItem(box->wnd, COLOR_RED) == nullptr);
     DismissMessageBox(box->wnd);
-    CHECK(NoMessageBoxWithin(prog, kShort));  // and no dialog after it
+    CHECK(run.NoMessageBoxWithin(kShort));  // and no dialog after it
 
     MouseClick(image, 4, 4);
-    HWND dialog = WaitForColourDialog(prog);
+    HWND dialog = WaitForColourDialog(run.prog);
     REQUIRE(dialog != nullptr);
     CHECK(Text(dialog) != "NocTuro");
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     REQUIRE(WaitUntil([&] { return !IsWindow(dialog); }, kLong));
-    CHECK(NoMessageBoxWithin(prog, kShort));
+    CHECK(run.NoMessageBoxWithin(kShort));
 }

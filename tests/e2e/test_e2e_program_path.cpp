@@ -7,14 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "E2eCommon.h"
-#include "driver/Tray.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
 namespace {
 
-const POINT kAway{400, 20};  // a place for the mouse, away from the taskbar and the window
 const char kUserColour[] = "clNavy";
 
 // The pointer away from where the window will be, before it appears: a fresh display has it at
@@ -44,11 +42,11 @@ std::optional<std::string> ReadRunValue(const char* name) {
 }
 
 // Settings with the user's own colour and a dial that a close accepts.
-void WriteUserSettings() {
+Stored UserSettings() {
     Stored s;
     s.Couleur = kUserColour;
     s.Minutes = "5";
-    WriteAll(s);
+    return s;
 }
 
 // `commandLine` alone, as Windows starts a start-up entry, with "Demarrage" not "oui": no parameter,
@@ -56,16 +54,13 @@ void WriteUserSettings() {
 // the user had.
 void CheckStartedWithoutParameters(const std::string& commandLine) {
     CAPTURE(commandLine);
-    WriteUserSettings();
-    Program prog(Program::CommandLine{commandLine});
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(IsShown(ControlById(form, noc::idTabControl1)));
-    CheckDial(form, "00", "00", "05", "00");
+    Scenario run(UserSettings(), Program::CommandLine{commandLine});
+    CHECK(run.Shown(noc::idTabControl1));
+    run.CheckDial("00", "00", "05", "00");
     CHECK(WaitUntil([] { return !RunValueExists("Nocturo"); }, kLong));
 
-    Click(ControlById(form, noc::idSpeedButton3));  // "Quitter" saves
-    REQUIRE(prog.WaitExit(kLong).has_value());
+    Click(run.Control(noc::idSpeedButton3));  // "Quitter" saves
+    REQUIRE(run.prog.WaitExit(kLong).has_value());
     CHECK(ReadSetting("Couleur") == kUserColour);
     CHECK(ReadSetting("Minutes") == "5");
 }
@@ -75,23 +70,14 @@ void CheckStartedWithoutParameters(const std::string& commandLine) {
 TEST_CASE("a click on start with Windows writes the path in quotes, and the entry as written starts NocTuro "
           "without parameters") {
     REQUIRE(InstalledPath().find(' ') != std::string::npos);
-    WriteUserSettings();
     DeleteRunValue("Nocturo");
     REQUIRE(PointerAway());
     std::string entry;
     {
-        Program prog;
-        HWND form = WaitForForm(prog);
-        REQUIRE(form != nullptr);
-        HWND box = ControlById(form, noc::idCheckBox2);
-        REQUIRE(box != nullptr);
-        REQUIRE_FALSE(IsChecked(box));
-        SetForegroundWindow(form);
-        REQUIRE(WaitUntil([&] { return GetForegroundWindow() == form; }, kLong));
-        RECT r{};
-        GetWindowRect(box, &r);
-        ClickScreenAt(POINT{r.left + 7, (r.top + r.bottom) / 2});
-        auto confirmation = WaitForMessageBox(prog.Id(), kLong);
+        Scenario run(UserSettings());
+        HWND box = run.Control(noc::idCheckBox2);
+        ClickScreenAt(run.InFrontOnUntickedBox(noc::idCheckBox2));
+        auto confirmation = run.Box();
         REQUIRE(confirmation.has_value());
         CHECK(confirmation->text ==
               "La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de Windows.");
@@ -103,8 +89,8 @@ TEST_CASE("a click on start with Windows writes the path in quotes, and the entr
         CHECK(*written == "\"" + InstalledPath() + "\"");
         entry = *written;
 
-        Click(ControlById(form, noc::idSpeedButton3));  // the dial is long enough for a close
-        REQUIRE(prog.WaitExit(kLong).has_value());
+        Click(run.Control(noc::idSpeedButton3));  // the dial is long enough for a close
+        REQUIRE(run.prog.WaitExit(kLong).has_value());
     }
     CheckStartedWithoutParameters(entry);
 }
@@ -115,16 +101,12 @@ TEST_CASE("an older unquoted entry, started as written, starts NocTuro without p
 }
 
 TEST_CASE("the entry with parameters after it counts down hidden and keeps the entry") {
-    WriteUserSettings();
     WriteRunValue("NocTuro", "\"" + InstalledPath() + "\"");
-    Program prog(Program::CommandLine{"\"" + InstalledPath() + "\" * 0 0 45 0"});
-    HWND form = WaitForHiddenForm(prog);
-    REQUIRE(form != nullptr);
-    HWND callbackWindow = nullptr;
-    REQUIRE(WaitUntil([&] { return (callbackWindow = TrayCallbackWindow(prog.Id())) != nullptr; }, kLong));
+    Scenario run(UserSettings(), Program::CommandLine{"\"" + InstalledPath() + "\" * 0 0 45 0"}, Start::Hidden);
+    HWND callbackWindow = run.TrayWindow();
     CHECK(WaitUntil([&] { return ShellHasIcon(callbackWindow, kProgramIcon); }, kLong));
-    CHECK(TextOf(form, noc::idMaskEdit2) == "45");
-    CHECK_FALSE(IsShown(form));
+    CHECK(run.Text(noc::idMaskEdit2) == "45");
+    CHECK_FALSE(IsShown(run.form));
     CHECK(RunValueExists("Nocturo"));
     DeleteRunValue("Nocturo");
 }

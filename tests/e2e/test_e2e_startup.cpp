@@ -8,50 +8,50 @@
 #include <cstdlib>
 #include <string>
 
-#include "E2eCommon.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
+namespace {
+
+// The four option boxes: time shown, password, start with Windows, alert sound.
+void CheckTicks(const Scenario& run, bool chrono, bool password, bool startup, bool alert) {
+    const std::pair<int, bool> boxes[] = {{noc::idCheckBox1, chrono}, {noc::idCheckBox3, password},
+                                          {noc::idCheckBox2, startup}, {noc::idCheckBox4, alert}};
+    for (const auto& [id, ticked] : boxes) {
+        CAPTURE(id);
+        CHECK(run.Checked(id) == ticked);
+    }
+}
+
+}  // namespace
+
 TEST_CASE("the first start on a missing key creates the settings and shows the window quietly") {
-    DeleteSettingsKey();
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(NoMessageBoxWithin(prog, kShort));
+    Scenario run(std::nullopt);
+    CHECK(run.NoMessageBoxWithin(kShort));
 
-    CheckDial(form, "00", "00", "00", "00");
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox1));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox2));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox3));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox4));
-    CHECK(TextOf(form, noc::idEdit1) == "");
-    CHECK(SliderPos(form) == 20);
-    CHECK(TextOf(form, noc::idLabel17) == "20s");
-    CHECK(TextOf(form, noc::idLabel14) == kPlaceholder);
+    run.CheckDial("00", "00", "00", "00");
+    CheckTicks(run, false, false, false, false);
+    CHECK(run.Text(noc::idEdit1) == "");
+    CHECK(run.Slider() == 20);
+    CHECK(run.Text(noc::idLabel17) == "20s");
+    CHECK(run.Text(noc::idLabel14) == kPlaceholder);
 
-    const char* names[] = {"Couleur", "Jours",     "Heures",    "Minutes", "Secondes",   "Chrono", "MdPasse",
-                           "MdPasseOK", "Demarrage", "Alerte", "Protection", "Son",     "Delai"};
-    for (const char* name : names) CHECK_MESSAGE(ReadSetting(name).has_value(), name);
-    CHECK(ReadSetting("Jours") == "0");
-    CHECK(ReadSetting("Heures") == "0");
-    CHECK(ReadSetting("Minutes") == "0");
-    CHECK(ReadSetting("Secondes") == "0");
-    CHECK(ReadSetting("Delai") == "20");
-    CHECK(ReadSetting("Chrono") == "non");
-    CHECK(ReadSetting("MdPasseOK") == "non");
-    CHECK(ReadSetting("Demarrage") == "non");
-    CHECK(ReadSetting("Alerte") == "non");
-    CHECK(ReadSetting("Couleur") == "clMedGray");
-    CHECK(ReadSetting("Son") == kPlaceholder);
-    CHECK(ReadSetting("MdPasse") == "");
-    CHECK(ReadSetting("Protection") == ProtectionOf(Stored{}));
+    const std::pair<const char*, std::string> stored[] = {
+        {"Couleur", "clMedGray"}, {"Jours", "0"},         {"Heures", "0"},       {"Minutes", "0"},
+        {"Secondes", "0"},        {"Chrono", "non"},      {"MdPasse", ""},       {"MdPasseOK", "non"},
+        {"Demarrage", "non"},     {"Alerte", "non"},      {"Son", kPlaceholder}, {"Delai", "20"},
+        {"Protection", ProtectionOf(Stored{})}};
+    for (const auto& [name, value] : stored) {
+        CAPTURE(name);
+        CHECK(ReadSetting(name).has_value());
+        CHECK(ReadSetting(name) == value);
+    }
 }
 
 TEST_CASE("the window's look at start") {
-    WriteAll(Stored{});
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
+    Scenario run(Stored{});
+    const HWND form = run.form;
 
     CHECK(Text(form) == kCaption);
     const LONG_PTR ex = GetWindowLongPtrA(form, GWL_EXSTYLE);
@@ -62,193 +62,135 @@ TEST_CASE("the window's look at start") {
     CHECK(client.right - client.left == 221);
     CHECK(client.bottom - client.top == 201);
 
-    HWND setup = ControlById(form, noc::idTabControl1);
-    HWND countdown = ControlById(form, noc::idTabControl2);
-    REQUIRE(setup != nullptr);
-    REQUIRE(countdown != nullptr);
-    CHECK(IsShown(setup));
-    CHECK_FALSE(IsShown(countdown));
+    CHECK(IsShown(run.Required(noc::idTabControl1)));
+    CHECK_FALSE(IsShown(run.Required(noc::idTabControl2)));
 
-    HWND quit = ControlById(form, noc::idSpeedButton3);
-    HWND cancel = ControlById(form, noc::idSpeedButton2);
-    HWND reduce = ControlById(form, noc::idSpeedButton1);
-    REQUIRE(quit != nullptr);
-    REQUIRE(cancel != nullptr);
-    REQUIRE(reduce != nullptr);
-    CHECK(Text(quit) == "Quitter");
-    CHECK(IsShown(quit));
-    CHECK(Text(cancel) == "Annuler");
-    CHECK_FALSE(IsShown(cancel));
-    CHECK(Text(reduce) == "Réduire");
-    CHECK_FALSE(IsShown(reduce));
+    const struct {
+        int id;
+        const char* text;
+        bool shown;
+    } buttons[] = {{noc::idSpeedButton3, "Quitter", true},
+                   {noc::idSpeedButton2, "Annuler", false},
+                   {noc::idSpeedButton1, "Réduire", false}};
+    for (const auto& b : buttons) {
+        CAPTURE(b.text);
+        HWND button = run.Required(b.id);
+        CHECK(Text(button) == b.text);
+        CHECK(IsShown(button) == b.shown);
+    }
 
     // The empty main form never shows on a start without trouble.
-    CHECK(FindTopWindow(prog.Id(), "TForm1", nullptr, true) == nullptr);
-    CHECK(NoMessageBoxWithin(prog, 300));
+    CHECK(FindTopWindow(run.prog.Id(), "TForm1", nullptr, true) == nullptr);
+    CHECK(run.NoMessageBoxWithin(300));
 }
 
 TEST_CASE("stored settings are read back into the window") {
-    TempFile sound("noc_e2e_sound.mp3");
+    TempFile sound("noc_e2e_sound.mp3", kMp3Head);
 
     SUBCASE("dial, check boxes, password, alert delay and sound file") {
         Stored s;
-        s.Jours = "1";
-        s.Heures = "2";
-        s.Minutes = "3";
-        s.Secondes = "4";
-        s.Chrono = "oui";
-        s.Alerte = "oui";
-        s.MdPasse = "sesame";
-        s.Delai = "45";
-        s.Son = sound.path;
-        WriteAll(s);
-        Program prog;
-        HWND form = WaitForForm(prog);
-        REQUIRE(form != nullptr);
-        CHECK(NoMessageBoxWithin(prog, 300));
-        CheckDial(form, "01", "02", "03", "04");
-        CHECK(CheckedById(form, noc::idCheckBox1));
-        CHECK_FALSE(CheckedById(form, noc::idCheckBox3));
-        CHECK_FALSE(CheckedById(form, noc::idCheckBox2));
-        CHECK(CheckedById(form, noc::idCheckBox4));
-        CHECK(TextOf(form, noc::idEdit1) == "sesame");
-        CHECK(SliderPos(form) == 45);
-        CHECK(TextOf(form, noc::idLabel17) == "45s");
-        CHECK(TextOf(form, noc::idLabel14) == sound.path);
+        s.Jours = "1", s.Heures = "2", s.Minutes = "3", s.Secondes = "4";
+        s.Chrono = s.Alerte = "oui";
+        s.MdPasse = "sesame", s.Delai = "45", s.Son = sound.path;
+        Scenario run(s);
+        CHECK(run.NoMessageBoxWithin(300));
+        run.CheckDial("01", "02", "03", "04");
+        CheckTicks(run, true, false, false, true);
+        CHECK(run.Text(noc::idEdit1) == "sesame");
+        CHECK(run.Slider() == 45);
+        CHECK(run.Text(noc::idLabel17) == "45s");
+        CHECK(run.Text(noc::idLabel14) == sound.path);
     }
 
     SUBCASE("the password check box, and a sound file that is gone") {
         Stored s;
-        s.Minutes = "5";
-        s.MdPasseOK = "oui";
-        s.MdPasse = "x";
-        s.Son = sound.path + ".absent";
-        WriteAll(s);
-        Program prog;
-        HWND form = WaitForForm(prog);
-        REQUIRE(form != nullptr);
-        CHECK(NoMessageBoxWithin(prog, 300));
-        CHECK(CheckedById(form, noc::idCheckBox3));
-        CHECK_FALSE(CheckedById(form, noc::idCheckBox1));
-        CHECK_FALSE(CheckedById(form, noc::idCheckBox4));
-        CHECK(TextOf(form, noc::idEdit1) == "x");
-        CHECK(TextOf(form, noc::idLabel14) == kPlaceholder);
+        s.Minutes = "5", s.MdPasseOK = "oui", s.MdPasse = "x", s.Son = sound.path + ".absent";
+        Scenario run(s);
+        CHECK(run.NoMessageBoxWithin(300));
+        CheckTicks(run, false, true, false, false);
+        CHECK(run.Text(noc::idEdit1) == "x");
+        CHECK(run.Text(noc::idLabel14) == kPlaceholder);
     }
 
-    SUBCASE("an alert delay below the slider's range") {
-        Stored s;
-        s.Delai = "3";
-        WriteAll(s);
-        Program prog;
-        HWND form = WaitForForm(prog);
-        REQUIRE(form != nullptr);
-        CHECK(SliderPos(form) == 5);
-        CHECK(TextOf(form, noc::idLabel17) == "05s");
-    }
-
-    SUBCASE("an alert delay above the slider's range") {
-        Stored s;
-        s.Delai = "70";
-        WriteAll(s);
-        Program prog;
-        HWND form = WaitForForm(prog);
-        REQUIRE(form != nullptr);
-        CHECK(SliderPos(form) == 59);
-        CHECK(TextOf(form, noc::idLabel17) == "59s");
+    SUBCASE("an alert delay outside the slider's range is brought to its nearest end") {
+        const struct {
+            const char* stored;
+            int position;
+            const char* label;
+        } delays[] = {{"3", 5, "05s"}, {"70", 59, "59s"}};
+        for (const auto& d : delays) {
+            CAPTURE(d.stored);
+            Stored s;
+            s.Delai = d.stored;
+            Scenario run(s);
+            CHECK(run.Slider() == d.position);
+            CHECK(run.Text(noc::idLabel17) == d.label);
+        }
     }
 }
 
 TEST_CASE("start with Windows ticked: the countdown starts hidden and the box shows the flag") {
     Stored s;
-    s.Heures = "2";
-    s.Demarrage = "oui";
-    s.MdPasseOK = "oui";
-    WriteAll(s);
-    Program prog;
-    HWND form = WaitForHiddenForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(WaitUntil([&] { return CheckedById(form, noc::idCheckBox2); }, kLong));
-    CHECK(CheckedById(form, noc::idCheckBox3));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox1));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox4));
-    CHECK_FALSE(FormShownWithin(prog, kShort));
-    CHECK(NoMessageBoxWithin(prog, 0));
+    s.Heures = "2", s.Demarrage = s.MdPasseOK = "oui";
+    Scenario run(s, "", Start::Hidden);
+    CHECK(WaitUntil([&] { return run.Checked(noc::idCheckBox2); }, kLong));
+    CheckTicks(run, false, true, true, false);
+    CHECK_FALSE(run.FormShownWithin(kShort));
+    CHECK(run.NoMessageBoxWithin(0));
 }
 
 TEST_CASE("only \"oui\" ticks a box: \"Oui\" does not") {
     Stored s;
     s.Chrono = s.MdPasseOK = s.Demarrage = s.Alerte = "Oui";
-    WriteAll(s);
-    Program prog;
-    HWND form = WaitForForm(prog);  // "Oui" is no automatic start either
-    REQUIRE(form != nullptr);
-    CHECK(NoMessageBoxWithin(prog, 300));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox1));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox2));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox3));
-    CHECK_FALSE(CheckedById(form, noc::idCheckBox4));
+    Scenario run(s);  // "Oui" is no automatic start either
+    CHECK(run.NoMessageBoxWithin(300));
+    CheckTicks(run, false, false, false, false);
 }
 
 TEST_CASE("a value changed by hand in the check text raises the warning") {
-    WriteAll(Stored{});
-    WriteSetting("Chrono", "oui");
-    Program prog;
-    auto box = WaitForMessageBox(prog.Id(), kLong);
-    REQUIRE(box.has_value());
-    CHECK(box->caption == "Warning");
-    CHECK(box->text == kTampered);
-    DismissMessageBox(box->wnd);
+    Stored s;
+    s.byHand = {{"Chrono", "oui"}};
+    Scenario run(s, "", Start::Later);
+    run.CheckBoxSays("Warning", kTampered);
 
-    HWND form = WaitForForm(prog);
+    const HWND form = WaitForForm(run.prog);
     REQUIRE(form != nullptr);
     CHECK(CheckedById(form, noc::idCheckBox1));
-    CHECK(NoMessageBoxWithin(prog, 300));
+    CHECK(run.NoMessageBoxWithin(300));
 }
 
 TEST_CASE("values outside the check text, and a counter written with a leading zero, raise nothing") {
-    TempFile sound("noc_e2e_other.mp3");
+    TempFile sound("noc_e2e_other.mp3", kMp3Head);
     Stored s;
     s.Minutes = "7";
-    WriteAll(s);
-    WriteSetting("Minutes", "07");
-    WriteSetting("Delai", "33");
-    WriteSetting("Son", sound.path);
-    Program prog;
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(NoMessageBoxWithin(prog, kShort));
-    CheckDial(form, "00", "00", "07", "00");
-    CHECK(SliderPos(form) == 33);
-    CHECK(TextOf(form, noc::idLabel14) == sound.path);
+    s.byHand = {{"Minutes", "07"}, {"Delai", "33"}, {"Son", sound.path}};
+    Scenario run(s);
+    CHECK(run.NoMessageBoxWithin(kShort));
+    run.CheckDial("00", "00", "07", "00");
+    CHECK(run.Slider() == 33);
+    CHECK(run.Text(noc::idLabel14) == sound.path);
 }
 
 TEST_CASE("a stored number that does not convert stops the set-up with a message") {
     std::string expected;
-    WriteAll(Stored{});
+    Stored s;
     SUBCASE("days") {
-        WriteSetting("Jours", "abc");
+        s.byHand = {{"Jours", "abc"}};
         expected = "'abc' is not a valid integer value.";
     }
     SUBCASE("absent alert delay") {
-        DeleteSetting("Delai");
+        s.byHand = {{"Delai", std::nullopt}};
         expected = "'' is not a valid integer value.";
     }
-    Program prog;
-    auto box = WaitForMessageBox(prog.Id(), kLong);
-    REQUIRE(box.has_value());
-    CHECK(box->caption == "NocTuro");
-    CHECK(box->text == expected);
-    DismissMessageBox(box->wnd);
+    Scenario run(s, "", Start::Later);
+    run.CheckBoxSays("NocTuro", expected);
 
-    CHECK(WaitForForm(prog) != nullptr);
-    CHECK(WaitForTopWindow(prog.Id(), "TForm1", "Form1", kLong, true) != nullptr);
+    CHECK(WaitForForm(run.prog) != nullptr);
+    CHECK(WaitForTopWindow(run.prog.Id(), "TForm1", "Form1", kLong, true) != nullptr);
 }
 
 TEST_CASE("a second copy ends at once and leaves the first alone") {
-    WriteAll(Stored{});
-    Program first;
-    HWND form = WaitForForm(first);
-    REQUIRE(form != nullptr);
+    Scenario first(Stored{});
 
     Program second;
     bool secondShowedSomething = false;
@@ -263,19 +205,17 @@ TEST_CASE("a second copy ends at once and leaves the first alone") {
     CHECK(*code == 0);
     CHECK_FALSE(secondShowedSomething);
 
-    CHECK(first.Running());
-    CHECK(IsWindow(form));
-    CHECK(IsShown(form));
-    CHECK(FindTopWindow(first.Id(), "TForm2", kCaption, true) == form);
-    CHECK(NoMessageBoxWithin(first, 300));
+    CHECK(first.prog.Running());
+    CHECK(IsWindow(first.form));
+    CHECK(IsShown(first.form));
+    CHECK(FindTopWindow(first.prog.Id(), "TForm2", kCaption, true) == first.form);
+    CHECK(first.NoMessageBoxWithin(300));
 }
 
 TEST_CASE("a plain start removes the Run entry") {
-    WriteAll(Stored{});
     WriteRunValue("NocTuro", "C:\\NocTuro.exe");
     REQUIRE(RunValueExists("Nocturo"));
-    Program prog;
-    REQUIRE(WaitForForm(prog) != nullptr);
+    Scenario run(Stored{});
     CHECK(WaitUntil([] { return !RunValueExists("Nocturo"); }, kLong));
     DeleteRunValue("Nocturo");
 }
@@ -283,37 +223,32 @@ TEST_CASE("a plain start removes the Run entry") {
 TEST_CASE("a start with parameters counts down hidden and leaves the registry alone") {
     Stored s;
     s.Minutes = "3";
-    WriteAll(s);
-    const std::string protection = *ReadSetting("Protection");
     WriteRunValue("NocTuro", "C:\\NocTuro.exe");
 
-    Program prog("* 0 0 45 0");
-    HWND form = WaitForHiddenForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(WaitUntil([&] { return TextOf(form, noc::idMaskEdit2) == "45"; }, kLong));
-    CHECK_FALSE(FormShownWithin(prog, kShort));
-    CHECK(NoMessageBoxWithin(prog, 0));
+    Scenario run(s, "* 0 0 45 0", Start::Hidden);
+    CHECK(WaitUntil([&] { return run.Text(noc::idMaskEdit2) == "45"; }, kLong));
+    CHECK_FALSE(run.FormShownWithin(kShort));
+    CHECK(run.NoMessageBoxWithin(0));
 
     CHECK(ReadSetting("Minutes") == "3");
-    CHECK(ReadSetting("Protection") == protection);
+    CHECK(ReadSetting("Protection") == ProtectionOf(s));
     CHECK(RunValueExists("Nocturo"));
     DeleteRunValue("Nocturo");
 }
 
 TEST_CASE("parameters on an all-zero dial: an information box, then the window on its set-up panel") {
-    WriteAll(Stored{});
-    Program prog("* * * * *");
-    auto box = WaitForMessageBox(prog.Id(), kLong);
+    Scenario run(Stored{}, "* * * * *", Start::Later);
+    auto box = run.Box();
     REQUIRE(box.has_value());
     CHECK(box->caption == "Information");
     CHECK(box->text == "\r\nVous n'avez pas réglé le Chrono !");
-    CHECK_FALSE(FormShownWithin(prog, 0));
+    CHECK_FALSE(run.FormShownWithin(0));
     DismissMessageBox(box->wnd);
     // Without it the program would hold the single-instance mutex with nothing to reach it by.
-    const HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(IsShown(ControlById(form, noc::idTabControl1)));
-    CHECK_FALSE(IsShown(ControlById(form, noc::idTabControl2)));
-    CheckDial(form, "00", "00", "00", "00");
-    CHECK(prog.Running());
+    run.form = WaitForForm(run.prog);
+    REQUIRE(run.form != nullptr);
+    CHECK(run.Shown(noc::idTabControl1));
+    CHECK_FALSE(run.Shown(noc::idTabControl2));
+    run.CheckDial("00", "00", "00", "00");
+    CHECK(run.prog.Running());
 }

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "E2eCommon.h"
-#include "driver/Tray.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
@@ -74,12 +73,21 @@ void Press(DWORD flags) {
     SendInput(1, &in, sizeof(in));
 }
 
-struct Switch {
-    HWND form = nullptr;
+// The dial set and the window shown, with the switch's place and its three expected looks.
+struct Switch : Scenario {
     RECT area{};
     Pixels normal = ExpectedLook("SWITCH_NORMAL"), hover = ExpectedLook("SWITCH_HOVER"),
            pressed = ExpectedLook("SWITCH_PRESSED");
     std::string log;  // "step look; " for each step
+
+    Switch() : Scenario(FiveMinutes()) {
+        GetWindowRect(Required(noc::idMyImage1), &area);
+    }
+    static Stored FiveMinutes() {
+        Stored s;
+        s.Minutes = "5";
+        return s;
+    }
 
     std::string Look() const {
         const Pixels now = OnScreen(form, area);
@@ -113,9 +121,6 @@ struct Switch {
 }  // namespace
 
 TEST_CASE("the switch shows normal, hover and pressed under the real pointer, and only a click starts") {
-    Stored s;
-    s.Minutes = "5";
-    WriteAll(s);
     // The pointer starts in the desktop's corner, away from the window (which opens in the middle):
     // a first step that left the look as it was would prove nothing, and the next one could follow
     // it before the program has had it.
@@ -127,13 +132,7 @@ TEST_CASE("the switch shows normal, hover and pressed under the real pointer, an
         POINT at{};
         return GetCursorPos(&at) && at.x == corner.x && at.y == corner.y;
     }, kLong));
-    Program prog;
     Switch sw;
-    sw.form = WaitForForm(prog);
-    REQUIRE(sw.form != nullptr);
-    HWND image = ControlById(sw.form, noc::idMyImage1);
-    REQUIRE(image != nullptr);
-    GetWindowRect(image, &sw.area);
     REQUIRE(sw.area.right - sw.area.left == 33);
     REQUIRE(sw.area.bottom - sw.area.top == 33);
 
@@ -155,9 +154,9 @@ TEST_CASE("the switch shows normal, hover and pressed under the real pointer, an
           "back held hover; off held normal; left up off normal; ");
 
     // Released outside: no click, so no countdown and no message box; the window stays.
-    CHECK(NoMessageBoxWithin(prog, kShort));
+    CHECK(sw.NoMessageBoxWithin(kShort));
     CHECK(IsShown(sw.form));
-    CHECK(IsShown(ControlById(sw.form, noc::idTabControl1)));
+    CHECK(sw.Shown(noc::idTabControl1));
     CHECK(sw.Look() == "normal");
 
     // The other buttons press and release it without a click; then a left click starts the
@@ -174,5 +173,5 @@ TEST_CASE("the switch shows normal, hover and pressed under the real pointer, an
     CHECK(IsShown(sw.form));
     Press(MOUSEEVENTF_LEFTUP);
     CHECK(WaitUntil([&] { return !IsShown(sw.form); }, kLong));
-    CHECK(NoMessageBoxWithin(prog, 500));
+    CHECK(sw.NoMessageBoxWithin(500));
 }

@@ -8,8 +8,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "E2eCommon.h"
-#include "driver/Tray.h"
+#include "Scenario.h"
 
 using namespace e2e;
 
@@ -17,7 +16,6 @@ namespace {
 
 constexpr char kFiveMinutes[] = "* 0 0 5 0";
 constexpr COLORREF kRed = RGB(255, 0, 0);  // the stored digit colour "clRed"
-const POINT kAway{400, 20};                // a place for the mouse, away from the taskbar and the window
 
 // Where Wine puts the icons added in the order minutes, seconds, program icon (the order of
 // Windows 7 and later, Wine's default): each new one to the left of the previous one.
@@ -26,19 +24,6 @@ constexpr int kMinutesPlace = 0, kSecondsPlace = 1, kProgramPlace = 2;
 const std::vector<UINT> kTimeShown{kProgramIcon, kSecondsIcon, kMinutesIcon};
 const std::vector<UINT> kProgramIconOnly{kProgramIcon};
 const std::vector<UINT> kNone{};
-
-void StoreRedDigits(const char* chrono) {
-    Stored s;
-    s.Couleur = "clRed";
-    s.Chrono = chrono;
-    WriteAll(s);
-}
-
-HWND WaitForCallbackWindow(const Program& prog) {
-    HWND wnd = nullptr;
-    WaitUntil([&] { return (wnd = TrayCallbackWindow(prog.Id())) != nullptr; }, kLong);
-    return wnd;
-}
 
 std::string Names(const std::vector<UINT>& ids) {
     std::ostringstream text;
@@ -50,6 +35,10 @@ std::string Names(const std::vector<UINT>& ids) {
 
 bool ShellHoldsWithin(HWND callbackWindow, const std::vector<UINT>& ids, DWORD ms) {
     return WaitUntil([&] { return IconsInShell(callbackWindow) == ids; }, ms);
+}
+
+void RequireHeld(HWND callbackWindow, const std::vector<UINT>& ids) {
+    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, ids, kLong), "held: " << Names(IconsInShell(callbackWindow)));
 }
 
 // Digits: pixels of the digit colour, and no other colour, on the taskbar.
@@ -108,9 +97,19 @@ void WaitForFirstTick(HWND form) {
     REQUIRE_MESSAGE(WaitUntil([&] { return Text(minutes) == "04"; }, kLong), "minutes: " << Text(minutes));
 }
 
+// After the first tick, the picture of place n once it has changed.
+std::optional<Picture> ChangedAfterFirstTick(HWND form, int place) {
+    WaitForFirstTick(form);
+    std::optional<Picture> picture = ReadTrayPlace(place);
+    REQUIRE(picture.has_value());
+    picture = NextPicture(place, *picture, 2500);
+    REQUIRE_MESSAGE(picture.has_value(), "place " << place << " does not change:" << SketchOf(ReadTrayPlace(place)));
+    return picture;
+}
+
 // Waits until the three icons of a countdown with its time shown are held by the shell and drawn.
 void WaitForTimeIcons(HWND callbackWindow) {
-    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kTimeShown, kLong), "held: " << Names(IconsInShell(callbackWindow)));
+    RequireHeld(callbackWindow, kTimeShown);
     const bool drawn = WaitUntil(
         [&] {
             return ShowsDigits(ReadTrayPlace(kMinutesPlace)) && ShowsDigits(ReadTrayPlace(kSecondsPlace)) &&
@@ -136,14 +135,9 @@ void CheckCountdownPanel(HWND form) {
 }
 
 // A click on the program icon, and the window coming back in front.
-void BringBackFromTray(HWND form) {
-    REQUIRE_FALSE(IsShown(form));
-    ClickScreenAt(TrayPlace(kProgramPlace));
-    const bool shown = WaitUntil([&] { return IsShown(form); }, kLong);
-    MoveMouseTo(kAway);
-    REQUIRE_MESSAGE(shown, "the window stays hidden after the click");
-    CHECK(WaitUntil([&] { return GetForegroundWindow() == form; }, kLong));
-    CheckCountdownPanel(form);
+void BringBackFromTray(const Scenario& run) {
+    CHECK(run.BackFromTray(kProgramPlace));
+    CheckCountdownPanel(run.form);
 }
 
 void CheckNoIconLeft(HWND callbackWindow) {
@@ -171,43 +165,33 @@ struct ReportedVersion {
     }
 };
 
+Stored RedDigits(const char* chrono) {
+    MoveMouseTo(kAway);
+    Stored s;
+    s.Couleur = "clRed";
+    s.Chrono = chrono;
+    return s;
+}
+
 // A five-minute countdown from the command line, with red digits, once its windows exist.
-struct TrayCountdown {
-    Program prog;
-    HWND form = nullptr;
-    HWND callbackWindow = nullptr;
-    explicit TrayCountdown(const char* chrono) : prog(Prepare(chrono)) {
-        form = WaitForHiddenForm(prog);
-        REQUIRE(form != nullptr);
-        callbackWindow = WaitForCallbackWindow(prog);
-        REQUIRE(callbackWindow != nullptr);
-    }
-    static std::string Prepare(const char* chrono) {
-        MoveMouseTo(kAway);
-        StoreRedDigits(chrono);
-        return kFiveMinutes;
-    }
+struct TrayCountdown : Scenario {
+    HWND callbackWindow = TrayWindow();
+    explicit TrayCountdown(const char* chrono) : Scenario(RedDigits(chrono), kFiveMinutes, Start::Hidden) {}
 };
 
 }  // namespace
 
 TEST_CASE("with the time shown, red digits of the minutes and the seconds stand beside the program icon") {
     TrayCountdown run("oui");
-    HWND form = run.form;
-    HWND callbackWindow = run.callbackWindow;
-    WaitForTimeIcons(callbackWindow);
-    CHECK_FALSE(ShellHasIcon(callbackWindow, kHoursIcon));
-    CHECK_FALSE(ShellHasIcon(callbackWindow, kDaysIcon));
+    WaitForTimeIcons(run.callbackWindow);
+    CHECK_FALSE(ShellHasIcon(run.callbackWindow, kHoursIcon));
+    CHECK_FALSE(ShellHasIcon(run.callbackWindow, kDaysIcon));
     CHECK(ShowsNothing(ReadTrayPlace(3)));
 
     SUBCASE("the seconds change every second, the minutes stay") {
         // The first tick changes the minutes (5:00 becomes 4:59): start after it, at the next
         // change of the seconds (the tick's own change of the icons may still be under way).
-        WaitForFirstTick(form);
-        std::optional<Picture> seconds = ReadTrayPlace(kSecondsPlace);
-        REQUIRE(seconds.has_value());
-        seconds = NextPicture(kSecondsPlace, *seconds, 2500);
-        REQUIRE_MESSAGE(seconds.has_value(), "the seconds do not change:" << SketchOf(ReadTrayPlace(kSecondsPlace)));
+        std::optional<Picture> seconds = ChangedAfterFirstTick(run.form, kSecondsPlace);
         const std::optional<Picture> minutes = ReadTrayPlace(kMinutesPlace);
         REQUIRE(ShowsDigits(minutes));
         for (int tick = 0; tick < 2; ++tick) {
@@ -216,7 +200,7 @@ TEST_CASE("with the time shown, red digits of the minutes and the seconds stand 
             CHECK_MESSAGE(ShowsDigits(seconds), SketchOf(seconds));
             CHECK_MESSAGE(ReadTrayPlace(kMinutesPlace) == minutes, SketchOf(ReadTrayPlace(kMinutesPlace)));
         }
-        CHECK(IconsInShell(callbackWindow) == kTimeShown);
+        CHECK(IconsInShell(run.callbackWindow) == kTimeShown);
     }
 
     SUBCASE("each icon has its tooltip") {
@@ -240,19 +224,13 @@ TEST_CASE("with the time shown, red digits of the minutes and the seconds stand 
 TEST_CASE("on Windows XP the seconds stand at the right end, then the minutes, then the program icon") {
     ReportedVersion xp("winxp");
     TrayCountdown run("oui");
-    HWND form = run.form;
-    HWND callbackWindow = run.callbackWindow;
-    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kTimeShown, kLong), "held: " << Names(IconsInShell(callbackWindow)));
+    RequireHeld(run.callbackWindow, kTimeShown);
     constexpr int xpSeconds = 0, xpMinutes = 1, xpProgram = 2;
     REQUIRE(WaitUntil([] { return ShowsDigits(ReadTrayPlace(xpSeconds)) && ShowsDigits(ReadTrayPlace(xpMinutes)); },
                       kLong));
     CHECK_MESSAGE(ShowsXpProgramPicture(ReadTrayPlace(xpProgram)), SketchOf(ReadTrayPlace(xpProgram)));
 
-    WaitForFirstTick(form);
-    std::optional<Picture> seconds = ReadTrayPlace(xpSeconds);
-    REQUIRE(seconds.has_value());
-    seconds = NextPicture(xpSeconds, *seconds, 2500);
-    REQUIRE_MESSAGE(seconds.has_value(), "place 0 does not change:" << SketchOf(ReadTrayPlace(xpSeconds)));
+    std::optional<Picture> seconds = ChangedAfterFirstTick(run.form, xpSeconds);
     const std::optional<Picture> minutes = ReadTrayPlace(xpMinutes);
     seconds = NextPicture(xpSeconds, *seconds, 2500);
     REQUIRE(seconds.has_value());
@@ -262,43 +240,38 @@ TEST_CASE("on Windows XP the seconds stand at the right end, then the minutes, t
 
 TEST_CASE("a click on the program icon brings the window back; Réduire hides it, Annuler removes every icon") {
     TrayCountdown run("oui");
-    HWND form = run.form;
-    HWND callbackWindow = run.callbackWindow;
-    WaitForTimeIcons(callbackWindow);
-    CHECK_FALSE(IsShown(form));
+    WaitForTimeIcons(run.callbackWindow);
+    CHECK_FALSE(IsShown(run.form));
 
-    BringBackFromTray(form);
+    BringBackFromTray(run);
     // The countdown goes on in the tray while the window shows.
-    CHECK(IconsInShell(callbackWindow) == kTimeShown);
+    CHECK(IconsInShell(run.callbackWindow) == kTimeShown);
     const std::optional<Picture> seconds = ReadTrayPlace(kSecondsPlace);
     REQUIRE(seconds.has_value());
     CHECK(NextPicture(kSecondsPlace, *seconds, 2500).has_value());
 
-    Click(ControlById(form, noc::idSpeedButton1));  // "Réduire"
-    REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
-    CHECK(IconsInShell(callbackWindow) == kTimeShown);
+    Click(run.Control(noc::idSpeedButton1));  // "Réduire"
+    REQUIRE(WaitUntil([&] { return !IsShown(run.form); }, kLong));
+    CHECK(IconsInShell(run.callbackWindow) == kTimeShown);
     CHECK(ShowsDigits(ReadTrayPlace(kSecondsPlace)));
 
-    BringBackFromTray(form);
-    Click(ControlById(form, noc::idSpeedButton2));  // "Annuler"
-    REQUIRE(WaitUntil([&] { return IsShown(ControlById(form, noc::idTabControl1)); }, kLong));
-    CheckNoIconLeft(callbackWindow);
-    CHECK(IsShown(form));
-    CHECK_FALSE(IsShown(ControlById(form, noc::idTabControl2)));
+    BringBackFromTray(run);
+    Click(run.Control(noc::idSpeedButton2));  // "Annuler"
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idTabControl1); }, kLong));
+    CheckNoIconLeft(run.callbackWindow);
+    CHECK(IsShown(run.form));
+    CHECK_FALSE(run.Shown(noc::idTabControl2));
 }
 
 TEST_CASE("without the time shown only the program icon is in the tray") {
     TrayCountdown run("non");
-    HWND form = run.form;
-    HWND callbackWindow = run.callbackWindow;
-    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kProgramIconOnly, kLong),
-                    "held: " << Names(IconsInShell(callbackWindow)));
+    RequireHeld(run.callbackWindow, kProgramIconOnly);
     REQUIRE(WaitUntil([] { return ShowsProgramPicture(ReadTrayPlace(0)); }, kLong));
     // An icon of the previous run may still be on its way out of the taskbar.
     CHECK_MESSAGE(WaitUntil([] { return ShowsNothing(ReadTrayPlace(1)); }, kLong), SketchOf(ReadTrayPlace(1)));
 
     // The ticks write the texts of the hidden text icons; none of them comes in.
-    HWND seconds = ControlById(form, noc::idLabel4);
+    HWND seconds = run.Control(noc::idLabel4);
     REQUIRE(seconds != nullptr);
     const std::string before = Text(seconds);
     for (int tick = 0; tick < 2; ++tick) {
@@ -306,14 +279,15 @@ TEST_CASE("without the time shown only the program icon is in the tray") {
         REQUIRE(WaitUntil([&] { return Text(seconds) != shown; }, 2500));
     }
     CHECK(Text(seconds) != before);
-    CHECK_MESSAGE(IconsInShell(callbackWindow) == kProgramIconOnly, "held: " << Names(IconsInShell(callbackWindow)));
+    CHECK_MESSAGE(IconsInShell(run.callbackWindow) == kProgramIconOnly,
+                  "held: " << Names(IconsInShell(run.callbackWindow)));
     CHECK(ShowsProgramPicture(ReadTrayPlace(0)));
     CHECK_MESSAGE(ShowsNothing(ReadTrayPlace(1)), SketchOf(ReadTrayPlace(1)));
 
     // The program icon's tooltip gives the time left, as the countdown panel's labels read it.
     auto timeLeft = [&] {
-        return TextOf(form, noc::idLabel2) + "j" + TextOf(form, noc::idLabel7) + "h" + TextOf(form, noc::idLabel9) +
-               "m" + TextOf(form, noc::idLabel4) + "s";
+        return run.Text(noc::idLabel2) + "j" + run.Text(noc::idLabel7) + "h" + run.Text(noc::idLabel9) +
+               "m" + run.Text(noc::idLabel4) + "s";
     };
     const std::string tipBefore = "Extinction de l'ordinateur dans : " + timeLeft();
     MoveMouseTo(TrayPlace(0));
@@ -340,22 +314,20 @@ TEST_CASE("without the time shown only the program icon is in the tray") {
 
 TEST_CASE("after a shell restart the shown icons come back and the seconds go on") {
     TrayCountdown run("oui");
-    HWND form = run.form;
-    HWND callbackWindow = run.callbackWindow;
-    WaitForTimeIcons(callbackWindow);
-    WaitForFirstTick(form);
+    WaitForTimeIcons(run.callbackWindow);
+    WaitForFirstTick(run.form);
 
     // The shell forgets them all.
-    CHECK(RemoveFromShell(callbackWindow, kProgramIcon));
-    CHECK(RemoveFromShell(callbackWindow, kSecondsIcon));
-    CHECK(RemoveFromShell(callbackWindow, kMinutesIcon));
-    CHECK_FALSE(RemoveFromShell(callbackWindow, kHoursIcon));
-    CHECK_FALSE(RemoveFromShell(callbackWindow, kDaysIcon));
-    REQUIRE(IconsInShell(callbackWindow) == kNone);
+    CHECK(RemoveFromShell(run.callbackWindow, kProgramIcon));
+    CHECK(RemoveFromShell(run.callbackWindow, kSecondsIcon));
+    CHECK(RemoveFromShell(run.callbackWindow, kMinutesIcon));
+    CHECK_FALSE(RemoveFromShell(run.callbackWindow, kHoursIcon));
+    CHECK_FALSE(RemoveFromShell(run.callbackWindow, kDaysIcon));
+    REQUIRE(IconsInShell(run.callbackWindow) == kNone);
     REQUIRE(WaitUntil([] { return TrayStripShowsDesktop(); }, kLong));
 
     AnnounceTaskbarCreated();
-    REQUIRE_MESSAGE(ShellHoldsWithin(callbackWindow, kTimeShown, kLong), "held: " << Names(IconsInShell(callbackWindow)));
+    RequireHeld(run.callbackWindow, kTimeShown);
 
     // The same three pictures at the three places, in whatever order they came back.
     std::vector<int> digitPlaces;
@@ -397,7 +369,7 @@ TEST_CASE("after a shell restart the shown icons come back and the seconds go on
     CHECK(std::min(changes[0], changes[1]) == 0);
     CHECK(ShowsDigits(last[0]));
     CHECK(ShowsDigits(last[1]));
-    CHECK(IconsInShell(callbackWindow) == kTimeShown);
+    CHECK(IconsInShell(run.callbackWindow) == kTimeShown);
 
     // Their tooltips came back with them.
     const int secondsPlace = changes[0] > changes[1] ? digitPlaces[0] : digitPlaces[1];
@@ -410,23 +382,20 @@ TEST_CASE("after a shell restart the shown icons come back and the seconds go on
 
 TEST_CASE("after Annuler a shell restart brings no icon back, and Quitter ends the program with none left") {
     TrayCountdown run("oui");
-    Program& prog = run.prog;
-    HWND form = run.form;
-    HWND callbackWindow = run.callbackWindow;
-    WaitForTimeIcons(callbackWindow);
+    WaitForTimeIcons(run.callbackWindow);
 
-    BringBackFromTray(form);
-    Click(ControlById(form, noc::idSpeedButton2));  // "Annuler"
-    REQUIRE(WaitUntil([&] { return IsShown(ControlById(form, noc::idTabControl1)); }, kLong));
-    CheckNoIconLeft(callbackWindow);
+    BringBackFromTray(run);
+    Click(run.Control(noc::idSpeedButton2));  // "Annuler"
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idTabControl1); }, kLong));
+    CheckNoIconLeft(run.callbackWindow);
 
     AnnounceTaskbarCreated();
-    CHECK_FALSE(WaitUntil([&] { return !IconsInShell(callbackWindow).empty(); }, kShort));
+    CHECK_FALSE(WaitUntil([&] { return !IconsInShell(run.callbackWindow).empty(); }, kShort));
     CHECK(TrayStripShowsDesktop());
 
-    Click(ControlById(form, noc::idSpeedButton3));  // "Quitter"
-    REQUIRE(prog.WaitExit(kLong).has_value());
+    Click(run.Control(noc::idSpeedButton3));  // "Quitter"
+    REQUIRE(run.prog.WaitExit(kLong).has_value());
     // (Under Wine the shell also drops the icons of a window that is destroyed, so this holds even
     // for a program that would leave its icons behind.)
-    CheckNoIconLeft(callbackWindow);
+    CheckNoIconLeft(run.callbackWindow);
 }

@@ -1,6 +1,8 @@
 #include <doctest/doctest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -14,21 +16,28 @@ namespace {
 
 HeldSettings Sample()
 {
-    HeldSettings h;
-    h.Couleur = "clBlue";
-    h.Jours = 1;
-    h.Heures = 2;
-    h.Minutes = 3;
-    h.Secondes = 4;
-    h.Chrono = "non";
-    h.MdPasse = "pw";
-    h.MdPasseOK = "non";
-    h.Demarrage = "oui";
-    h.Alerte = "non";
-    h.Protection = "oui";
-    h.Son = "a.wav";
-    h.Delai = 30;
-    return h;
+    return HeldSettings{"clBlue", 1, 2, 3, 4, "non", "pw", "non", "oui", "non", "oui", "a.wav", 30};
+}
+
+// Every setting held, against what was expected of it.
+void CheckHeld(const HeldSettings& h, const HeldSettings& expected)
+{
+    using H = HeldSettings;
+    const std::pair<const char*, std::string H::*> texts[] = {
+        {"Couleur", &H::Couleur},     {"Chrono", &H::Chrono},         {"MdPasse", &H::MdPasse},
+        {"MdPasseOK", &H::MdPasseOK}, {"Demarrage", &H::Demarrage},   {"Alerte", &H::Alerte},
+        {"Protection", &H::Protection}, {"Son", &H::Son}};
+    const std::pair<const char*, int32_t H::*> numbers[] = {
+        {"Jours", &H::Jours}, {"Heures", &H::Heures}, {"Minutes", &H::Minutes}, {"Secondes", &H::Secondes},
+        {"Delai", &H::Delai}};
+    for (const auto& [name, field] : texts) {
+        CAPTURE(name);
+        CHECK(h.*field == expected.*field);
+    }
+    for (const auto& [name, field] : numbers) {
+        CAPTURE(name);
+        CHECK(h.*field == expected.*field);
+    }
 }
 
 } // namespace
@@ -171,57 +180,47 @@ TEST_CASE("ParamStr and started-with-parameters flag")
     CHECK(StartedWithParametersFlag(SplitCommandLine("prog \"\" 5")) == "oui");
 }
 
+TEST_CASE("ApplyCommandLine: each parameter given replaces its setting, the others are kept")
+{
+    struct Case {
+        const char* name;
+        std::string line;
+        void (*change)(HeldSettings&);  // from Sample()
+    };
+    const Case cases[] = {
+        // The empty pair is skipped, so the values shift onto positions 1..4.
+        {"dial values only", "prog \"\" 0 0 5 0",
+         [](HeldSettings& h) { h.Couleur = "0", h.Jours = 0, h.Heures = 5, h.Minutes = 0; }},
+        // Demarrage and Protection are not reachable from the command line.
+        {"every position", "prog clRed 7 8 9 10 oui secret oui oui b.wav 45",
+         [](HeldSettings& h) {
+             h.Couleur = "clRed", h.Jours = 7, h.Heures = 8, h.Minutes = 9, h.Secondes = 10, h.Chrono = "oui";
+             h.MdPasse = "secret", h.MdPasseOK = "oui", h.Alerte = "oui", h.Son = "b.wav", h.Delai = 45;
+         }},
+        {"nine stars then a quoted sound path", "prog * * * * * * * * * \"C:\\Mes sons\\bip.wav\"",
+         [](HeldSettings& h) { h.Son = "C:\\Mes sons\\bip.wav"; }},
+        {"parameters after the eleventh are ignored", "prog * * * * * * * * * * 50 xyz 99",
+         [](HeldSettings& h) { h.Delai = 50; }},
+        {"an x prefix reads as hexadecimal", "prog * * x3 xA", [](HeldSettings& h) { h.Heures = 3, h.Minutes = 10; }},
+        {"high byte inside a text parameter", "prog * * * * * * mötdepasse",
+         [](HeldSettings& h) { h.MdPasse = "m\xF6tdepasse"; }},
+        {"no parameters leaves everything", "prog", [](HeldSettings&) {}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        HeldSettings h = Sample();
+        CHECK(ApplyCommandLine(SplitCommandLine(c.line), h).empty());
+        HeldSettings expected = Sample();
+        c.change(expected);
+        CheckHeld(h, expected);
+    }
+    HeldSettings h = Sample();
+    CHECK(ApplyCommandLine(Params{}, h).empty());
+    CheckHeld(h, Sample());
+}
+
 TEST_CASE("ApplyCommandLine")
 {
-    SUBCASE("dial values only")
-    {
-        HeldSettings h = Sample();
-        ApplyCommandLine(SplitCommandLine("prog \"\" 0 0 5 0"), h);
-        // The empty pair is skipped, so the values shift onto positions 1..4.
-        CHECK(h.Couleur == "0");
-        CHECK(h.Jours == 0);
-        CHECK(h.Heures == 5);
-        CHECK(h.Minutes == 0);
-        CHECK(h.Secondes == 4);
-        CHECK(h.Son == "a.wav");
-    }
-    SUBCASE("every position")
-    {
-        HeldSettings h = Sample();
-        ApplyCommandLine(SplitCommandLine("prog clRed 7 8 9 10 oui secret oui oui b.wav 45"), h);
-        CHECK(h.Couleur == "clRed");
-        CHECK(h.Jours == 7);
-        CHECK(h.Heures == 8);
-        CHECK(h.Minutes == 9);
-        CHECK(h.Secondes == 10);
-        CHECK(h.Chrono == "oui");
-        CHECK(h.MdPasse == "secret");
-        CHECK(h.MdPasseOK == "oui");
-        CHECK(h.Alerte == "oui");
-        CHECK(h.Son == "b.wav");
-        CHECK(h.Delai == 45);
-        // Not reachable from the command line.
-        CHECK(h.Demarrage == "oui");
-        CHECK(h.Protection == "oui");
-    }
-    SUBCASE("nine stars then a quoted sound path")
-    {
-        HeldSettings h = Sample();
-        ApplyCommandLine(SplitCommandLine("prog * * * * * * * * * \"C:\\Mes sons\\bip.wav\""), h);
-        HeldSettings expected = Sample();
-        expected.Son = "C:\\Mes sons\\bip.wav";
-        CHECK(h.Couleur == expected.Couleur);
-        CHECK(h.Jours == expected.Jours);
-        CHECK(h.Heures == expected.Heures);
-        CHECK(h.Minutes == expected.Minutes);
-        CHECK(h.Secondes == expected.Secondes);
-        CHECK(h.Chrono == expected.Chrono);
-        CHECK(h.MdPasse == expected.MdPasse);
-        CHECK(h.MdPasseOK == expected.MdPasseOK);
-        CHECK(h.Alerte == expected.Alerte);
-        CHECK(h.Son == expected.Son);
-        CHECK(h.Delai == expected.Delai);
-    }
     SUBCASE("only an exact star keeps a setting")
     {
         HeldSettings h = Sample();
@@ -233,14 +232,6 @@ TEST_CASE("ApplyCommandLine")
         CHECK(ApplyCommandLine(Params{"prog", "*", "*", " *"}, h) ==
               std::vector<std::string>{"' *' is not a valid integer value"});
         CHECK(h.Heures == 2);
-    }
-    SUBCASE("parameters after the eleventh are ignored")
-    {
-        HeldSettings h = Sample();
-        ApplyCommandLine(SplitCommandLine("prog * * * * * * * * * * 50 xyz 99"), h);
-        CHECK(h.Delai == 50);
-        CHECK(h.Couleur == "clBlue");
-        CHECK(h.Son == "a.wav");
     }
     SUBCASE("delay is taken raw, hex and negatives included")
     {
@@ -294,26 +285,5 @@ TEST_CASE("ApplyCommandLine")
         CHECK(h.Son == sound);
         CHECK(h.Heures == 1);
         CHECK(h.Delai == 45);
-    }
-    SUBCASE("an x prefix reads as hexadecimal")
-    {
-        HeldSettings h = Sample();
-        ApplyCommandLine(SplitCommandLine("prog * * x3 xA"), h);
-        CHECK(h.Heures == 3);
-        CHECK(h.Minutes == 10);
-    }
-    SUBCASE("high byte inside a text parameter")
-    {
-        HeldSettings h = Sample();
-        ApplyCommandLine(SplitCommandLine("prog * * * * * * mötdepasse"), h);
-        CHECK(h.MdPasse == "m\xF6tdepasse");
-    }
-    SUBCASE("no parameters leaves everything")
-    {
-        HeldSettings h = Sample();
-        ApplyCommandLine(SplitCommandLine("prog"), h);
-        ApplyCommandLine(Params{}, h);
-        CHECK(h.Couleur == "clBlue");
-        CHECK(h.Delai == 30);
     }
 }

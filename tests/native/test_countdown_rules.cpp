@@ -3,6 +3,7 @@
 #include "app/CountdownRules.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 
 using noc::Remaining;
@@ -25,6 +26,24 @@ void CheckEq(const Remaining& got, int32_t d, int32_t h, int32_t m, int32_t s)
     CHECK(got.Hours == h);
     CHECK(got.Minutes == m);
     CHECK(got.Seconds == s);
+}
+
+// One tick from `start`: whether it reports the end, and the four dials after it.
+struct Tick {
+    const char* name;
+    Remaining start;
+    bool ends;
+    Remaining after;
+};
+
+void CheckTicks(std::initializer_list<Tick> ticks)
+{
+    for (const Tick& t : ticks) {
+        CAPTURE(t.name);
+        Remaining r = t.start;
+        CHECK(noc::TickDown(r) == t.ends);
+        CheckEq(r, t.after.Days, t.after.Hours, t.after.Minutes, t.after.Seconds);
+    }
 }
 
 // Ticks until TickDown reports the end; returns the number of ticks, or -1 when it never ends
@@ -51,42 +70,14 @@ TEST_CASE("AllZero")
 
 TEST_CASE("TickDown borrows across the dials")
 {
-    SUBCASE("plain second")
-    {
-        Remaining r = Make(0, 0, 1, 30);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 0, 1, 29);
-    }
-    SUBCASE("minute borrow")
-    {
-        Remaining r = Make(0, 0, 1, 0);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 0, 0, 59);
-    }
-    SUBCASE("hour borrow")
-    {
-        Remaining r = Make(0, 2, 0, 0);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 1, 59, 59);
-    }
-    SUBCASE("day borrow")
-    {
-        Remaining r = Make(1, 0, 0, 0);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 23, 59, 59);
-    }
-    SUBCASE("last second reports the end and leaves zero")
-    {
-        Remaining r = Make(0, 0, 0, 1);
-        CHECK(noc::TickDown(r));
-        CheckEq(r, 0, 0, 0, 0);
-    }
-    SUBCASE("ticking at zero is not an end and rolls the seconds only")
-    {
-        Remaining r = Make(0, 0, 0, 0);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 0, 0, 59);
-    }
+    CheckTicks({
+        {"plain second", Make(0, 0, 1, 30), false, Make(0, 0, 1, 29)},
+        {"minute borrow", Make(0, 0, 1, 0), false, Make(0, 0, 0, 59)},
+        {"hour borrow", Make(0, 2, 0, 0), false, Make(0, 1, 59, 59)},
+        {"day borrow", Make(1, 0, 0, 0), false, Make(0, 23, 59, 59)},
+        {"last second reports the end and leaves zero", Make(0, 0, 0, 1), true, Make(0, 0, 0, 0)},
+        {"ticking at zero is not an end and rolls the seconds only", Make(0, 0, 0, 0), false, Make(0, 0, 0, 59)},
+    });
 }
 
 TEST_CASE("TickDown ends after exactly the total number of seconds")
@@ -132,17 +123,12 @@ TEST_CASE("TickDown with negative values counts them as they are")
         CHECK_FALSE(noc::TickDown(r));
         CheckEq(r, -1, 0, 0, 59);
     }
-    SUBCASE("negative minutes are borrowed from the hours")
+    SUBCASE("negative minutes and hours are borrowed from the dial above")
     {
-        Remaining r = Make(0, 2, -5, 10);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 1, 59, 9);
-    }
-    SUBCASE("negative hours are borrowed from the days")
-    {
-        Remaining r = Make(2, -3, 0, 0);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 1, 23, 59, 59);
+        CheckTicks({
+            {"negative minutes", Make(0, 2, -5, 10), false, Make(0, 1, 59, 9)},
+            {"negative hours", Make(2, -3, 0, 0), false, Make(1, 23, 59, 59)},
+        });
     }
 }
 
@@ -176,30 +162,12 @@ TEST_CASE("TickDown wraps at the int32 limits instead of overflowing")
 {
     constexpr int32_t lo = std::numeric_limits<int32_t>::min();
     constexpr int32_t hi = std::numeric_limits<int32_t>::max();
-    SUBCASE("lowest seconds")
-    {
-        Remaining r = Make(0, 0, 0, lo);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 0, 0, hi);
-    }
-    SUBCASE("lowest minutes borrowed from")
-    {
-        Remaining r = Make(0, 1, lo, 0);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 0, 1, hi, 59);
-    }
-    SUBCASE("lowest hours borrowed from")
-    {
-        Remaining r = Make(1, lo, 0, 0);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, 1, hi, 59, 59);
-    }
-    SUBCASE("highest values count down")
-    {
-        Remaining r = Make(hi, hi, hi, hi);
-        CHECK_FALSE(noc::TickDown(r));
-        CheckEq(r, hi, hi, hi, hi - 1);
-    }
+    CheckTicks({
+        {"lowest seconds", Make(0, 0, 0, lo), false, Make(0, 0, 0, hi)},
+        {"lowest minutes borrowed from", Make(0, 1, lo, 0), false, Make(0, 1, hi, 59)},
+        {"lowest hours borrowed from", Make(1, lo, 0, 0), false, Make(1, hi, 59, 59)},
+        {"highest values count down", Make(hi, hi, hi, hi), false, Make(hi, hi, hi, hi - 1)},
+    });
 }
 
 TEST_CASE("final warning and alert moment")
@@ -213,25 +181,34 @@ TEST_CASE("final warning and alert moment")
         CHECK(noc::FinalWarningThreshold(59) == 60);
         CHECK(noc::FinalWarningThreshold(std::numeric_limits<int32_t>::max()) == std::numeric_limits<int32_t>::max());
     }
+    // Each row: the time left, the lead time, and whether it is in the warning, or the alert moment.
+    struct Moment {
+        Remaining left;
+        int32_t lead;
+        bool expected;
+    };
     SUBCASE("final warning window")
     {
-        CHECK(noc::InFinalWarning(Make(0, 0, 0, 20), 10));
-        CHECK_FALSE(noc::InFinalWarning(Make(0, 0, 0, 21), 10));
-        CHECK(noc::InFinalWarning(Make(0, 0, 0, 30), 30));
-        CHECK(noc::InFinalWarning(Make(0, 0, 0, 0), 30));
-        CHECK_FALSE(noc::InFinalWarning(Make(0, 0, 0, 31), 30));
-        CHECK(noc::InFinalWarning(Make(0, 0, 0, 59), 59));
-        CHECK_FALSE(noc::InFinalWarning(Make(0, 0, 1, 5), 30));
-        CHECK_FALSE(noc::InFinalWarning(Make(0, 1, 0, 5), 30));
-        CHECK_FALSE(noc::InFinalWarning(Make(1, 0, 0, 5), 30));
+        const Moment moments[] = {
+            {Make(0, 0, 0, 20), 10, true},  {Make(0, 0, 0, 21), 10, false}, {Make(0, 0, 0, 30), 30, true},
+            {Make(0, 0, 0, 0), 30, true},   {Make(0, 0, 0, 31), 30, false}, {Make(0, 0, 0, 59), 59, true},
+            {Make(0, 0, 1, 5), 30, false},  {Make(0, 1, 0, 5), 30, false},  {Make(1, 0, 0, 5), 30, false},
+        };
+        for (const Moment& m : moments) {
+            CAPTURE(&m - moments);
+            CHECK(noc::InFinalWarning(m.left, m.lead) == m.expected);
+        }
     }
     SUBCASE("alert moment")
     {
-        CHECK(noc::IsAlertMoment(Make(0, 0, 0, 30), 30));
-        CHECK_FALSE(noc::IsAlertMoment(Make(0, 0, 0, 29), 30));
-        CHECK_FALSE(noc::IsAlertMoment(Make(0, 0, 0, 31), 30));
-        CHECK_FALSE(noc::IsAlertMoment(Make(0, 0, 1, 30), 30));
-        CHECK_FALSE(noc::IsAlertMoment(Make(1, 0, 0, 30), 30));
+        const Moment moments[] = {
+            {Make(0, 0, 0, 30), 30, true},  {Make(0, 0, 0, 29), 30, false}, {Make(0, 0, 0, 31), 30, false},
+            {Make(0, 0, 1, 30), 30, false}, {Make(1, 0, 0, 30), 30, false},
+        };
+        for (const Moment& m : moments) {
+            CAPTURE(&m - moments);
+            CHECK(noc::IsAlertMoment(m.left, m.lead) == m.expected);
+        }
     }
     SUBCASE("counting down meets the alert once, then stays in the warning to the end")
     {
@@ -289,21 +266,27 @@ TEST_CASE("JudgeStart")
 
 TEST_CASE("MakeTrayTexts")
 {
-    SUBCASE("all icons")
+    SUBCASE("all icons, two digits each")
     {
-        const auto t = noc::MakeTrayTexts(Make(1, 2, 3, 4), true, true);
-        CHECK(t.Days == "01");
-        CHECK(t.Hours == "j 02");
-        CHECK(t.Minutes == ":03");
-        CHECK(t.Seconds == ":04");
-    }
-    SUBCASE("two-digit values")
-    {
-        const auto t = noc::MakeTrayTexts(Make(12, 23, 45, 59), true, true);
-        CHECK(t.Days == "12");
-        CHECK(t.Hours == "j 23");
-        CHECK(t.Minutes == ":45");
-        CHECK(t.Seconds == ":59");
+        const struct {
+            const char* name;
+            Remaining left;
+            const char *days, *hours, *minutes, *seconds;
+        } cases[] = {
+            {"one digit", Make(1, 2, 3, 4), "01", "j 02", ":03", ":04"},
+            {"two-digit values", Make(12, 23, 45, 59), "12", "j 23", ":45", ":59"},
+            {"ten is the first value without a zero", Make(10, 10, 10, 10), "10", "j 10", ":10", ":10"},
+            {"nine is the last value with one", Make(9, 9, 9, 9), "09", "j 09", ":09", ":09"},
+            {"out-of-range values from the command line", Make(40, 30, 75, 90), "40", "j 30", ":75", ":90"},
+        };
+        for (const auto& c : cases) {
+            CAPTURE(c.name);
+            const auto t = noc::MakeTrayTexts(c.left, true, true);
+            CHECK(t.Days == c.days);
+            CHECK(t.Hours == c.hours);
+            CHECK(t.Minutes == c.minutes);
+            CHECK(t.Seconds == c.seconds);
+        }
     }
     SUBCASE("days icon hidden")
     {
@@ -317,26 +300,5 @@ TEST_CASE("MakeTrayTexts")
         CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Minutes == " 03");
         CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Seconds == ":04");
         CHECK(noc::MakeTrayTexts(Make(0, 0, 45, 4), false, false).Minutes == " 45");
-    }
-    SUBCASE("ten is the first value without a zero")
-    {
-        const auto t = noc::MakeTrayTexts(Make(10, 10, 10, 10), true, true);
-        CHECK(t.Days == "10");
-        CHECK(t.Hours == "j 10");
-        CHECK(t.Minutes == ":10");
-        CHECK(t.Seconds == ":10");
-        const auto u = noc::MakeTrayTexts(Make(9, 9, 9, 9), true, true);
-        CHECK(u.Days == "09");
-        CHECK(u.Hours == "j 09");
-        CHECK(u.Minutes == ":09");
-        CHECK(u.Seconds == ":09");
-    }
-    SUBCASE("out-of-range values from the command line")
-    {
-        const auto t = noc::MakeTrayTexts(Make(40, 30, 75, 90), true, true);
-        CHECK(t.Days == "40");
-        CHECK(t.Hours == "j 30");
-        CHECK(t.Minutes == ":75");
-        CHECK(t.Seconds == ":90");
     }
 }

@@ -9,8 +9,7 @@ namespace {
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
 // Blanks and empty quote pairs ("") before a parameter.
-size_t SkipSeparators(const std::string& s, size_t pos)
-{
+size_t SkipSeparators(const std::string& s, size_t pos) {
     const size_t n = s.size();
     while (pos < n) {
         if (IsBlank(s[pos])) {
@@ -25,8 +24,7 @@ size_t SkipSeparators(const std::string& s, size_t pos)
 }
 
 // Splits s from pos on and appends the parameters.
-void SplitFrom(const std::string& s, size_t pos, std::vector<std::string>& params)
-{
+void SplitFrom(const std::string& s, size_t pos, std::vector<std::string>& params) {
     const size_t n = s.size();
     for (;;) {
         pos = SkipSeparators(s, pos);
@@ -51,21 +49,24 @@ void SplitFrom(const std::string& s, size_t pos, std::vector<std::string>& param
 
 // Windows compares file names without regard to case: ASCII letters and the accented letters of
 // code page 1252 (written as numbers, this file being plain ASCII).
-unsigned char UpperCase(unsigned char c)
-{
+unsigned char UpperCase(unsigned char c) {
     if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 'a' + 'A');
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 0x20);
     switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
+    case 0x9A:
+        return 0x8A;
+    case 0x9C:
+        return 0x8C;
+    case 0x9E:
+        return 0x8E;
+    case 0xFF:
+        return 0x9F;
+    default:
+        return c;
     }
 }
 
-bool SamePathAt(const std::string& s, size_t pos, const std::string& path)
-{
+bool SamePathAt(const std::string& s, size_t pos, const std::string& path) {
     if (pos > s.size() || s.size() - pos < path.size()) return false;
     for (size_t i = 0; i < path.size(); ++i)
         if (UpperCase(static_cast<unsigned char>(s[pos + i])) != UpperCase(static_cast<unsigned char>(path[i])))
@@ -77,17 +78,15 @@ bool QuoteAt(const std::string& s, size_t pos) { return pos < s.size() && s[pos]
 
 bool EndsParameter(const std::string& s, size_t pos) { return pos >= s.size() || IsBlank(s[pos]); }
 
-} // namespace
+}  // namespace
 
-std::vector<std::string> SplitCommandLine(const std::string& commandLine)
-{
+std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     std::vector<std::string> params;
     SplitFrom(commandLine, 0, params);
     return params;
 }
 
-std::vector<std::string> SplitProgramCommandLine(const std::string& commandLine, const std::string& programPath)
-{
+std::vector<std::string> SplitProgramCommandLine(const std::string& commandLine, const std::string& programPath) {
     const std::string& s = commandLine;
     const size_t head = SkipSeparators(s, 0);
     const size_t length = programPath.size();
@@ -110,18 +109,15 @@ std::vector<std::string> SplitProgramCommandLine(const std::string& commandLine,
     return SplitCommandLine(s);
 }
 
-std::string ParamStr(const std::vector<std::string>& params, size_t index)
-{
+std::string ParamStr(const std::vector<std::string>& params, size_t index) {
     return index < params.size() ? params[index] : std::string();
 }
 
-std::string StartedWithParametersFlag(const std::vector<std::string>& params)
-{
+std::string StartedWithParametersFlag(const std::vector<std::string>& params) {
     return ParamStr(params, 1).empty() ? std::string() : std::string("oui");
 }
 
-std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held)
-{
+std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held) {
     std::vector<std::string> failures;
     // A number that does not convert leaves what was loaded, so that nothing stored is lost to it.
     auto number = [&failures](const std::string& text, int32_t& setting) {
@@ -135,21 +131,44 @@ std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params
         const std::string& p = params[index];
         if (p == "*") continue;
         switch (index) {
-        case 1: held.Couleur = p; break;
-        case 2: number(p, held.Jours); break;
-        case 3: number(p, held.Heures); break;
-        case 4: number(p, held.Minutes); break;
-        case 5: number(p, held.Secondes); break;
-        case 6: held.Chrono = p; break;
-        case 7: held.MdPasse = p; break;
-        case 8: held.MdPasseOK = p; break;
-        case 9: held.Alerte = p; break;
-        case 10: held.Son = p; break;
-        case 11: number(p, held.Delai); break;
-        default: break;
+        case 1:
+            held.Couleur = p;
+            break;
+        case 2:
+            number(p, held.Jours);
+            break;
+        case 3:
+            number(p, held.Heures);
+            break;
+        case 4:
+            number(p, held.Minutes);
+            break;
+        case 5:
+            number(p, held.Secondes);
+            break;
+        case 6:
+            held.Chrono = p;
+            break;
+        case 7:
+            held.MdPasse = p;
+            break;
+        case 8:
+            held.MdPasseOK = p;
+            break;
+        case 9:
+            held.Alerte = p;
+            break;
+        case 10:
+            held.Son = p;
+            break;
+        case 11:
+            number(p, held.Delai);
+            break;
+        default:
+            break;
         }
     }
     return failures;
 }
 
-} // namespace noc
+}  // namespace noc

@@ -35,4 +35,4 @@ std::string StartedWithParametersFlag(const std::vector<std::string>& params);
 // number in position order, for the caller to report. Every other position still applies.
 std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held);
 
-} // namespace noc
+}  // namespace noc

@@ -10,97 +10,71 @@ constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
 // v - 1, wrapping from the lowest value to the highest instead of overflowing.
-int32_t WrappingDecrement(int32_t v)
-{
-    return v == kMin ? kMax : v - 1;
-}
+int32_t WrappingDecrement(int32_t v) { return v == kMin ? kMax : v - 1; }
 
-} // namespace
+}  // namespace
 
-bool AllZero(const Remaining& r)
-{
-    return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds == 0;
-}
+bool AllZero(const Remaining& r) { return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds == 0; }
 
-Remaining CountdownStart(const Remaining& dial)
-{
+Remaining CountdownStart(const Remaining& dial) {
     Remaining r = dial;
-    if (r.Days < 0)
-        r.Days = 0;
+    if (r.Days < 0) r.Days = 0;
     return r;
 }
 
-bool TickDown(Remaining& r)
-{
+bool TickDown(Remaining& r) {
     r.Seconds = WrappingDecrement(r.Seconds);
     const bool finished = AllZero(r);
 
     if (r.Seconds < 0) {
         r.Seconds = 59;
-        if (r.Minutes > 0 || r.Hours > 0 || r.Days > 0)
-            r.Minutes = WrappingDecrement(r.Minutes);
+        if (r.Minutes > 0 || r.Hours > 0 || r.Days > 0) r.Minutes = WrappingDecrement(r.Minutes);
     }
     if (r.Minutes < 0) {
         r.Minutes = 59;
-        if (r.Hours > 0 || r.Days > 0)
-            r.Hours = WrappingDecrement(r.Hours);
+        if (r.Hours > 0 || r.Days > 0) r.Hours = WrappingDecrement(r.Hours);
     }
     if (r.Hours < 0) {
         r.Hours = 23;
-        if (r.Days > 0)
-            r.Days = WrappingDecrement(r.Days);
+        if (r.Days > 0) r.Days = WrappingDecrement(r.Days);
     }
     return finished;
 }
 
-int32_t FinalWarningThreshold(int32_t leadTime)
-{
-    if (leadTime <= 20)
-        return 21;
+int32_t FinalWarningThreshold(int32_t leadTime) {
+    if (leadTime <= 20) return 21;
     return leadTime == kMax ? kMax : leadTime + 1;
 }
 
-bool InFinalWarning(const Remaining& r, int32_t leadTime)
-{
+bool InFinalWarning(const Remaining& r, int32_t leadTime) {
     return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds < FinalWarningThreshold(leadTime);
 }
 
-bool IsAlertMoment(const Remaining& r, int32_t leadTime)
-{
+bool IsAlertMoment(const Remaining& r, int32_t leadTime) {
     return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds == leadTime;
 }
 
-int32_t WrapDialPosition(int32_t position, int32_t limit)
-{
-    if (position > limit)
-        position = 0;
-    if (position < 0)
-        position = limit;
+int32_t WrapDialPosition(int32_t position, int32_t limit) {
+    if (position > limit) position = 0;
+    if (position < 0) position = limit;
     return position;
 }
 
-std::string TwoDigits(int32_t value)
-{
-    return value < 10 ? "0" + std::to_string(value) : std::to_string(value);
-}
+std::string TwoDigits(int32_t value) { return value < 10 ? "0" + std::to_string(value) : std::to_string(value); }
 
-StartVerdict JudgeStart(const Remaining& dial, bool startedWithParameters)
-{
-    if (AllZero(dial))
-        return StartVerdict::Empty;
+StartVerdict JudgeStart(const Remaining& dial, bool startedWithParameters) {
+    if (AllZero(dial)) return StartVerdict::Empty;
     if (dial.Days == 0 && dial.Hours == 0 && dial.Minutes == 0 && dial.Seconds < 20 && !startedWithParameters)
         return StartVerdict::TooShort;
     return StartVerdict::Start;
 }
 
-TrayTexts MakeTrayTexts(const Remaining& r, bool hoursIconVisible, bool daysIconVisible)
-{
+TrayTexts MakeTrayTexts(const Remaining& r, bool hoursIconVisible, bool daysIconVisible) {
     TrayTexts t;
     t.Seconds = (r.Seconds >= 10 ? ":" : ":0") + std::to_string(r.Seconds);
 
     std::string minutePrefix = r.Minutes >= 10 ? ":" : ":0";
-    if (!hoursIconVisible)
-        minutePrefix[0] = ' ';
+    if (!hoursIconVisible) minutePrefix[0] = ' ';
     t.Minutes = minutePrefix + std::to_string(r.Minutes);
 
     t.Hours = std::string(daysIconVisible ? "j " : " ") + (r.Hours < 10 ? "0" : "") + std::to_string(r.Hours);
@@ -108,34 +82,26 @@ TrayTexts MakeTrayTexts(const Remaining& r, bool hoursIconVisible, bool daysIcon
     return t;
 }
 
-std::vector<TimeIcon> TimeIconsToShow(bool xp, bool showTime, const Remaining& r)
-{
+std::vector<TimeIcon> TimeIconsToShow(bool xp, bool showTime, const Remaining& r) {
     std::vector<TimeIcon> shown;
-    if (!showTime)
-        return shown;
+    if (!showTime) return shown;
     if (xp) {
         shown = {TimeIcon::Seconds, TimeIcon::Minutes};
-        if (r.Days > 0)
-            shown.insert(shown.end(), {TimeIcon::Hours, TimeIcon::Days});
-        if (r.Hours > 0)
-            shown.push_back(TimeIcon::Hours);
+        if (r.Days > 0) shown.insert(shown.end(), {TimeIcon::Hours, TimeIcon::Days});
+        if (r.Hours > 0) shown.push_back(TimeIcon::Hours);
     } else {
-        if (r.Days > 0)
-            shown.insert(shown.end(), {TimeIcon::Days, TimeIcon::Hours});
-        if (r.Hours > 0)
-            shown.push_back(TimeIcon::Hours);
+        if (r.Days > 0) shown.insert(shown.end(), {TimeIcon::Days, TimeIcon::Hours});
+        if (r.Hours > 0) shown.push_back(TimeIcon::Hours);
         shown.insert(shown.end(), {TimeIcon::Minutes, TimeIcon::Seconds});
     }
     return shown;
 }
 
 std::string ProgramIconHint(bool timeIconsShown, bool xp, const std::string& days, const std::string& hours,
-                            const std::string& minutes, const std::string& seconds)
-{
-    if (timeIconsShown)
-        return "Extinction de l'ordinateur...";
+                            const std::string& minutes, const std::string& seconds) {
+    if (timeIconsShown) return "Extinction de l'ordinateur...";
     const std::string time = days + "j" + hours + "h" + minutes + "m" + seconds + "s";
     return (xp ? "Extinction de l'ordinateur\r\ndans : " : "Extinction de l'ordinateur dans : ") + time;
 }
 
-} // namespace noc
+}  // namespace noc

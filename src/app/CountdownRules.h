@@ -77,4 +77,4 @@ std::vector<TimeIcon> TimeIconsToShow(bool xp, bool showTime, const Remaining& r
 std::string ProgramIconHint(bool timeIconsShown, bool xp, const std::string& days, const std::string& hours,
                             const std::string& minutes, const std::string& seconds);
 
-} // namespace noc
+}  // namespace noc

@@ -291,8 +291,8 @@ void TForm2::CreateTrayComponents() {
         icon->SetText("--");
     }
 
-    for (TNotifyIcon* icon : std::initializer_list<TNotifyIcon*>{NotifyIcon1, TextTrayIcon1, TextTrayIcon2,
-                                                                 TextTrayIcon3, TextTrayIcon4})
+    for (TNotifyIcon* icon :
+         std::initializer_list<TNotifyIcon*>{NotifyIcon1, TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4})
         icon->Loaded();
 }
 
@@ -315,8 +315,10 @@ void TForm2::FormCreate(TObject*) {
     UpDown2->SetHint("Cliquez ici pour augmenter ou diminuer\r\nle nombre de minutes d'attente");
     UpDown1->SetHint("Cliquez ici pour augmenter ou diminuer\r\nle nombre d'heures d'attente");
     Edit1->SetHint("Tapez ici le mot de passe qui permettra\r\nd'annuler l'extinction de l'ordinateur");
-    CheckBox3->SetHint("En cochant cette case l'extinction de l'ordinateur\r\nne pourra être annulée que par un mot de passe");
-    CheckBox2->SetHint("En cochant cette case vous autorisez Windows\r\nà activer l'extinction automatique de l'ordinateur");
+    CheckBox3->SetHint(
+        "En cochant cette case l'extinction de l'ordinateur\r\nne pourra être annulée que par un mot de passe");
+    CheckBox2->SetHint(
+        "En cochant cette case vous autorisez Windows\r\nà activer l'extinction automatique de l'ordinateur");
 
     // 4. The stored settings, checked against their integrity text.
     LoadSettings();
@@ -403,8 +405,9 @@ void TForm2::LoadSettings() {
     const std::string expected = IntegrityText(Held.Couleur, Held.Jours, Held.Heures, Held.Minutes, Held.Secondes,
                                                Held.Chrono, Held.MdPasse, Held.MdPasseOK, Held.Demarrage, Held.Alerte);
     if (expected != Held.Protection)
-        ShowWarning("Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! "
-                    "Veuillez vérifier ses paramètres...");
+        ShowWarning(
+            "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! "
+            "Veuillez vérifier ses paramètres...");
 }
 
 int32_t TForm2::StoredNumber(Setting setting) {

@@ -18,7 +18,8 @@ void TForm2::FormCloseQuery(TObject*, bool& canClose) {
         switch (JudgeStart(dial, IsYes(StartedWithParameters))) {
         case StartVerdict::Empty:
             DefaultBeep();
-            ShowInformation("Vous avez demandé de lancer le logiciel au\r\ndémarrage mais vous n'avez pas réglé le Chrono !");
+            ShowInformation(
+                "Vous avez demandé de lancer le logiciel au\r\ndémarrage mais vous n'avez pas réglé le Chrono !");
             canClose = false;
             return;
         case StartVerdict::TooShort:
@@ -61,7 +62,8 @@ void TForm2::Image7Click(TObject*) {
         "Cliquez ensuite\r\nsur l'interrupteur pour valider. La fenêtre se réduira\r\nen petite icône "
         "cliquable dans la barre des tâches.\r\n"
         "\r\n"
-        "NocTuro " NOC_VERSION_TEXT ", extinction automatique de l'ordinateur.\r\n"
+        "NocTuro " NOC_VERSION_TEXT
+        ", extinction automatique de l'ordinateur.\r\n"
         "Merci à celles et ceux qui l'ont essayé et amélioré.\r\n"
         "\r\n"
         "NB : laissez la souris sur un élément de la fenêtre\r\npour en avoir une brève description.");

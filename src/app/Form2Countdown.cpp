@@ -11,7 +11,6 @@
 #include "settings/Scramble.h"
 #include "settings/SettingsStore.h"
 
-
 namespace noc {
 
 void TForm2::MyImage1Click(TObject*) { StartCountdown(); }
@@ -257,8 +256,6 @@ void TForm2::MyImage1MouseOut(TObject*) { MyImage1->SetPicture(Image1->Picture()
 void TForm2::MyImage1MouseDown(TObject*, TMouseButton, TShiftState, int, int) {
     MyImage1->SetPicture(Image3->Picture());
 }
-void TForm2::MyImage1MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
-    MyImage1->SetPicture(Image1->Picture());
-}
+void TForm2::MyImage1MouseUp(TObject*, TMouseButton, TShiftState, int, int) { MyImage1->SetPicture(Image1->Picture()); }
 
 }  // namespace noc

@@ -29,23 +29,27 @@ void TForm2::CheckBox2MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     if (CheckBox2->Checked()) {
         if (!WriteStartupEntry(ProgramPath())) {
             DefaultBeep();
-            ShowWarning("Ooops ! Un problème est survenu au cours de l'utilisation de votre\r\nbase de registre ! "
-                        "Merci de contacter le concepteur du logiciel.");
+            ShowWarning(
+                "Ooops ! Un problème est survenu au cours de l'utilisation de votre\r\nbase de registre ! "
+                "Merci de contacter le concepteur du logiciel.");
             return;
         }
         InformationSound();
-        ShowInformation("La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de "
-                        "Windows.");
+        ShowInformation(
+            "La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de "
+            "Windows.");
     } else {
         if (!RemoveStartupEntry()) {
             DefaultBeep();
-            ShowWarning("Ooops ! Une erreur est survenue au cours de l'utilisation de votre\r\nbase de registre ! "
-                        "Merci de contacter le concepteur du logiciel.");
+            ShowWarning(
+                "Ooops ! Une erreur est survenue au cours de l'utilisation de votre\r\nbase de registre ! "
+                "Merci de contacter le concepteur du logiciel.");
             return;
         }
         InformationSound();
-        ShowInformation("La base de registre a été mise à jour ! NocTuro\r\nne sera plus lancé au démarrage de "
-                        "Windows.");
+        ShowInformation(
+            "La base de registre a été mise à jour ! NocTuro\r\nne sera plus lancé au démarrage de "
+            "Windows.");
     }
 }
 

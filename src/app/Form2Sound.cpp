@@ -24,13 +24,14 @@ const char kReportWindowClass[] = "NocAlertReportWindow";
 class TAlertReport : public TComponent {
 public:
     explicit TAlertReport(TForm2* form)
-        : TComponent(form), form_(form), window_(kReportWindowClass, THiddenWindow::MessageOnly,
-                                                 [this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
-                                                     if (msg != WM_NOC_ALERT_FAILURE) return false;
-                                                     result = 0;
-                                                     Show();
-                                                     return true;
-                                                 }) {
+        : TComponent(form),
+          form_(form),
+          window_(kReportWindowClass, THiddenWindow::MessageOnly, [this](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+              if (msg != WM_NOC_ALERT_FAILURE) return false;
+              result = 0;
+              Show();
+              return true;
+          }) {
         Name = kReportName;
     }
     ~TAlertReport() override {

@@ -6,10 +6,14 @@ namespace noc {
 
 TTextTrayIcon* TForm2::TimeTrayIcon(TimeIcon which) const {
     switch (which) {
-    case TimeIcon::Seconds: return TextTrayIcon1;
-    case TimeIcon::Minutes: return TextTrayIcon2;
-    case TimeIcon::Hours: return TextTrayIcon3;
-    case TimeIcon::Days: return TextTrayIcon4;
+    case TimeIcon::Seconds:
+        return TextTrayIcon1;
+    case TimeIcon::Minutes:
+        return TextTrayIcon2;
+    case TimeIcon::Hours:
+        return TextTrayIcon3;
+    case TimeIcon::Days:
+        return TextTrayIcon4;
     }
     return nullptr;
 }
@@ -18,14 +22,16 @@ void TForm2::ShowTrayDisplay() {
     const bool xp = DetectXP() == "XP";
     if (!xp) NotifyIcon1->SetIconList(ImageList2);
     // Which text icons show is decided here, once: none comes or goes while the countdown runs.
-    for (TimeIcon which : TimeIconsToShow(xp, CheckBox1->Checked(), Counters)) TimeTrayIcon(which)->SetIconVisible(true);
+    for (TimeIcon which : TimeIconsToShow(xp, CheckBox1->Checked(), Counters))
+        TimeTrayIcon(which)->SetIconVisible(true);
     NotifyIcon1->SetCycleIcons(true);
     NotifyIcon1->SetIconVisible(true);
     UpdateTray();
 }
 
 void TForm2::HideTrayDisplay() {
-    for (TTextTrayIcon* icon : {TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4}) icon->SetIconVisible(false);
+    for (TTextTrayIcon* icon : {TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4})
+        icon->SetIconVisible(false);
     NotifyIcon1->SetCycleIcons(false);
     NotifyIcon1->SetIconVisible(false);
 }
@@ -40,8 +46,8 @@ void TForm2::UpdateTray() {
 
 void TForm2::NotifyIcon1MouseMove(TObject*, TShiftState, int, int) {
     // The tooltip follows the remaining time while the mouse rests on the icon.
-    NotifyIcon1->SetHint(ProgramIconHint(CheckBox1->Checked(), DetectXP() == "XP", Label2->Caption(),
-                                         Label7->Caption(), Label9->Caption(), Label4->Caption()));
+    NotifyIcon1->SetHint(ProgramIconHint(CheckBox1->Checked(), DetectXP() == "XP", Label2->Caption(), Label7->Caption(),
+                                         Label9->Caption(), Label4->Caption()));
 }
 
 void TForm2::NotifyIcon1Click(TObject*) {

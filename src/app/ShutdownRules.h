@@ -28,4 +28,4 @@ std::string ShutdownRefusedText(const std::string& systemReason, uint32_t errorC
 // "XP" for 5.1, "" for any 3.x, "NOXP" otherwise.
 std::string DetectXPFrom(uint32_t major, uint32_t minor);
 
-} // namespace noc
+}  // namespace noc

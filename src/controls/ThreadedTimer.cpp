@@ -74,13 +74,20 @@ bool TickClockPrecise() { return PreciseClock() != nullptr; }
 
 int ThreadPriorityValue(TThreadPriority p) {
     switch (p) {
-    case tpIdle: return THREAD_PRIORITY_IDLE;
-    case tpLowest: return THREAD_PRIORITY_LOWEST;
-    case tpLower: return THREAD_PRIORITY_BELOW_NORMAL;
-    case tpNormal: return THREAD_PRIORITY_NORMAL;
-    case tpHigher: return THREAD_PRIORITY_ABOVE_NORMAL;
-    case tpHighest: return THREAD_PRIORITY_HIGHEST;
-    case tpTimeCritical: return THREAD_PRIORITY_TIME_CRITICAL;
+    case tpIdle:
+        return THREAD_PRIORITY_IDLE;
+    case tpLowest:
+        return THREAD_PRIORITY_LOWEST;
+    case tpLower:
+        return THREAD_PRIORITY_BELOW_NORMAL;
+    case tpNormal:
+        return THREAD_PRIORITY_NORMAL;
+    case tpHigher:
+        return THREAD_PRIORITY_ABOVE_NORMAL;
+    case tpHighest:
+        return THREAD_PRIORITY_HIGHEST;
+    case tpTimeCritical:
+        return THREAD_PRIORITY_TIME_CRITICAL;
     }
     return THREAD_PRIORITY_NORMAL;
 }
@@ -123,7 +130,9 @@ void TThreadedTimerThread::Release(uint32_t intervalMs, bool naiveLoop) {
     SetEvent(state_->wakeEvent.get());
 }
 
-void TThreadedTimerThread::SetPriority(TThreadPriority p) { ::SetThreadPriority(thread_.get(), ThreadPriorityValue(p)); }
+void TThreadedTimerThread::SetPriority(TThreadPriority p) {
+    ::SetThreadPriority(thread_.get(), ThreadPriorityValue(p));
+}
 
 bool TThreadedTimerThread::Terminate() {
     std::lock_guard<std::mutex> g(state_->lock);
@@ -142,7 +151,8 @@ bool TThreadedTimerThread::WaitFor(DWORD ms) { return WaitForSingleObject(thread
 DWORD WINAPI TThreadedTimerThread::Entry(void* param) {
     // The thread's own share of the state: freed when the thread ends, whether or not the timer
     // is still there.
-    std::unique_ptr<std::shared_ptr<TThreadedTimerState>> state(static_cast<std::shared_ptr<TThreadedTimerState>*>(param));
+    std::unique_ptr<std::shared_ptr<TThreadedTimerState>> state(
+        static_cast<std::shared_ptr<TThreadedTimerState>*>(param));
     try {
         Execute(**state);
     } catch (...) {

@@ -49,9 +49,9 @@ struct TThreadedTimerState {
     HWND reportWindow = nullptr;      // the timer's hidden window, receives failure reports
     std::atomic<bool> syncEvent{true};
 
-    UniqueKernelHandle runEvent;      // manual reset: set while released or terminated
-    UniqueKernelHandle wakeEvent;     // auto reset: cuts the worker's sleep short
-    UniqueKernelHandle firingDone;    // auto reset: set when a direct call of the handler ends
+    UniqueKernelHandle runEvent;    // manual reset: set while released or terminated
+    UniqueKernelHandle wakeEvent;   // auto reset: cuts the worker's sleep short
+    UniqueKernelHandle firingDone;  // auto reset: set when a direct call of the handler ends
 };
 
 // The worker: parked on an event while the timer is disabled, otherwise it sleeps until each due

@@ -49,7 +49,7 @@ private:
 // Monotonic clock and sleeper behind the tick worker, replaceable by a simulated one.
 struct TickClock {
     virtual ~TickClock() = default;
-    virtual uint64_t Now() = 0;          // 100 ns units
+    virtual uint64_t Now() = 0;  // 100 ns units
     virtual void SleepMs(uint32_t ms) = 0;
 };
 
@@ -57,4 +57,4 @@ struct TickClock {
 // called on the caller's thread, one tick after the other, never re-entered.
 void RunTicks(TickClock& clock, TickSchedule& schedule, uint64_t count, const std::function<void()>& handler);
 
-} // namespace noc
+}  // namespace noc

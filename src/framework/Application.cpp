@@ -41,8 +41,8 @@ HINSTANCE TApplication::Instance() const { return GetModuleHandleA(nullptr); }
 void TApplication::Initialize() {
     if (window_) return;
     SetMainThread();
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
-                                              ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX icc{
+        sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
 
     // The application's own window: never shown, it owns the forms and receives the wake-up of the

@@ -105,5 +105,4 @@ void RunGuarded(TObject* sender, F&& body) {
     }
 }
 
-
 }  // namespace noc

@@ -14,7 +14,7 @@ const char kControlProp[] = "NocControl";
 // The timer that watches whether the pointer is still over a control it has entered.
 constexpr UINT_PTR kPointerWatch = 0x4E43;
 constexpr UINT kPointerWatchMs = 100;
-}
+}  // namespace
 
 COLORREF ColorToRGB(TColor c) {
     if ((c & 0xFF000000u) == 0xFF000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
@@ -34,8 +34,7 @@ HCURSOR TScreen::Cursor(int index) const {
 
 HFONT DefaultFont() {
     static HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                    "Tahoma");
+                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
     return font;
 }
 

@@ -65,9 +65,9 @@ void TFont::Assign(const TFont& other) {
 HFONT TFont::Handle() const {
     if (!handle_) {
         handle_.reset(CreateFontA(height_, 0, 0, 0, (style_ & fsBold) ? FW_BOLD : FW_NORMAL, (style_ & fsItalic) != 0,
-                                  (style_ & fsUnderline) != 0, (style_ & fsStrikeOut) != 0,
-                                  static_cast<BYTE>(charset_), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name_.c_str()));
+                                  (style_ & fsUnderline) != 0, (style_ & fsStrikeOut) != 0, static_cast<BYTE>(charset_),
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, name_.c_str()));
     }
     return handle_.get();
 }

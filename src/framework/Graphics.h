@@ -14,7 +14,6 @@
 
 namespace noc {
 
-
 // An icon picture. Never changed once made, so several owners can show the same one; the handle
 // goes with the last of them.
 class TIconImage {

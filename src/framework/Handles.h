@@ -20,7 +20,11 @@ public:
     }
     H get() const { return h_; }
     explicit operator bool() const { return Traits::valid(h_); }
-    H release() { H h = h_; h_ = Traits::invalid(); return h; }
+    H release() {
+        H h = h_;
+        h_ = Traits::invalid();
+        return h;
+    }
     void reset(H h = Traits::invalid()) {
         if (Traits::valid(h_)) Traits::close(h_);
         h_ = h;

@@ -57,8 +57,8 @@ HDC MeasuringDc() {
 // ---- TPicture ---------------------------------------------------------------------------------
 
 std::shared_ptr<const TPicture> TPicture::FromResource(const char* name) {
-    auto bmp = static_cast<HBITMAP>(
-        LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    auto bmp =
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bmp) throw std::runtime_error(std::string("Missing picture resource ") + name);
     return std::make_shared<const TPicture>(bmp);
 }
@@ -200,15 +200,16 @@ void TLabel::Paint(HDC dc) {
     RECT rc;
     GetClientRect(handle_, &rc);
     // The colours come as the static gets them for its own drawing: from the parent.
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(handle_), WM_CTLCOLORSTATIC,
-                                                       reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(handle_)));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+        GetParent(handle_), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(handle_)));
     FillRect(dc, &rc, brush ? brush : FaceBrush());
     if (!IsWindowEnabled(handle_)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     SetBkMode(dc, TRANSPARENT);
     SelectGuard font(dc, Font());
     const std::string text = Caption();
     const UINT align = alignment_ == taRightJustify ? DT_RIGHT : alignment_ == taCenter ? DT_CENTER : DT_LEFT;
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | align);
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc,
+              DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS | align);
 }
 
 bool TLabel::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -222,8 +223,7 @@ bool TLabel::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 
 // ---- edits ------------------------------------------------------------------------------------
 
-TEdit::TEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height)
-    : TControl(owner, parent) {
+TEdit::TEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height) : TControl(owner, parent) {
     SetBounds(left, top, width, height);
     CreateHandle("Edit", WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, ParentHandle(parent), NextId());
 }
@@ -292,8 +292,7 @@ TCheckBox::TCheckBox(TComponent* owner, TControl* parent, int left, int top, int
                      const std::string& caption, bool tabStop)
     : TControl(owner, parent) {
     SetBounds(left, top, width, height);
-    CreateHandle("Button", WS_CHILD | (tabStop ? WS_TABSTOP : 0) | BS_AUTOCHECKBOX, 0, ParentHandle(parent),
-                 NextId());
+    CreateHandle("Button", WS_CHILD | (tabStop ? WS_TABSTOP : 0) | BS_AUTOCHECKBOX, 0, ParentHandle(parent), NextId());
     SetCaption(caption);
 }
 
@@ -347,8 +346,8 @@ bool TUpDown::HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     return false;
 }
 
-TTrackBar::TTrackBar(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min,
-                     int max, int thumbLength)
+TTrackBar::TTrackBar(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min, int max,
+                     int thumbLength)
     : TControl(owner, parent), min_(min), max_(max) {
     SetBounds(left, top, width, height);
     CreateHandle(TRACKBAR_CLASSA, WS_CHILD | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS | TBS_FIXEDLENGTH, 0,

@@ -102,7 +102,10 @@ class TMaskEdit : public TEdit {
 public:
     TMaskEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height);
     void SetCaption(const std::string& text) override;
-    void SetFontColor(TColor c) { fontColor_ = c; Repaint(); }
+    void SetFontColor(TColor c) {
+        fontColor_ = c;
+        Repaint();
+    }
 
 protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -115,8 +118,8 @@ private:
 
 class TButton : public TControl {
 public:
-    TButton(TComponent* owner, TControl* parent, int left, int top, int width, int height,
-            const std::string& caption, bool flat = false);
+    TButton(TComponent* owner, TControl* parent, int left, int top, int width, int height, const std::string& caption,
+            bool flat = false);
     void Click() { OnClick(this); }
 
 protected:
@@ -128,8 +131,8 @@ using TSpeedButton = TButton;
 
 class TCheckBox : public TControl {
 public:
-    TCheckBox(TComponent* owner, TControl* parent, int left, int top, int width, int height,
-              const std::string& caption, bool tabStop = true);
+    TCheckBox(TComponent* owner, TControl* parent, int left, int top, int width, int height, const std::string& caption,
+              bool tabStop = true);
     bool Checked() const;
     void SetChecked(bool checked);
 

@@ -10,8 +10,7 @@ constexpr TColor Sys(uint32_t index) { return 0xFF000000u + index; }
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameTextAscii(const std::string& a, const char* b)
-{
+bool SameTextAscii(const std::string& a, const char* b) {
     size_t i = 0;
     for (; i < a.size(); ++i) {
         if (b[i] == '\0' || AsciiLower(a[i]) != AsciiLower(b[i])) return false;
@@ -19,10 +18,9 @@ bool SameTextAscii(const std::string& a, const char* b)
     return b[i] == '\0';
 }
 
-} // namespace
+}  // namespace
 
-const std::vector<ColorIdent>& ColorIdentifiers()
-{
+const std::vector<ColorIdent>& ColorIdentifiers() {
     static const std::vector<ColorIdent> table = {
         {"clBlack", 0x00000000},
         {"clMaroon", 0x00000080},
@@ -80,8 +78,7 @@ const std::vector<ColorIdent>& ColorIdentifiers()
     return table;
 }
 
-std::string ColorToText(TColor c)
-{
+std::string ColorToText(TColor c) {
     for (const ColorIdent& ident : ColorIdentifiers()) {
         if (ident.value == c) return ident.name;
     }
@@ -91,8 +88,7 @@ std::string ColorToText(TColor c)
     return text;
 }
 
-bool TryTextToColor(const std::string& text, TColor& out)
-{
+bool TryTextToColor(const std::string& text, TColor& out) {
     for (const ColorIdent& ident : ColorIdentifiers()) {
         if (SameTextAscii(text, ident.name)) {
             out = ident.value;
@@ -105,15 +101,14 @@ bool TryTextToColor(const std::string& text, TColor& out)
     return true;
 }
 
-TColor TextToColor(const std::string& text)
-{
+TColor TextToColor(const std::string& text) {
     TColor c = 0;
     if (TryTextToColor(text, c)) return c;
-    return static_cast<TColor>(StrToInt(text)); // throws with the usual message
+    return static_cast<TColor>(StrToInt(text));  // throws with the usual message
 }
 
 bool IsSystemColor(TColor c) { return (c >> 24) == 0xFFu; }
 
 int SystemColorIndex(TColor c) { return static_cast<int>(c & 0xFFu); }
 
-} // namespace noc
+}  // namespace noc

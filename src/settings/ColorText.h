@@ -35,4 +35,4 @@ TColor TextToColor(const std::string& text);
 bool IsSystemColor(TColor c);
 int SystemColorIndex(TColor c);
 
-} // namespace noc
+}  // namespace noc

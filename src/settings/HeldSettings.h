@@ -14,4 +14,4 @@ struct HeldSettings {
     int32_t Delai = 20;
 };
 
-} // namespace noc
+}  // namespace noc

@@ -6,16 +6,14 @@ namespace {
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
-int HexValue(char c)
-{
+int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
-bool Parse(const std::string& text, int32_t& out)
-{
+bool Parse(const std::string& text, int32_t& out) {
     const size_t n = text.size();
     size_t i = 0;
     while (i < n && IsBlank(text[i])) ++i;
@@ -35,7 +33,7 @@ bool Parse(const std::string& text, int32_t& out)
         i += 2;
     }
 
-    if (i >= n) return false; // at least one digit is needed
+    if (i >= n) return false;  // at least one digit is needed
 
     if (hex) {
         uint64_t value = 0;
@@ -46,7 +44,7 @@ bool Parse(const std::string& text, int32_t& out)
             if (value > 0xFFFFFFFFull) return false;
         }
         uint32_t pattern = static_cast<uint32_t>(value);
-        if (negative) pattern = 0u - pattern; // two's complement negation of the 32-bit pattern
+        if (negative) pattern = 0u - pattern;  // two's complement negation of the 32-bit pattern
         out = static_cast<int32_t>(pattern);
         return true;
     }
@@ -64,26 +62,21 @@ bool Parse(const std::string& text, int32_t& out)
     return true;
 }
 
-} // namespace
+}  // namespace
 
-int32_t StrToInt(const std::string& text)
-{
+int32_t StrToInt(const std::string& text) {
     int32_t value = 0;
     if (!Parse(text, value)) throw EConvertError("'" + text + "' is not a valid integer value");
     return value;
 }
 
-bool TryStrToInt(const std::string& text, int32_t& out)
-{
+bool TryStrToInt(const std::string& text, int32_t& out) {
     int32_t value = 0;
     if (!Parse(text, value)) return false;
     out = value;
     return true;
 }
 
-std::string IntToStr(int64_t value)
-{
-    return std::to_string(static_cast<long long>(value));
-}
+std::string IntToStr(int64_t value) { return std::to_string(static_cast<long long>(value)); }
 
-} // namespace noc
+}  // namespace noc

@@ -27,4 +27,4 @@ bool TryStrToInt(const std::string& text, int32_t& out);
 // Plain decimal, '-' for negatives, no leading zeros.
 std::string IntToStr(int64_t value);
 
-} // namespace noc
+}  // namespace noc

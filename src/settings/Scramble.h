@@ -20,7 +20,7 @@ std::string IntegrityText(const std::string& colourText, int32_t days, int32_t h
                           const std::string& chrono, const std::string& password, const std::string& passwordRequired,
                           const std::string& startWithWindows, const std::string& alert);
 
-bool IsYes(const std::string& flag); // exactly "oui"
-const char* YesNo(bool b);           // "oui" / "non"
+bool IsYes(const std::string& flag);  // exactly "oui"
+const char* YesNo(bool b);            // "oui" / "non"
 
-} // namespace noc
+}  // namespace noc

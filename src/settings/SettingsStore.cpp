@@ -12,27 +12,29 @@ namespace noc {
 
 namespace {
 
-HKEY g_root = nullptr; // null: HKEY_LOCAL_MACHINE
+HKEY g_root = nullptr;  // null: HKEY_LOCAL_MACHINE
 
 HKEY Root() { return g_root ? g_root : HKEY_LOCAL_MACHINE; }
 
-const char* const kReadError = "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
-                               "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kWriteError = "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
-                                "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kScrambledReadError = "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
-                                        "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kScrambledWriteError = "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
-                                         "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kReadError =
+    "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kWriteError =
+    "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kScrambledReadError =
+    "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kScrambledWriteError =
+    "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
 
-void ReportRegistryError(const char* text)
-{
+void ReportRegistryError(const char* text) {
     DefaultBeep();
     ShowWarning(text);
 }
 
-UniqueRegKey OpenSettingsKey()
-{
+UniqueRegKey OpenSettingsKey() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(Root(), kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return UniqueRegKey();
     return UniqueRegKey(key);
@@ -41,8 +43,7 @@ UniqueRegKey OpenSettingsKey()
 enum class ReadResult { Ok, Absent, Failed };
 
 // Every byte of a string value, as the registry gives it back (terminating zero included, if stored).
-ReadResult ReadRawString(HKEY key, const std::string& name, std::string& bytes)
-{
+ReadResult ReadRawString(HKEY key, const std::string& name, std::string& bytes) {
     bytes.clear();
     DWORD type = 0;
     DWORD size = 0;
@@ -70,16 +71,14 @@ ReadResult ReadRawString(HKEY key, const std::string& name, std::string& bytes)
 // Values whose read failed and was told. Some values are read again and again (the start with
 // Windows flag at each of a countdown's last seconds, where a box would hold the tick until it is
 // dismissed): a value that cannot be read is told once, until it reads well again.
-std::set<std::string>& ReportedReads()
-{
+std::set<std::string>& ReportedReads() {
     static std::set<std::string> names;
     return names;
 }
 
 // Reads the value's bytes; a missing key or value gives empty text silently, any other trouble
 // is reported with the given text.
-std::string ReadStored(const std::string& name, const char* errorText)
-{
+std::string ReadStored(const std::string& name, const char* errorText) {
     UniqueRegKey key = OpenSettingsKey();
     std::string bytes;
     const ReadResult result = key ? ReadRawString(key.get(), name, bytes) : ReadResult::Absent;
@@ -92,57 +91,48 @@ std::string ReadStored(const std::string& name, const char* errorText)
 }
 
 // Stores every byte of the text plus one terminating zero.
-bool WriteRawString(HKEY key, const std::string& name, const std::string& bytes)
-{
+bool WriteRawString(HKEY key, const std::string& name, const std::string& bytes) {
     std::vector<BYTE> data(bytes.begin(), bytes.end());
     data.push_back(0);
-    return RegSetValueExA(key, name.c_str(), 0, REG_SZ, data.data(), static_cast<DWORD>(data.size())) ==
-           ERROR_SUCCESS;
+    return RegSetValueExA(key, name.c_str(), 0, REG_SZ, data.data(), static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
-void WriteStored(const std::string& name, const std::string& bytes, const char* errorText)
-{
+void WriteStored(const std::string& name, const std::string& bytes, const char* errorText) {
     UniqueRegKey key = OpenSettingsKey();
     if (!key || !WriteRawString(key.get(), name, bytes)) ReportRegistryError(errorText);
 }
 
-} // namespace
+}  // namespace
 
-std::string ReadSetting(const std::string& name)
-{
+std::string ReadSetting(const std::string& name) {
     const std::string bytes = ReadStored(name, kReadError);
-    return std::string(bytes.c_str()); // up to the first zero byte
+    return std::string(bytes.c_str());  // up to the first zero byte
 }
 
 void WriteSetting(const std::string& name, const std::string& text) { WriteStored(name, text, kWriteError); }
 
-std::string ReadScrambledSetting(const std::string& name)
-{
+std::string ReadScrambledSetting(const std::string& name) {
     std::string bytes = ReadStored(name, kScrambledReadError);
-    if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back(); // the terminating zero only
+    if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();  // the terminating zero only
     return Unscramble(bytes);
 }
 
-void WriteScrambledSetting(const std::string& name, const std::string& text)
-{
+void WriteScrambledSetting(const std::string& name, const std::string& text) {
     WriteStored(name, Scramble(text), kScrambledWriteError);
 }
 
-std::string ReadSetting(Setting s)
-{
+std::string ReadSetting(Setting s) {
     return Info(s).scrambled ? ReadScrambledSetting(NameOf(s)) : ReadSetting(std::string(NameOf(s)));
 }
 
-void WriteSetting(Setting s, const std::string& clear)
-{
+void WriteSetting(Setting s, const std::string& clear) {
     if (Info(s).scrambled)
         WriteScrambledSetting(NameOf(s), clear);
     else
         WriteSetting(std::string(NameOf(s)), clear);
 }
 
-bool EnsureSettingsKey()
-{
+bool EnsureSettingsKey() {
     {
         HKEY existing = nullptr;
         const LONG rc = RegOpenKeyExA(Root(), kSettingsKeyPath, 0, KEY_ALL_ACCESS, &existing);
@@ -165,11 +155,10 @@ bool EnsureSettingsKey()
     return true;
 }
 
-void SetSettingsRootForTesting(HKEY root)
-{
+void SetSettingsRootForTesting(HKEY root) {
     g_root = root;
     ReportedReads().clear();
 }
 HKEY SettingsRoot() { return Root(); }
 
-} // namespace noc
+}  // namespace noc

@@ -38,4 +38,4 @@ bool EnsureSettingsKey();
 void SetSettingsRootForTesting(HKEY root);
 HKEY SettingsRoot();
 
-} // namespace noc
+}  // namespace noc

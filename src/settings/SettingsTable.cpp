@@ -28,15 +28,15 @@ int32_t NumberOr0(const std::string& text) {
 const SettingInfo& Info(Setting s) { return kInfo[static_cast<size_t>(s)]; }
 
 const std::array<Setting, kSettingCount> kReadOrder = {
-    Setting::Couleur,   Setting::Jours,     Setting::Heures, Setting::Minutes,    Setting::Secondes,
-    Setting::Chrono,    Setting::MdPasse,   Setting::MdPasseOK, Setting::Demarrage, Setting::Alerte,
-    Setting::Protection, Setting::Son,      Setting::Delai,
+    Setting::Couleur,    Setting::Jours,   Setting::Heures,    Setting::Minutes,   Setting::Secondes,
+    Setting::Chrono,     Setting::MdPasse, Setting::MdPasseOK, Setting::Demarrage, Setting::Alerte,
+    Setting::Protection, Setting::Son,     Setting::Delai,
 };
 
 const std::array<Setting, kSettingCount> kWriteOrder = {
-    Setting::Couleur, Setting::Jours,     Setting::Heures,  Setting::Minutes, Setting::Secondes,
-    Setting::Son,     Setting::Delai,     Setting::Chrono,  Setting::MdPasseOK, Setting::MdPasse,
-    Setting::Demarrage, Setting::Alerte,  Setting::Protection,
+    Setting::Couleur,   Setting::Jours,  Setting::Heures,     Setting::Minutes,   Setting::Secondes,
+    Setting::Son,       Setting::Delai,  Setting::Chrono,     Setting::MdPasseOK, Setting::MdPasse,
+    Setting::Demarrage, Setting::Alerte, Setting::Protection,
 };
 
 std::string SettingTexts::MatchingProtection() const {

@@ -9,7 +9,18 @@
 namespace noc {
 
 enum class Setting {
-    Couleur, Jours, Heures, Minutes, Secondes, Chrono, MdPasse, MdPasseOK, Demarrage, Alerte, Protection, Son,
+    Couleur,
+    Jours,
+    Heures,
+    Minutes,
+    Secondes,
+    Chrono,
+    MdPasse,
+    MdPasseOK,
+    Demarrage,
+    Alerte,
+    Protection,
+    Son,
     Delai,
 };
 constexpr size_t kSettingCount = 13;

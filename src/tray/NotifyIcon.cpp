@@ -46,8 +46,8 @@ const OtherButton kOtherButtons[] = {{WM_RBUTTONDOWN, WM_RBUTTONUP, TMouseButton
 DWORD CommonControlsVersion() {
     HMODULE comctl = GetModuleHandleA("comctl32.dll");
     if (!comctl) comctl = LoadLibraryA("comctl32.dll");
-    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
+    auto getVersion =
+        reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
     if (!getVersion) return 0;
     DLLVERSIONINFO info{};
     info.cbSize = sizeof(info);
@@ -464,9 +464,9 @@ bool TNotifyIcon::OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         }
         return false;
     }
-    const bool minimizing = (msg == WM_SHOWWINDOW && wp == FALSE && lp == SW_PARENTCLOSING &&
-                             !Application().Terminated()) ||
-                            (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_MINIMIZE);
+    const bool minimizing =
+        (msg == WM_SHOWWINDOW && wp == FALSE && lp == SW_PARENTCLOSING && !Application().Terminated()) ||
+        (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_MINIMIZE);
     if (minimizing && MinimizeToTray) {
         RunGuarded(this, [&] {
             OnMinimizeToTray(this);

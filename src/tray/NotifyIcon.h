@@ -63,8 +63,8 @@ private:
     bool tryPosted_ = false;
 };
 
-using TCycleEvent = Event<int>;             // NextIndex
-using TStartupEvent = Event<bool&>;         // ShowMainForm
+using TCycleEvent = Event<int>;      // NextIndex
+using TStartupEvent = Event<bool&>;  // ShowMainForm
 
 class TNotifyIcon : public TComponent {
 public:

@@ -11,9 +11,7 @@ int ClampToInt(int64_t v) { return static_cast<int>(std::min<int64_t>(std::max<i
 }  // namespace
 
 // C++ division truncates toward zero, as the placement wants; 64 bits keep huge fonts from overflowing.
-int CentredPosition(int extent, int offset) {
-    return ClampToInt((int64_t{kTrayCentringBase} - extent) / 2 + offset);
-}
+int CentredPosition(int extent, int offset) { return ClampToInt((int64_t{kTrayCentringBase} - extent) / 2 + offset); }
 
 int TextBlockTop(int lines, int lineHeight, int offsetY) {
     return ClampToInt((int64_t{kTrayCentringBase} - int64_t{lines} * lineHeight) / 2 + offsetY);

@@ -31,6 +31,30 @@ inline void Pump(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
+// Posts a private message to a window of the test's own and handles messages until it has been
+// handled. Messages posted to a thread come out in the order they went in, so every message
+// posted on this thread before it has been handled too when this returns true.
+inline bool QueueDrained(DWORD timeoutMs = kPatienceMs) {
+    constexpr UINT kPing = WM_APP + 0x3F1;
+    static LONG answered = 0;
+    static const HWND probe = [] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (msg != kPing) return DefWindowProcA(w, msg, wp, lp);
+            answered = static_cast<LONG>(wp);
+            return 0;
+        };
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "NocTestQueueProbe";
+        RegisterClassA(&wc);
+        return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }();
+    static LONG sent = 0;
+    const LONG ping = ++sent;
+    if (!probe || !PostMessageA(probe, kPing, static_cast<WPARAM>(ping), 0)) return false;
+    return PumpUntil([ping] { return answered == ping; }, timeoutMs);
+}
+
 // Watches the hand-over queue through its wake-up hook: counts the calls that workers put on it
 // and keeps the thread of the last one, while the application's own wake-up still goes out. A test
 // waits on it for proof that a worker has handed a call over, without running the call.

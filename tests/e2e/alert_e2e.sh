@@ -28,6 +28,7 @@ sox -n -r 22050 -c 1 -b 16 "$STATE/prefix/drive_c/tone.wav" synth 2 sine 880 vol
 lame --quiet "$STATE/prefix/drive_c/tone.wav" "$STATE/prefix/drive_c/tone.mp3" || fail "lame cannot make the mp3"
 
 now() { date +%s.%N; }
+size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 # Whether the recording so far holds the tone: its band, loud, after a band-pass filter.
 heard() {
     sox -t raw -r 22050 -e signed -b 16 -c 1 "$1" -t dat - sinc 800-960 2>/dev/null |
@@ -37,10 +38,13 @@ heard() {
 # Runs a countdown with the alert as given; sets launch, heardAt and end in seconds (heardAt: - when
 # the tone never came).
 countdown() {
-    local alert=$1 file=$2 rec="$STATE/rec-$1-${2##*.}.raw"
+    local alert=$1 file=$2 rec="$STATE/rec-$1-${2##*.}.raw" recording
+    recording=$(now)
     parec -d noc.monitor --latency-msec=50 --format=s16le --rate=22050 --channels=1 --raw >"$rec" 2>/dev/null &
     local recorder=$!; pids+=($recorder)
-    sleep 0.5
+    # The sink's samples reaching the file prove the recording runs.
+    for _ in $(seq 1 100); do [ "$(size "$rec")" -gt 0 ] && break; sleep 0.1; done
+    [ "$(size "$rec")" -gt 0 ] || fail "the recorder wrote nothing in 10 s"
     launch=$(now)
     # Wine's sound drivers on for this program only (the test environment turns them off); the
     # pulse driver forwards some entries to the alsa one, so both stay.
@@ -54,7 +58,12 @@ countdown() {
         sleep 0.2
     done
     [ -z "$end" ] && fail "NocTuro still runs 20 s after a ${COUNTDOWN}-second countdown"
-    sleep 0.5
+    # The recording holds the end once it is as long as the time from the recorder's start to the
+    # end: its first sample cannot be older than that start (22050 two-byte samples a second).
+    local upToEnd
+    upToEnd=$(awk -v a="$recording" -v b="$end" 'BEGIN { printf "%d", (b - a) * 22050 * 2 }')
+    for _ in $(seq 1 100); do [ "$(size "$rec")" -ge "$upToEnd" ] && break; sleep 0.1; done
+    [ "$(size "$rec")" -ge "$upToEnd" ] || fail "the recording did not reach the end of the countdown in 10 s"
     [ "$heardAt" = - ] && heard "$rec" && heardAt=$end
     kill "$recorder" 2>/dev/null
 }

@@ -31,6 +31,67 @@ inline void Pump(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
+// Posts a private message to a window of the test's own and handles messages until it has been
+// handled. Messages posted to a thread come out in the order they went in, so every message
+// posted on this thread before it has been handled too when this returns true.
+// A window of the test's own on this thread, which answers QueueDrained and TimerTicked.
+struct QueueProbe {
+    static constexpr UINT kPing = WM_APP + 0x3F1;
+    static constexpr UINT_PTR kTimer = 0x3F1;
+    static LONG& Answered() {
+        static LONG answered = 0;
+        return answered;
+    }
+    static int& Ticks() {
+        static int ticks = 0;
+        return ticks;
+    }
+    static HWND Window() {
+        static const HWND probe = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+                if (msg == kPing) {
+                    Answered() = static_cast<LONG>(wp);
+                    return 0;
+                }
+                if (msg == WM_TIMER && wp == kTimer) {
+                    ++Ticks();
+                    return 0;
+                }
+                return DefWindowProcA(w, msg, wp, lp);
+            };
+            wc.hInstance = GetModuleHandleA(nullptr);
+            wc.lpszClassName = "NocTestQueueProbe";
+            RegisterClassA(&wc);
+            return CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                   nullptr);
+        }();
+        return probe;
+    }
+};
+
+// Posts a private message to a window of the test's own and handles messages until it has been
+// handled. Messages posted to a thread come out in the order they went in, so every message
+// posted on this thread before it has been handled too when this returns true.
+inline bool QueueDrained(DWORD timeoutMs = kPatienceMs) {
+    static LONG sent = 0;
+    const LONG ping = ++sent;
+    const HWND probe = QueueProbe::Window();
+    if (!probe || !PostMessageA(probe, QueueProbe::kPing, static_cast<WPARAM>(ping), 0)) return false;
+    return PumpUntil([ping] { return QueueProbe::Answered() == ping; }, timeoutMs);
+}
+
+// Handles messages until a timer of the test's own with period `ms` has ticked `times` times: the
+// proof that a timer of this thread with that period which must stay silent had as many chances.
+inline bool TimerTicked(UINT ms, int times, DWORD timeoutMs = kPatienceMs) {
+    const HWND probe = QueueProbe::Window();
+    QueueProbe::Ticks() = 0;
+    if (!probe || !SetTimer(probe, QueueProbe::kTimer, ms, nullptr)) return false;
+    const bool ticked = PumpUntil([times] { return QueueProbe::Ticks() >= times; }, timeoutMs);
+    KillTimer(probe, QueueProbe::kTimer);
+    return ticked;
+}
+
 // Watches the hand-over queue through its wake-up hook: counts the calls that workers put on it
 // and keeps the thread of the last one, while the application's own wake-up still goes out. A test
 // waits on it for proof that a worker has handed a call over, without running the call.

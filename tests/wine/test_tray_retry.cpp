@@ -142,7 +142,7 @@ TEST_CASE("an icon the shell holds already is not tried again when a second add 
     CHECK_FALSE(TTrayIconHandler::Waiting(run.a->TrayId()));
     run.b->SetIconVisible(true);  // nothing waits before it
     CHECK(run.AddsSent() == Adds{{"a", true}, {"a", false}, {"b", true}});
-    Pump(200);  // ten periods of the tries: none comes
+    REQUIRE(TimerTicked(20, 3));  // three periods of the tries: none comes
     CHECK(run.rec.Shell(NIM_ADD).size() == 3);
 }
 
@@ -168,7 +168,7 @@ TEST_CASE("\"TaskbarCreated\" tries the waiting icons again, also after the minu
         run.a->SetIconVisible(true);
         const size_t all = 1 + TTrayIconHandler::kRetryAttempts;
         REQUIRE(PumpUntil([&] { return run.rec.Shell(NIM_ADD).size() >= all; }, 10000));
-        Pump(300);  // fifteen periods: no try after the last
+        REQUIRE(TimerTicked(20, 3));  // three periods: no try after the last
         CHECK(run.rec.Shell(NIM_ADD).size() == all);
         CHECK(run.AddsSent() == Adds(all, {"a", false}));
         CHECK(run.a->IconVisible());

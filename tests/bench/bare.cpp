@@ -45,8 +45,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "NocBareWindow";
     if (!RegisterClassA(&wc)) return 1;
-    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "Bare", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 300,
-                               200, nullptr, nullptr, instance, nullptr);
+    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "Bare", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 300, 200,
+                               nullptr, nullptr, instance, nullptr);
     if (!wnd) return 1;
 #ifdef NOC_BARE_IMPORTS
     if (std::strstr(cmdLine, "never-called")) ImportAll();

@@ -38,15 +38,15 @@ int Prepare() {
         std::fprintf(stderr, "bench_app: cannot create the settings key\n");
         return 1;
     }
-    const std::string colour = "clMedGray", chrono = "non", password, passwordOn = "non", atBoot = "non",
-                      alert = "non";
-    bool ok = Store(key, "Couleur", colour) && Store(key, "Jours", "0") && Store(key, "Heures", "0") &&
-              Store(key, "Minutes", "0") && Store(key, "Secondes", "0") && Store(key, "Chrono", chrono) &&
-              Store(key, "MdPasse", noc::Scramble(password)) && Store(key, "MdPasseOK", passwordOn) &&
-              Store(key, "Demarrage", atBoot) && Store(key, "Alerte", alert) &&
-              Store(key, "Protection", noc::Scramble(noc::IntegrityText(colour, 0, 0, 0, 0, chrono, password,
-                                                                        passwordOn, atBoot, alert))) &&
-              Store(key, "Son", "Chemin du fichier...") && Store(key, "Delai", "20");
+    const std::string colour = "clMedGray", chrono = "non", password, passwordOn = "non", atBoot = "non", alert = "non";
+    bool ok =
+        Store(key, "Couleur", colour) && Store(key, "Jours", "0") && Store(key, "Heures", "0") &&
+        Store(key, "Minutes", "0") && Store(key, "Secondes", "0") && Store(key, "Chrono", chrono) &&
+        Store(key, "MdPasse", noc::Scramble(password)) && Store(key, "MdPasseOK", passwordOn) &&
+        Store(key, "Demarrage", atBoot) && Store(key, "Alerte", alert) &&
+        Store(key, "Protection",
+              noc::Scramble(noc::IntegrityText(colour, 0, 0, 0, 0, chrono, password, passwordOn, atBoot, alert))) &&
+        Store(key, "Son", "Chemin du fichier...") && Store(key, "Delai", "20");
     RegCloseKey(key);
     if (!ok) std::fprintf(stderr, "bench_app: cannot store the settings\n");
     return ok ? 0 : 1;

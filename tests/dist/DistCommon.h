@@ -102,8 +102,7 @@ inline std::string ShortcutTarget(const std::string& link) {
         if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
             std::wstring wide(link.begin(), link.end());
             char path[MAX_PATH] = {};
-            if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
-                SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, 0)))
+            if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) && SUCCEEDED(shell->GetPath(path, MAX_PATH, nullptr, 0)))
                 target = path;
             file->Release();
         }
@@ -156,8 +155,8 @@ inline std::vector<BYTE> SecurityOf(const char* path) {
     std::vector<BYTE> sd;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, READ_CONTROL, &key) != ERROR_SUCCESS) return sd;
-    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
-                                      DACL_SECURITY_INFORMATION;
+    const SECURITY_INFORMATION what =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD size = 0;
     RegGetKeySecurity(key, what, nullptr, &size);
     sd.resize(size);

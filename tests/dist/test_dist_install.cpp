@@ -7,23 +7,32 @@ using namespace dist;
 
 namespace {
 
-const char* const kNames[] = {"Couleur", "Jours",     "Heures",    "Minutes",    "Secondes", "Chrono", "MdPasse",
+const char* const kNames[] = {"Couleur",   "Jours",     "Heures", "Minutes",    "Secondes", "Chrono", "MdPasse",
                               "MdPasseOK", "Demarrage", "Alerte", "Protection", "Son",      "Delai"};
 
 void CheckDesignSettings() {
     const Stored design;
-    const std::string expected[] = {design.Couleur,   design.Jours,     design.Heures,    design.Minutes,
-                                    design.Secondes,  design.Chrono,    noc::Scramble(design.MdPasse),
-                                    design.MdPasseOK, design.Demarrage, design.Alerte,    ProtectionOf(design),
-                                    design.Son,       design.Delai};
+    const std::string expected[] = {design.Couleur,
+                                    design.Jours,
+                                    design.Heures,
+                                    design.Minutes,
+                                    design.Secondes,
+                                    design.Chrono,
+                                    noc::Scramble(design.MdPasse),
+                                    design.MdPasseOK,
+                                    design.Demarrage,
+                                    design.Alerte,
+                                    ProtectionOf(design),
+                                    design.Son,
+                                    design.Delai};
     CHECK(ValueCount(kSettingsKey) == 13);
     for (size_t i = 0; i < 13; ++i) CHECK_MESSAGE(ReadSetting(kNames[i]) == expected[i], kNames[i]);
 }
 
 bool SameFile(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-std::vector<BYTE> g_runKeyBefore;    // the Run key's descriptor before the first install
-std::vector<BYTE> g_settingsKeySd;   // the settings key's descriptor after it
+std::vector<BYTE> g_runKeyBefore;   // the Run key's descriptor before the first install
+std::vector<BYTE> g_settingsKeySd;  // the settings key's descriptor after it
 
 }  // namespace
 

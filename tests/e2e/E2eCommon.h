@@ -19,8 +19,8 @@
 
 namespace e2e {
 
-constexpr DWORD kLong = 10000;   // for what must happen
-constexpr DWORD kShort = 1500;   // for what must not
+constexpr DWORD kLong = 10000;  // for what must happen
+constexpr DWORD kShort = 1500;  // for what must not
 
 inline const char kCaption[] = "Extinction de l'ordinateur";
 inline const char kPlaceholder[] = "Chemin du fichier...";
@@ -47,13 +47,18 @@ inline int Number(const std::string& text) { return static_cast<int>(std::strtol
 // The values in clear, the check text that matches them included.
 inline noc::SettingTexts TextsOf(const Stored& s) {
     using noc::Setting;
-    const std::pair<Setting, const std::string Stored::*> fields[] = {
-        {Setting::Couleur, &Stored::Couleur},     {Setting::Jours, &Stored::Jours},
-        {Setting::Heures, &Stored::Heures},       {Setting::Minutes, &Stored::Minutes},
-        {Setting::Secondes, &Stored::Secondes},   {Setting::Chrono, &Stored::Chrono},
-        {Setting::MdPasse, &Stored::MdPasse},     {Setting::MdPasseOK, &Stored::MdPasseOK},
-        {Setting::Demarrage, &Stored::Demarrage}, {Setting::Alerte, &Stored::Alerte},
-        {Setting::Son, &Stored::Son},             {Setting::Delai, &Stored::Delai}};
+    const std::pair<Setting, const std::string Stored::*> fields[] = {{Setting::Couleur, &Stored::Couleur},
+                                                                      {Setting::Jours, &Stored::Jours},
+                                                                      {Setting::Heures, &Stored::Heures},
+                                                                      {Setting::Minutes, &Stored::Minutes},
+                                                                      {Setting::Secondes, &Stored::Secondes},
+                                                                      {Setting::Chrono, &Stored::Chrono},
+                                                                      {Setting::MdPasse, &Stored::MdPasse},
+                                                                      {Setting::MdPasseOK, &Stored::MdPasseOK},
+                                                                      {Setting::Demarrage, &Stored::Demarrage},
+                                                                      {Setting::Alerte, &Stored::Alerte},
+                                                                      {Setting::Son, &Stored::Son},
+                                                                      {Setting::Delai, &Stored::Delai}};
     noc::SettingTexts t;
     for (const auto& [setting, field] : fields) t[setting] = s.*field;
     t[Setting::Protection] = t.MatchingProtection();
@@ -76,10 +81,13 @@ inline void DeleteSetting(const std::string& name) {
 inline void WriteAll(const Stored& s) {
     DeleteSettingsKey();
     const noc::SettingTexts t = TextsOf(s);
-    for (noc::Setting setting : noc::kReadOrder) WriteSetting(noc::NameOf(setting), noc::StoredForm(setting, t[setting]));
+    for (noc::Setting setting : noc::kReadOrder)
+        WriteSetting(noc::NameOf(setting), noc::StoredForm(setting, t[setting]));
     for (const auto& [name, value] : s.byHand) {
-        if (value) WriteSetting(name, *value);
-        else DeleteSetting(name);
+        if (value)
+            WriteSetting(name, *value);
+        else
+            DeleteSetting(name);
     }
 }
 

@@ -103,8 +103,10 @@ public:
 private:
     template <typename Line>
     static const Line& Prepared(const std::optional<Stored>& stored, const Line& line) {
-        if (stored) WriteAll(*stored);
-        else DeleteSettingsKey();
+        if (stored)
+            WriteAll(*stored);
+        else
+            DeleteSettingsKey();
         return line;
     }
 

@@ -9,9 +9,7 @@ using namespace e2e;
 
 namespace {
 
-void ClickSwitch(const Scenario& run) {
-    MouseClick(run.Required(noc::idMyImage1), 16, 16);
-}
+void ClickSwitch(const Scenario& run) { MouseClick(run.Required(noc::idMyImage1), 16, 16); }
 
 }  // namespace
 

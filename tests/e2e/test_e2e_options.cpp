@@ -54,7 +54,8 @@ void AnswerPrompt(const Scenario& run, const std::string& password) {
     HWND edit = run.Control(noc::idEdit2);
     REQUIRE(WaitUntil([&] { return FocusOf(run.form) == edit; }, kLong));
     TypeKeys(password);
-    REQUIRE_MESSAGE(WaitUntil([&] { return TextLength(edit) == password.size(); }, kLong), "typed " << TextLength(edit));
+    REQUIRE_MESSAGE(WaitUntil([&] { return TextLength(edit) == password.size(); }, kLong),
+                    "typed " << TextLength(edit));
     CHECK(Text(edit) == password);
     Click(run.Control(noc::idButton4));
 }
@@ -72,7 +73,10 @@ void WaitForWarningLook(const Scenario& run) {
 
 void CheckPromptLook(const Scenario& run) {
     CHECK(run.Text(noc::idLabel13) == "Mot de passe pour annuler :");
-    run.CheckShown({{noc::idLabel13, true}, {noc::idLabel15, false}, {noc::idLabel19, false}, {noc::idLabel20, false},
+    run.CheckShown({{noc::idLabel13, true},
+                    {noc::idLabel15, false},
+                    {noc::idLabel19, false},
+                    {noc::idLabel20, false},
                     {noc::idButton4, true}});
     CHECK(TextLength(run.Control(noc::idEdit2)) == 0);
 }
@@ -98,8 +102,10 @@ RegAnswer QueryRunEntry() {
     CloseHandle(writeEnd);
     RegAnswer answer;
     if (started) {
-        if (WaitForSingleObject(pi.hProcess, kLong) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &answer.exitCode);
-        else TerminateProcess(pi.hProcess, 1);
+        if (WaitForSingleObject(pi.hProcess, kLong) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &answer.exitCode);
+        else
+            TerminateProcess(pi.hProcess, 1);
         char buf[1024];
         DWORD got = 0, available = 0;
         while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
@@ -263,8 +269,8 @@ TEST_CASE("pure red chosen in the colour dialog draws the digits of the next cou
     MouseClick(run.Control(noc::idMyImage1), 16, 16);
     REQUIRE(WaitUntil([&] { return !IsShown(run.form); }, kLong));
     // The minutes stand at place 0 and the seconds at place 1, the program icon at place 2.
-    const bool red = WaitUntil([] { return ShowsRedDigits(ReadTrayPlace(0)) && ShowsRedDigits(ReadTrayPlace(1)); },
-                               kLong);
+    const bool red =
+        WaitUntil([] { return ShowsRedDigits(ReadTrayPlace(0)) && ShowsRedDigits(ReadTrayPlace(1)); }, kLong);
     auto sketch = [](int n) {
         auto p = ReadTrayPlace(n);
         return p ? Sketch(*p, kTaskbarColour, kRed) : std::string("(no taskbar)");

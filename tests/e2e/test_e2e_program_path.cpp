@@ -67,8 +67,9 @@ void CheckStartedWithoutParameters(const std::string& commandLine) {
 
 }  // namespace
 
-TEST_CASE("a click on start with Windows writes the path in quotes, and the entry as written starts NocTuro "
-          "without parameters") {
+TEST_CASE(
+    "a click on start with Windows writes the path in quotes, and the entry as written starts NocTuro "
+    "without parameters") {
     REQUIRE(InstalledPath().find(' ') != std::string::npos);
     DeleteRunValue("Nocturo");
     REQUIRE(PointerAway());

@@ -29,7 +29,8 @@ TEST_CASE("choosing a sound in the open-file dialog, listening to it and stoppin
     HWND dialog = nullptr;
     REQUIRE(WaitUntil(
         [&] {
-            dialog = FindTopWindow(run.prog.Id(), "#32770", "Sélection du fichier son à jouer avant l'extinction", true);
+            dialog =
+                FindTopWindow(run.prog.Id(), "#32770", "Sélection du fichier son à jouer avant l'extinction", true);
             return dialog != nullptr;
         },
         kLong));

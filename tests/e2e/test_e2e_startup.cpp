@@ -16,8 +16,10 @@ namespace {
 
 // The four option boxes: time shown, password, start with Windows, alert sound.
 void CheckTicks(const Scenario& run, bool chrono, bool password, bool startup, bool alert) {
-    const std::pair<int, bool> boxes[] = {{noc::idCheckBox1, chrono}, {noc::idCheckBox3, password},
-                                          {noc::idCheckBox2, startup}, {noc::idCheckBox4, alert}};
+    const std::pair<int, bool> boxes[] = {{noc::idCheckBox1, chrono},
+                                          {noc::idCheckBox3, password},
+                                          {noc::idCheckBox2, startup},
+                                          {noc::idCheckBox4, alert}};
     for (const auto& [id, ticked] : boxes) {
         CAPTURE(id);
         CHECK(run.Checked(id) == ticked);
@@ -37,11 +39,19 @@ TEST_CASE("the first start on a missing key creates the settings and shows the w
     CHECK(run.Text(noc::idLabel17) == "20s");
     CHECK(run.Text(noc::idLabel14) == kPlaceholder);
 
-    const std::pair<const char*, std::string> stored[] = {
-        {"Couleur", "clMedGray"}, {"Jours", "0"},         {"Heures", "0"},       {"Minutes", "0"},
-        {"Secondes", "0"},        {"Chrono", "non"},      {"MdPasse", ""},       {"MdPasseOK", "non"},
-        {"Demarrage", "non"},     {"Alerte", "non"},      {"Son", kPlaceholder}, {"Delai", "20"},
-        {"Protection", ProtectionOf(Stored{})}};
+    const std::pair<const char*, std::string> stored[] = {{"Couleur", "clMedGray"},
+                                                          {"Jours", "0"},
+                                                          {"Heures", "0"},
+                                                          {"Minutes", "0"},
+                                                          {"Secondes", "0"},
+                                                          {"Chrono", "non"},
+                                                          {"MdPasse", ""},
+                                                          {"MdPasseOK", "non"},
+                                                          {"Demarrage", "non"},
+                                                          {"Alerte", "non"},
+                                                          {"Son", kPlaceholder},
+                                                          {"Delai", "20"},
+                                                          {"Protection", ProtectionOf(Stored{})}};
     for (const auto& [name, value] : stored) {
         CAPTURE(name);
         CHECK(ReadSetting(name).has_value());

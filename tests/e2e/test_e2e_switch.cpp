@@ -80,9 +80,7 @@ struct Switch : Scenario {
            pressed = ExpectedLook("SWITCH_PRESSED");
     std::string log;  // "step look; " for each step
 
-    Switch() : Scenario(FiveMinutes()) {
-        GetWindowRect(Required(noc::idMyImage1), &area);
-    }
+    Switch() : Scenario(FiveMinutes()) { GetWindowRect(Required(noc::idMyImage1), &area); }
     static Stored FiveMinutes() {
         Stored s;
         s.Minutes = "5";
@@ -128,10 +126,12 @@ TEST_CASE("the switch shows normal, hover and pressed under the real pointer, an
     REQUIRE(pointer.Installed());
     const POINT corner{5, 5};
     MoveMouseTo(corner);
-    REQUIRE(WaitUntil([&] {
-        POINT at{};
-        return GetCursorPos(&at) && at.x == corner.x && at.y == corner.y;
-    }, kLong));
+    REQUIRE(WaitUntil(
+        [&] {
+            POINT at{};
+            return GetCursorPos(&at) && at.x == corner.x && at.y == corner.y;
+        },
+        kLong));
     Switch sw;
     REQUIRE(sw.area.right - sw.area.left == 33);
     REQUIRE(sw.area.bottom - sw.area.top == 33);
@@ -147,8 +147,9 @@ TEST_CASE("the switch shows normal, hover and pressed under the real pointer, an
     sw.Then("off held", "normal", [](const Switch& w) { MoveMouseTo(w.Off()); });
     sw.Then("back held", "hover", [](const Switch& w) { MoveMouseTo(w.Centre()); });
     sw.Then("off held", "normal", [](const Switch& w) { MoveMouseTo(w.Off()); });
-    sw.Then("left up off", "normal", [](const Switch&) { Press(MOUSEEVENTF_LEFTUP); },
-            [](const Switch& w) { return !w.Captured(); });
+    sw.Then(
+        "left up off", "normal", [](const Switch&) { Press(MOUSEEVENTF_LEFTUP); },
+        [](const Switch& w) { return !w.Captured(); });
     CHECK(sw.log ==
           "away normal; over hover; away normal; back hover; left down pressed; off held normal; "
           "back held hover; off held normal; left up off normal; ");
@@ -168,8 +169,9 @@ TEST_CASE("the switch shows normal, hover and pressed under the real pointer, an
     sw.Then("middle down", "pressed", [](const Switch&) { Press(MOUSEEVENTF_MIDDLEDOWN); });
     sw.Then("middle up", "normal", [](const Switch&) { Press(MOUSEEVENTF_MIDDLEUP); });
     sw.Then("left down", "pressed", [](const Switch&) { Press(MOUSEEVENTF_LEFTDOWN); });
-    CHECK(sw.log == "over hover; right down pressed; right up normal; middle down pressed; middle up normal; "
-                    "left down pressed; ");
+    CHECK(sw.log ==
+          "over hover; right down pressed; right up normal; middle down pressed; middle up normal; "
+          "left down pressed; ");
     CHECK(IsShown(sw.form));
     Press(MOUSEEVENTF_LEFTUP);
     CHECK(WaitUntil([&] { return !IsShown(sw.form); }, kLong));

@@ -286,8 +286,8 @@ TEST_CASE("without the time shown only the program icon is in the tray") {
 
     // The program icon's tooltip gives the time left, as the countdown panel's labels read it.
     auto timeLeft = [&] {
-        return run.Text(noc::idLabel2) + "j" + run.Text(noc::idLabel7) + "h" + run.Text(noc::idLabel9) +
-               "m" + run.Text(noc::idLabel4) + "s";
+        return run.Text(noc::idLabel2) + "j" + run.Text(noc::idLabel7) + "h" + run.Text(noc::idLabel9) + "m" +
+               run.Text(noc::idLabel4) + "s";
     };
     const std::string tipBefore = "Extinction de l'ordinateur dans : " + timeLeft();
     MoveMouseTo(TrayPlace(0));
@@ -338,8 +338,10 @@ TEST_CASE("after a shell restart the shown icons come back and the seconds go on
             programPlace = -1;
             for (int n = 0; n < 3; ++n) {
                 const std::optional<Picture> p = ReadTrayPlace(n);
-                if (ShowsDigits(p)) digitPlaces.push_back(n);
-                else if (ShowsProgramPicture(p)) programPlace = n;
+                if (ShowsDigits(p))
+                    digitPlaces.push_back(n);
+                else if (ShowsProgramPicture(p))
+                    programPlace = n;
             }
             return digitPlaces.size() == 2 && programPlace >= 0;
         },

@@ -11,20 +11,21 @@ namespace ref {
 
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
 
-inline int DigitValue(char c, int base)
-{
+inline int DigitValue(char c, int base) {
     int d = -1;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        d = c - 'A' + 10;
     return d < base ? d : -1;
 }
 
 // Optional leading blanks, an optional sign, then decimal digits, or hexadecimal digits after "$",
 // "x", "X", "0x" or "0X"; nothing else. Decimal must fit a signed 32-bit integer; hexadecimal is a
 // 32-bit pattern (at most $FFFFFFFF) that the sign then negates.
-inline bool ToInt(const std::string& text, int32_t& out)
-{
+inline bool ToInt(const std::string& text, int32_t& out) {
     std::string rest = text;
     size_t blanks = 0;
     while (blanks < rest.size() && IsBlank(rest[blanks])) ++blanks;
@@ -52,7 +53,8 @@ inline bool ToInt(const std::string& text, int32_t& out)
     const std::string digits = firstSignificant == std::string::npos ? "0" : rest.substr(firstSignificant);
     if (digits.size() > (base == 16 ? 8u : 10u)) return false;
     uint64_t magnitude = 0;
-    for (char c : digits) magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(DigitValue(c, base));
+    for (char c : digits)
+        magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(DigitValue(c, base));
 
     if (base == 16) {
         const uint32_t pattern = static_cast<uint32_t>(magnitude);
@@ -65,19 +67,18 @@ inline bool ToInt(const std::string& text, int32_t& out)
 }
 
 // The conversion's message, as far as its first zero byte (where a C string's reader stops).
-inline std::string ConversionMessage(const std::string& text)
-{
+inline std::string ConversionMessage(const std::string& text) {
     const std::string message = "'" + text + "' is not a valid integer value";
     return message.c_str();
 }
 
-} // namespace ref
+}  // namespace ref
 
 // A broken rule stops the fuzzer at once, with the input kept as an artefact.
-#define FUZZ_CHECK(cond)                                                                                \
-    do {                                                                                                \
-        if (!(cond)) {                                                                                  \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond);               \
-            std::abort();                                                                               \
-        }                                                                                               \
+#define FUZZ_CHECK(cond)                                                                  \
+    do {                                                                                  \
+        if (!(cond)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+            std::abort();                                                                 \
+        }                                                                                 \
     } while (0)

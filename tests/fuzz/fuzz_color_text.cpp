@@ -8,8 +8,7 @@
 
 namespace {
 
-bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
@@ -21,8 +20,7 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b)
 }
 
 // The written form: the first identifier of the table with that value, else "$" and 8 upper-case digits.
-void CheckWritten(noc::TColor c)
-{
+void CheckWritten(noc::TColor c) {
     const std::string text = noc::ColorToText(c);
     const noc::ColorIdent* first = nullptr;
     for (const noc::ColorIdent& ident : noc::ColorIdentifiers())
@@ -42,10 +40,9 @@ void CheckWritten(noc::TColor c)
     FUZZ_CHECK(noc::TextToColor(text) == c);
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
     // Reading: an identifier in any letter case, else a whole number.

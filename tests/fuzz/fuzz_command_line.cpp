@@ -12,8 +12,7 @@ using Params = std::vector<std::string>;
 
 // Blanks outside double quotes separate; a piece's quotes are removed; a piece that holds nothing but
 // quotes (an empty pair, say) is skipped like a blank, so that no parameter is empty.
-Params ReferenceSplit(const std::string& s)
-{
+Params ReferenceSplit(const std::string& s) {
     Params params;
     std::string piece;
     bool quoted = false, holdsText = false;
@@ -38,8 +37,7 @@ Params ReferenceSplit(const std::string& s)
 
 // Code page 1252's letters to lower case: A-Z, the accented capitals 0xC0..0xDE but the sign 0xD7,
 // and the four capitals S, OE, Z with caron and Y with diaeresis that stand apart.
-char Lower(char c)
-{
+char Lower(char c) {
     const unsigned char u = static_cast<unsigned char>(c);
     if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) return static_cast<char>(u + 0x20);
     if (u == 0x8A || u == 0x8C || u == 0x8E) return static_cast<char>(u + 0x10);
@@ -47,8 +45,7 @@ char Lower(char c)
     return c;
 }
 
-std::string Lower(const std::string& s)
-{
+std::string Lower(const std::string& s) {
     std::string out;
     for (char c : s) out += Lower(c);
     return out;
@@ -57,13 +54,15 @@ std::string Lower(const std::string& s)
 // The program's path at the head, after the blanks and empty pairs that come before any parameter,
 // alone or in quotes, with a blank or the end behind it, is parameter 0 as written; everything after
 // it splits as above. Any other line splits as a whole.
-Params ReferenceProgramSplit(const std::string& s, const std::string& path)
-{
+Params ReferenceProgramSplit(const std::string& s, const std::string& path) {
     size_t head = 0;
     for (;;) {
-        if (head < s.size() && ref::IsBlank(s[head])) ++head;
-        else if (s.compare(head, 2, "\"\"") == 0) head += 2;
-        else break;
+        if (head < s.size() && ref::IsBlank(s[head]))
+            ++head;
+        else if (s.compare(head, 2, "\"\"") == 0)
+            head += 2;
+        else
+            break;
     }
     if (!path.empty()) {
         for (const std::string& form : {"\"" + path + "\"", path}) {
@@ -80,10 +79,10 @@ Params ReferenceProgramSplit(const std::string& s, const std::string& path)
 }
 
 const std::string kProgramPaths[] = {"C:\\Program Files\\NocTuro\\NocTuro.exe",
-                                     "D:\\Logiciels \xC9t\xE9\\\x9A" "a\xFF.exe"};
+                                     "D:\\Logiciels \xC9t\xE9\\\x9A"
+                                     "a\xFF.exe"};
 
-noc::HeldSettings Sample()
-{
+noc::HeldSettings Sample() {
     noc::HeldSettings h;
     h.Couleur = "clBlue";
     h.Jours = 1;
@@ -101,18 +100,16 @@ noc::HeldSettings Sample()
     return h;
 }
 
-bool Same(const noc::HeldSettings& a, const noc::HeldSettings& b)
-{
+bool Same(const noc::HeldSettings& a, const noc::HeldSettings& b) {
     return a.Couleur == b.Couleur && a.Jours == b.Jours && a.Heures == b.Heures && a.Minutes == b.Minutes &&
            a.Secondes == b.Secondes && a.Chrono == b.Chrono && a.MdPasse == b.MdPasse && a.MdPasseOK == b.MdPasseOK &&
            a.Demarrage == b.Demarrage && a.Alerte == b.Alerte && a.Protection == b.Protection && a.Son == b.Son &&
            a.Delai == b.Delai;
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string line(reinterpret_cast<const char*>(data), size);
     const Params params = noc::SplitCommandLine(line);
     FUZZ_CHECK(params == ReferenceSplit(line));
@@ -144,16 +141,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 1; i <= 11 && i < params.size(); ++i) {
         const std::string& p = params[i];
         if (p == "*") continue;
-        std::string* texts[] = {nullptr, &expected.Couleur, nullptr, nullptr, nullptr, nullptr, &expected.Chrono,
-                                &expected.MdPasse, &expected.MdPasseOK, &expected.Alerte, &expected.Son, nullptr};
-        int32_t* numbers[] = {nullptr, nullptr, &expected.Jours, &expected.Heures, &expected.Minutes,
-                              &expected.Secondes, nullptr, nullptr, nullptr, nullptr, nullptr, &expected.Delai};
+        std::string* texts[] = {
+            nullptr,           &expected.Couleur,   nullptr,          nullptr,       nullptr, nullptr, &expected.Chrono,
+            &expected.MdPasse, &expected.MdPasseOK, &expected.Alerte, &expected.Son, nullptr};
+        int32_t* numbers[] = {
+            nullptr, nullptr, &expected.Jours, &expected.Heures, &expected.Minutes, &expected.Secondes,
+            nullptr, nullptr, nullptr,         nullptr,          nullptr,           &expected.Delai};
         if (texts[i]) {
             *texts[i] = p;
         } else {
             int32_t n = 0;
-            if (ref::ToInt(p, n)) *numbers[i] = n;
-            else failures.push_back(ref::ConversionMessage(p));
+            if (ref::ToInt(p, n))
+                *numbers[i] = n;
+            else
+                failures.push_back(ref::ConversionMessage(p));
         }
     }
     noc::HeldSettings held = Sample();

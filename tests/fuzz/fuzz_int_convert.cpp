@@ -4,8 +4,7 @@
 
 #include <cstring>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
     int32_t expected = 0;
@@ -13,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     int32_t got = 0x5A5A5A5A;
     FUZZ_CHECK(noc::TryStrToInt(text, got) == valid);
-    FUZZ_CHECK(got == (valid ? expected : 0x5A5A5A5A)); // left untouched on failure
+    FUZZ_CHECK(got == (valid ? expected : 0x5A5A5A5A));  // left untouched on failure
 
     try {
         FUZZ_CHECK(noc::StrToInt(text) == expected);

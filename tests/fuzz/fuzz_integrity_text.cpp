@@ -7,18 +7,17 @@
 #include "settings/IntConvert.h"
 #include "settings/Scramble.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     const std::string colour = in.ConsumeRandomLengthString(64);
     int32_t counters[4];
     for (int32_t& c : counters) c = in.ConsumeIntegral<int32_t>();
-    std::string texts[5]; // chrono, password, password flag, start flag, alert flag
+    std::string texts[5];  // chrono, password, password flag, start flag, alert flag
     for (std::string& t : texts) t = in.ConsumeRandomLengthString(64);
     const std::string padding = in.ConsumeRandomLengthString(4);
     const std::string protection = in.ConsumeRemainingBytesAsString();
 
-    const auto build = [&](const std::string& c, const int32_t (&n)[4]) {
+    const auto build = [&](const std::string& c, const int32_t(&n)[4]) {
         return noc::IntegrityText(c, n[0], n[1], n[2], n[3], texts[0], texts[1], texts[2], texts[3], texts[4]);
     };
 
@@ -39,8 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string rewritten;
         for (char c : padding) rewritten += (static_cast<unsigned char>(c) & 1) ? ' ' : '\t';
         const std::string decimal = noc::IntToStr(counters[i]);
-        if (decimal[0] == '-') rewritten += "-00" + decimal.substr(1);
-        else rewritten += "+0" + decimal;
+        if (decimal[0] == '-')
+            rewritten += "-00" + decimal.substr(1);
+        else
+            rewritten += "+0" + decimal;
         int32_t again[4] = {loaded[0], loaded[1], loaded[2], loaded[3]};
         again[i] = noc::StrToInt(rewritten);
         FUZZ_CHECK(build(colour, again) == integrity);

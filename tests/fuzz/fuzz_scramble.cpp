@@ -7,16 +7,14 @@ namespace {
 // What the store keeps for a scrambled value: every scrambled byte plus one terminating zero, with its
 // length, so that a zero scrambled byte (from a backspace) is kept too; reading drops that one zero.
 std::string StoredForm(const std::string& scrambled) { return scrambled + std::string(1, '\0'); }
-std::string ReadBack(std::string stored)
-{
+std::string ReadBack(std::string stored) {
     if (!stored.empty() && stored.back() == '\0') stored.pop_back();
     return noc::Unscramble(stored);
 }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
     int32_t key = 0;
@@ -33,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         zeroByte |= s == 0;
     }
     FUZZ_CHECK(noc::Unscramble(scrambled) == text);
-    FUZZ_CHECK(noc::Scramble(noc::Unscramble(text)) == text); // any stored bytes unscramble reversibly
+    FUZZ_CHECK(noc::Scramble(noc::Unscramble(text)) == text);  // any stored bytes unscramble reversibly
 
     if (!zeroByte) {
         // Such a text is an ordinary zero-terminated string once scrambled: no byte is lost either way.

@@ -14,10 +14,9 @@ namespace {
 int64_t Div2TowardZero(int64_t v) { return v >= 0 ? v / 2 : -((-v) / 2); }
 int Clamped(int64_t v) { return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : static_cast<int>(v); }
 
-} // namespace
+}  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     const int offsetX = in.ConsumeIntegral<int>(), offsetY = in.ConsumeIntegral<int>();
     const int width = in.ConsumeIntegral<int>(), height = in.ConsumeIntegral<int>();
@@ -80,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     const uint32_t fill = noc::TextFillColor(color, fontColor, fontRgb);
-    if (color == 0x1FFFFFFFu || color == fontColor) FUZZ_CHECK(fill == ((fontRgb & 0xFFFFFFu) ^ 0xFFFFFFu));
-    else FUZZ_CHECK(fill == color);
+    if (color == 0x1FFFFFFFu || color == fontColor)
+        FUZZ_CHECK(fill == ((fontRgb & 0xFFFFFFu) ^ 0xFFFFFFu));
+    else
+        FUZZ_CHECK(fill == color);
     return 0;
 }

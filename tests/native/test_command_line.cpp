@@ -14,22 +14,23 @@ using Params = std::vector<std::string>;
 
 namespace {
 
-HeldSettings Sample()
-{
+HeldSettings Sample() {
     return HeldSettings{"clBlue", 1, 2, 3, 4, "non", "pw", "non", "oui", "non", "oui", "a.wav", 30};
 }
 
 // Every setting held, against what was expected of it.
-void CheckHeld(const HeldSettings& h, const HeldSettings& expected)
-{
+void CheckHeld(const HeldSettings& h, const HeldSettings& expected) {
     using H = HeldSettings;
     const std::pair<const char*, std::string H::*> texts[] = {
-        {"Couleur", &H::Couleur},     {"Chrono", &H::Chrono},         {"MdPasse", &H::MdPasse},
-        {"MdPasseOK", &H::MdPasseOK}, {"Demarrage", &H::Demarrage},   {"Alerte", &H::Alerte},
+        {"Couleur", &H::Couleur},       {"Chrono", &H::Chrono},
+        {"MdPasse", &H::MdPasse},       {"MdPasseOK", &H::MdPasseOK},
+        {"Demarrage", &H::Demarrage},   {"Alerte", &H::Alerte},
         {"Protection", &H::Protection}, {"Son", &H::Son}};
-    const std::pair<const char*, int32_t H::*> numbers[] = {
-        {"Jours", &H::Jours}, {"Heures", &H::Heures}, {"Minutes", &H::Minutes}, {"Secondes", &H::Secondes},
-        {"Delai", &H::Delai}};
+    const std::pair<const char*, int32_t H::*> numbers[] = {{"Jours", &H::Jours},
+                                                            {"Heures", &H::Heures},
+                                                            {"Minutes", &H::Minutes},
+                                                            {"Secondes", &H::Secondes},
+                                                            {"Delai", &H::Delai}};
     for (const auto& [name, field] : texts) {
         CAPTURE(name);
         CHECK(h.*field == expected.*field);
@@ -40,48 +41,40 @@ void CheckHeld(const HeldSettings& h, const HeldSettings& expected)
     }
 }
 
-} // namespace
+}  // namespace
 
-TEST_CASE("SplitCommandLine")
-{
-    SUBCASE("program only")
-    {
+TEST_CASE("SplitCommandLine") {
+    SUBCASE("program only") {
         CHECK(SplitCommandLine("prog") == Params{"prog"});
         CHECK(SplitCommandLine("  prog  ") == Params{"prog"});
         CHECK(SplitCommandLine("").empty());
         CHECK(SplitCommandLine("   ").empty());
     }
-    SUBCASE("quoted program path")
-    {
+    SUBCASE("quoted program path") {
         CHECK(SplitCommandLine("\"C:\\Program Files\\Noc\\noc.exe\" 5") ==
               Params{"C:\\Program Files\\Noc\\noc.exe", "5"});
     }
-    SUBCASE("empty quote pairs are skipped like blanks")
-    {
+    SUBCASE("empty quote pairs are skipped like blanks") {
         CHECK(SplitCommandLine("prog \"\" 0 0 5 0") == Params{"prog", "0", "0", "5", "0"});
         CHECK(SplitCommandLine("prog \"\"\"\" a") == Params{"prog", "a"});
         CHECK(SplitCommandLine("prog \"\"") == Params{"prog"});
         CHECK(SplitCommandLine("prog \"\"a") == Params{"prog", "a"});
     }
-    SUBCASE("quotes inside a word are removed and may hold blanks")
-    {
+    SUBCASE("quotes inside a word are removed and may hold blanks") {
         CHECK(SplitCommandLine("prog ab\"c d\"e f") == Params{"prog", "abc de", "f"});
         CHECK(SplitCommandLine("prog a\"\"b") == Params{"prog", "ab"});
         CHECK(SplitCommandLine("prog \" \"") == Params{"prog", " "});
     }
-    SUBCASE("an unterminated quote runs to the end")
-    {
+    SUBCASE("an unterminated quote runs to the end") {
         CHECK(SplitCommandLine("prog \"a b  c") == Params{"prog", "a b  c"});
         CHECK(SplitCommandLine("prog x\"y z") == Params{"prog", "xy z"});
-        CHECK(SplitCommandLine("prog * \"") == Params{"prog", "*"}); // no empty parameter
+        CHECK(SplitCommandLine("prog * \"") == Params{"prog", "*"});  // no empty parameter
         CHECK(SplitCommandLine("prog \"\"\"") == Params{"prog"});
     }
-    SUBCASE("tabs and control characters are blanks")
-    {
+    SUBCASE("tabs and control characters are blanks") {
         CHECK(SplitCommandLine("prog\t1\t\t2\r\n3") == Params{"prog", "1", "2", "3"});
     }
-    SUBCASE("high bytes are ordinary characters")
-    {
+    SUBCASE("high bytes are ordinary characters") {
         const Params p = SplitCommandLine("prog réglage \xA0x \xFF");
         REQUIRE(p.size() == 4);
         CHECK(p[1] == "r\xE9glage");
@@ -90,8 +83,7 @@ TEST_CASE("SplitCommandLine")
     }
 }
 
-TEST_CASE("SplitProgramCommandLine: the program's own path at the head is one parameter")
-{
+TEST_CASE("SplitProgramCommandLine: the program's own path at the head is one parameter") {
     const std::string exe = "C:\\Program Files\\NocTuro\\NocTuro.exe";
     struct Case {
         std::string name;
@@ -107,26 +99,38 @@ TEST_CASE("SplitProgramCommandLine: the program's own path at the head is one pa
         {"unquoted, blanks after it", exe + "   ", exe, {exe}},
         {"unquoted, blanks before it", "  " + exe + " 5", exe, {exe, "5"}},
         {"unquoted, an empty pair after it", exe + " \"\"", exe, {exe}},
-        {"unquoted, quoted parameters after it", exe + " * * * * * * * * * \"C:\\Mes sons\\a b.wav\"", exe,
+        {"unquoted, quoted parameters after it",
+         exe + " * * * * * * * * * \"C:\\Mes sons\\a b.wav\"",
+         exe,
          {exe, "*", "*", "*", "*", "*", "*", "*", "*", "*", "C:\\Mes sons\\a b.wav"}},
         {"quoted, alone", "\"" + exe + "\"", exe, {exe}},
         {"quoted, parameters after it", "\"" + exe + "\" clRed 0 1", exe, {exe, "clRed", "0", "1"}},
         {"quoted, an empty pair before it", "\"\"\"" + exe + "\" 5", exe, {exe, "5"}},
         // Windows' file names ignore letter case; the head is kept as written.
-        {"other letter case, unquoted", "c:\\PROGRAM FILES\\nocturo\\nocturo.EXE 5", exe,
+        {"other letter case, unquoted",
+         "c:\\PROGRAM FILES\\nocturo\\nocturo.EXE 5",
+         exe,
          {"c:\\PROGRAM FILES\\nocturo\\nocturo.EXE", "5"}},
-        {"other letter case, quoted", "\"C:\\program files\\NocTuro\\NOCTURO.exe\" 5", exe,
+        {"other letter case, quoted",
+         "\"C:\\program files\\NocTuro\\NOCTURO.exe\" 5",
+         exe,
          {"C:\\program files\\NocTuro\\NOCTURO.exe", "5"}},
-        {"accented letters in the other case", "C:\\\xC9T\xC9 \xC0 \x8Avo\\N.exe 1", "C:\\\xE9t\xE9 \xE0 \x9Avo\\n.exe",
+        {"accented letters in the other case",
+         "C:\\\xC9T\xC9 \xC0 \x8Avo\\N.exe 1",
+         "C:\\\xE9t\xE9 \xE0 \x9Avo\\n.exe",
          {"C:\\\xC9T\xC9 \xC0 \x8Avo\\N.exe", "1"}},
         // Any other head: the plain split, program first, exactly as before.
         {"relative name", "NocTuro.exe * 0 0 5 0", exe, {"NocTuro.exe", "*", "0", "0", "5", "0"}},
-        {"short 8.3 form", "C:\\PROGRA~1\\NocTuro\\NocTuro.exe * 0", exe,
+        {"short 8.3 form",
+         "C:\\PROGRA~1\\NocTuro\\NocTuro.exe * 0",
+         exe,
          {"C:\\PROGRA~1\\NocTuro\\NocTuro.exe", "*", "0"}},
         {"the path followed by more letters", exe + "x 5", exe, {"C:\\Program", "Files\\NocTuro\\NocTuro.exex", "5"}},
         {"the quoted path followed by more letters", "\"" + exe + "\"x 5", exe, {exe + "x", "5"}},
         {"the quoted path unterminated", "\"" + exe + " 5", exe, {exe + " 5"}},
-        {"a shorter path than the program's", "C:\\Program Files\\NocTuro 5", exe,
+        {"a shorter path than the program's",
+         "C:\\Program Files\\NocTuro 5",
+         exe,
          {"C:\\Program", "Files\\NocTuro", "5"}},
         {"the path later on the line", "prog " + exe, exe, {"prog", "C:\\Program", "Files\\NocTuro\\NocTuro.exe"}},
         {"empty command line", "", exe, {}},
@@ -140,8 +144,7 @@ TEST_CASE("SplitProgramCommandLine: the program's own path at the head is one pa
     }
 }
 
-TEST_CASE("the program's path with blanks, quoted or not: no parameter of its own, the colour kept")
-{
+TEST_CASE("the program's path with blanks, quoted or not: no parameter of its own, the colour kept") {
     const std::string exe = "C:\\Program Files\\NocTuro\\NocTuro.exe";
     struct Case {
         std::string name;
@@ -165,8 +168,7 @@ TEST_CASE("the program's path with blanks, quoted or not: no parameter of its ow
     }
 }
 
-TEST_CASE("ParamStr and started-with-parameters flag")
-{
+TEST_CASE("ParamStr and started-with-parameters flag") {
     const Params p = SplitCommandLine("prog a");
     CHECK(ParamStr(p, 0) == "prog");
     CHECK(ParamStr(p, 1) == "a");
@@ -180,8 +182,7 @@ TEST_CASE("ParamStr and started-with-parameters flag")
     CHECK(StartedWithParametersFlag(SplitCommandLine("prog \"\" 5")) == "oui");
 }
 
-TEST_CASE("ApplyCommandLine: each parameter given replaces its setting, the others are kept")
-{
+TEST_CASE("ApplyCommandLine: each parameter given replaces its setting, the others are kept") {
     struct Case {
         const char* name;
         std::string line;
@@ -219,10 +220,8 @@ TEST_CASE("ApplyCommandLine: each parameter given replaces its setting, the othe
     CheckHeld(h, Sample());
 }
 
-TEST_CASE("ApplyCommandLine")
-{
-    SUBCASE("only an exact star keeps a setting")
-    {
+TEST_CASE("ApplyCommandLine") {
+    SUBCASE("only an exact star keeps a setting") {
         HeldSettings h = Sample();
         ApplyCommandLine(Params{"prog", "**", "*", "*", "*", "*", "* "}, h);
         CHECK(h.Couleur == "**");
@@ -233,8 +232,7 @@ TEST_CASE("ApplyCommandLine")
               std::vector<std::string>{"' *' is not a valid integer value"});
         CHECK(h.Heures == 2);
     }
-    SUBCASE("delay is taken raw, hex and negatives included")
-    {
+    SUBCASE("delay is taken raw, hex and negatives included") {
         HeldSettings h = Sample();
         ApplyCommandLine(SplitCommandLine("prog * * * * * * * * * * -5"), h);
         CHECK(h.Delai == -5);
@@ -242,8 +240,7 @@ TEST_CASE("ApplyCommandLine")
         CHECK(h.Jours == 16);
         CHECK(h.Delai == 1000);
     }
-    SUBCASE("a bad number keeps its setting and is told; every other position still applies")
-    {
+    SUBCASE("a bad number keeps its setting and is told; every other position still applies") {
         HeldSettings h = Sample();
         CHECK(ApplyCommandLine(SplitCommandLine("prog clRed 2 3x 4 5 oui"), h) ==
               std::vector<std::string>{"'3x' is not a valid integer value"});
@@ -254,8 +251,7 @@ TEST_CASE("ApplyCommandLine")
         CHECK(h.Secondes == 5);
         CHECK(h.Chrono == "oui");
     }
-    SUBCASE("every parameter a non-number: each bad number told in position order, texts taken")
-    {
+    SUBCASE("every parameter a non-number: each bad number told in position order, texts taken") {
         HeldSettings h = Sample();
         const HeldSettings before = h;
         CHECK(ApplyCommandLine(SplitCommandLine("prog a b c d e f g h i j k"), h) ==
@@ -274,8 +270,7 @@ TEST_CASE("ApplyCommandLine")
         CHECK(h.Alerte == "i");
         CHECK(h.Son == "j");
     }
-    SUBCASE("a command line of 32 000 characters")
-    {
+    SUBCASE("a command line of 32 000 characters") {
         HeldSettings h = Sample();
         const std::string password(15000, 'p'), sound = "C:\\" + std::string(16000, 's') + ".wav";
         const std::string line = "prog * 0 1 0 0 * " + password + " * * \"" + sound + "\" 45";

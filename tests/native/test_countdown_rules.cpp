@@ -10,8 +10,7 @@ using noc::Remaining;
 
 namespace {
 
-Remaining Make(int32_t d, int32_t h, int32_t m, int32_t s)
-{
+Remaining Make(int32_t d, int32_t h, int32_t m, int32_t s) {
     Remaining r;
     r.Days = d;
     r.Hours = h;
@@ -20,8 +19,7 @@ Remaining Make(int32_t d, int32_t h, int32_t m, int32_t s)
     return r;
 }
 
-void CheckEq(const Remaining& got, int32_t d, int32_t h, int32_t m, int32_t s)
-{
+void CheckEq(const Remaining& got, int32_t d, int32_t h, int32_t m, int32_t s) {
     CHECK(got.Days == d);
     CHECK(got.Hours == h);
     CHECK(got.Minutes == m);
@@ -36,8 +34,7 @@ struct Tick {
     Remaining after;
 };
 
-void CheckTicks(std::initializer_list<Tick> ticks)
-{
+void CheckTicks(std::initializer_list<Tick> ticks) {
     for (const Tick& t : ticks) {
         CAPTURE(t.name);
         Remaining r = t.start;
@@ -48,18 +45,15 @@ void CheckTicks(std::initializer_list<Tick> ticks)
 
 // Ticks until TickDown reports the end; returns the number of ticks, or -1 when it never ends
 // within `limit` ticks.
-int64_t TicksToFinish(Remaining r, int64_t limit)
-{
+int64_t TicksToFinish(Remaining r, int64_t limit) {
     for (int64_t n = 1; n <= limit; ++n)
-        if (noc::TickDown(r))
-            return n;
+        if (noc::TickDown(r)) return n;
     return -1;
 }
 
-} // namespace
+}  // namespace
 
-TEST_CASE("AllZero")
-{
+TEST_CASE("AllZero") {
     CHECK(noc::AllZero(Make(0, 0, 0, 0)));
     CHECK_FALSE(noc::AllZero(Make(1, 0, 0, 0)));
     CHECK_FALSE(noc::AllZero(Make(0, 1, 0, 0)));
@@ -68,8 +62,7 @@ TEST_CASE("AllZero")
     CHECK_FALSE(noc::AllZero(Make(-1, 0, 0, 0)));
 }
 
-TEST_CASE("TickDown borrows across the dials")
-{
+TEST_CASE("TickDown borrows across the dials") {
     CheckTicks({
         {"plain second", Make(0, 0, 1, 30), false, Make(0, 0, 1, 29)},
         {"minute borrow", Make(0, 0, 1, 0), false, Make(0, 0, 0, 59)},
@@ -80,51 +73,41 @@ TEST_CASE("TickDown borrows across the dials")
     });
 }
 
-TEST_CASE("TickDown ends after exactly the total number of seconds")
-{
-    SUBCASE("in dial ranges")
-    {
+TEST_CASE("TickDown ends after exactly the total number of seconds") {
+    SUBCASE("in dial ranges") {
         CHECK(TicksToFinish(Make(0, 0, 0, 20), 100) == 20);
         CHECK(TicksToFinish(Make(0, 1, 0, 0), 10000) == 3600);
         CHECK(TicksToFinish(Make(1, 2, 3, 4), 200000) == 93784);
         CHECK(TicksToFinish(Make(31, 23, 59, 59), 3000000) == 31 * 86400 + 86399);
     }
-    SUBCASE("out of dial ranges from the command line")
-    {
+    SUBCASE("out of dial ranges from the command line") {
         CHECK(TicksToFinish(Make(0, 0, 75, 0), 10000) == 75 * 60);
         CHECK(TicksToFinish(Make(0, 0, 0, 90), 1000) == 90);
         CHECK(TicksToFinish(Make(0, 30, 0, 0), 200000) == 30 * 3600);
         CHECK(TicksToFinish(Make(40, 0, 0, 0), 4000000) == 40 * 86400);
     }
-    SUBCASE("state passes through each whole minute on the way")
-    {
+    SUBCASE("state passes through each whole minute on the way") {
         Remaining r = Make(0, 0, 2, 0);
-        for (int i = 0; i < 60; ++i)
-            REQUIRE_FALSE(noc::TickDown(r));
+        for (int i = 0; i < 60; ++i) REQUIRE_FALSE(noc::TickDown(r));
         CheckEq(r, 0, 0, 1, 0);
     }
 }
 
-TEST_CASE("TickDown with negative values counts them as they are")
-{
-    SUBCASE("negative days never reach the end")
-    {
+TEST_CASE("TickDown with negative values counts them as they are") {
+    SUBCASE("negative days never reach the end") {
         Remaining r = Make(-1, 0, 0, 0);
         CHECK_FALSE(noc::TickDown(r));
         CheckEq(r, -1, 0, 0, 59);
         CHECK(TicksToFinish(r, 1000) == -1);
     }
-    SUBCASE("negative days with an hour run the hour down and stay negative")
-    {
+    SUBCASE("negative days with an hour run the hour down and stay negative") {
         Remaining r = Make(-1, 1, 0, 0);
-        for (int i = 0; i < 3600; ++i)
-            REQUIRE_FALSE(noc::TickDown(r));
+        for (int i = 0; i < 3600; ++i) REQUIRE_FALSE(noc::TickDown(r));
         CheckEq(r, -1, 0, 0, 0);
         CHECK_FALSE(noc::TickDown(r));
         CheckEq(r, -1, 0, 0, 59);
     }
-    SUBCASE("negative minutes and hours are borrowed from the dial above")
-    {
+    SUBCASE("negative minutes and hours are borrowed from the dial above") {
         CheckTicks({
             {"negative minutes", Make(0, 2, -5, 10), false, Make(0, 1, 59, 9)},
             {"negative hours", Make(2, -3, 0, 0), false, Make(1, 23, 59, 59)},
@@ -132,23 +115,19 @@ TEST_CASE("TickDown with negative values counts them as they are")
     }
 }
 
-TEST_CASE("a countdown counts negative days as none, and so ends")
-{
-    SUBCASE("days only: the other three say when it ends")
-    {
+TEST_CASE("a countdown counts negative days as none, and so ends") {
+    SUBCASE("days only: the other three say when it ends") {
         const Remaining start = noc::CountdownStart(Make(-3, 0, 5, 0));
         CheckEq(start, 0, 0, 5, 0);
         CHECK(TicksToFinish(start, 100000) == 300);
         CHECK(TicksToFinish(noc::CountdownStart(Make(-1, 0, 0, 1)), 10) == 1);
         CHECK(TicksToFinish(noc::CountdownStart(Make(std::numeric_limits<int16_t>::min(), 1, 0, 0)), 10000) == 3600);
     }
-    SUBCASE("days alone: nothing is set, as with an empty dial")
-    {
+    SUBCASE("days alone: nothing is set, as with an empty dial") {
         CHECK(noc::JudgeStart(noc::CountdownStart(Make(-3, 0, 0, 0)), true) == noc::StartVerdict::Empty);
         CHECK(noc::JudgeStart(noc::CountdownStart(Make(-3, 0, 0, 19)), false) == noc::StartVerdict::TooShort);
     }
-    SUBCASE("negative hours, minutes and seconds are kept for the borrow")
-    {
+    SUBCASE("negative hours, minutes and seconds are kept for the borrow") {
         const Remaining start = noc::CountdownStart(Make(2, -3, -5, -7));
         CheckEq(start, 2, -3, -5, -7);
         CheckEq(noc::CountdownStart(Make(4, 1, 2, 3)), 4, 1, 2, 3);
@@ -158,8 +137,7 @@ TEST_CASE("a countdown counts negative days as none, and so ends")
     }
 }
 
-TEST_CASE("TickDown wraps at the int32 limits instead of overflowing")
-{
+TEST_CASE("TickDown wraps at the int32 limits instead of overflowing") {
     constexpr int32_t lo = std::numeric_limits<int32_t>::min();
     constexpr int32_t hi = std::numeric_limits<int32_t>::max();
     CheckTicks({
@@ -170,10 +148,8 @@ TEST_CASE("TickDown wraps at the int32 limits instead of overflowing")
     });
 }
 
-TEST_CASE("final warning and alert moment")
-{
-    SUBCASE("threshold")
-    {
+TEST_CASE("final warning and alert moment") {
+    SUBCASE("threshold") {
         CHECK(noc::FinalWarningThreshold(5) == 21);
         CHECK(noc::FinalWarningThreshold(20) == 21);
         CHECK(noc::FinalWarningThreshold(21) == 22);
@@ -187,20 +163,18 @@ TEST_CASE("final warning and alert moment")
         int32_t lead;
         bool expected;
     };
-    SUBCASE("final warning window")
-    {
+    SUBCASE("final warning window") {
         const Moment moments[] = {
-            {Make(0, 0, 0, 20), 10, true},  {Make(0, 0, 0, 21), 10, false}, {Make(0, 0, 0, 30), 30, true},
-            {Make(0, 0, 0, 0), 30, true},   {Make(0, 0, 0, 31), 30, false}, {Make(0, 0, 0, 59), 59, true},
-            {Make(0, 0, 1, 5), 30, false},  {Make(0, 1, 0, 5), 30, false},  {Make(1, 0, 0, 5), 30, false},
+            {Make(0, 0, 0, 20), 10, true}, {Make(0, 0, 0, 21), 10, false}, {Make(0, 0, 0, 30), 30, true},
+            {Make(0, 0, 0, 0), 30, true},  {Make(0, 0, 0, 31), 30, false}, {Make(0, 0, 0, 59), 59, true},
+            {Make(0, 0, 1, 5), 30, false}, {Make(0, 1, 0, 5), 30, false},  {Make(1, 0, 0, 5), 30, false},
         };
         for (const Moment& m : moments) {
             CAPTURE(&m - moments);
             CHECK(noc::InFinalWarning(m.left, m.lead) == m.expected);
         }
     }
-    SUBCASE("alert moment")
-    {
+    SUBCASE("alert moment") {
         const Moment moments[] = {
             {Make(0, 0, 0, 30), 30, true},  {Make(0, 0, 0, 29), 30, false}, {Make(0, 0, 0, 31), 30, false},
             {Make(0, 0, 1, 30), 30, false}, {Make(1, 0, 0, 30), 30, false},
@@ -210,8 +184,7 @@ TEST_CASE("final warning and alert moment")
             CHECK(noc::IsAlertMoment(m.left, m.lead) == m.expected);
         }
     }
-    SUBCASE("counting down meets the alert once, then stays in the warning to the end")
-    {
+    SUBCASE("counting down meets the alert once, then stays in the warning to the end") {
         Remaining r = Make(0, 1, 0, 0);
         int alerts = 0, warnings = 0;
         bool done = false;
@@ -221,12 +194,11 @@ TEST_CASE("final warning and alert moment")
             warnings += noc::InFinalWarning(r, 30) ? 1 : 0;
         }
         CHECK(alerts == 1);
-        CHECK(warnings == 31); // 30 down to 0
+        CHECK(warnings == 31);  // 30 down to 0
     }
 }
 
-TEST_CASE("WrapDialPosition")
-{
+TEST_CASE("WrapDialPosition") {
     CHECK(noc::WrapDialPosition(32, 31) == 0);
     CHECK(noc::WrapDialPosition(-1, 31) == 31);
     CHECK(noc::WrapDialPosition(24, 23) == 0);
@@ -238,8 +210,7 @@ TEST_CASE("WrapDialPosition")
     CHECK(noc::WrapDialPosition(17, 23) == 17);
 }
 
-TEST_CASE("TwoDigits")
-{
+TEST_CASE("TwoDigits") {
     CHECK(noc::TwoDigits(0) == "00");
     CHECK(noc::TwoDigits(5) == "05");
     CHECK(noc::TwoDigits(9) == "09");
@@ -250,8 +221,7 @@ TEST_CASE("TwoDigits")
     CHECK(noc::TwoDigits(std::numeric_limits<int32_t>::min()) == "0-2147483648");
 }
 
-TEST_CASE("JudgeStart")
-{
+TEST_CASE("JudgeStart") {
     using noc::StartVerdict;
     CHECK(noc::JudgeStart(Make(0, 0, 0, 0), false) == StartVerdict::Empty);
     CHECK(noc::JudgeStart(Make(0, 0, 0, 0), true) == StartVerdict::Empty);
@@ -264,10 +234,8 @@ TEST_CASE("JudgeStart")
     CHECK(noc::JudgeStart(Make(1, 0, 0, 5), false) == StartVerdict::Start);
 }
 
-TEST_CASE("MakeTrayTexts")
-{
-    SUBCASE("all icons, two digits each")
-    {
+TEST_CASE("MakeTrayTexts") {
+    SUBCASE("all icons, two digits each") {
         const struct {
             const char* name;
             Remaining left;
@@ -288,15 +256,13 @@ TEST_CASE("MakeTrayTexts")
             CHECK(t.Seconds == c.seconds);
         }
     }
-    SUBCASE("days icon hidden")
-    {
+    SUBCASE("days icon hidden") {
         const auto t = noc::MakeTrayTexts(Make(0, 5, 3, 4), true, false);
         CHECK(t.Hours == " 05");
         CHECK(t.Minutes == ":03");
         CHECK(t.Seconds == ":04");
     }
-    SUBCASE("days and hours icons hidden")
-    {
+    SUBCASE("days and hours icons hidden") {
         CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Minutes == " 03");
         CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Seconds == ":04");
         CHECK(noc::MakeTrayTexts(Make(0, 0, 45, 4), false, false).Minutes == " 45");

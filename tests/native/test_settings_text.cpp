@@ -15,8 +15,7 @@ using namespace noc;
 namespace {
 
 // Message of the conversion error raised for text, or "" when it converts.
-std::string ConvertMessage(const std::string& text)
-{
+std::string ConvertMessage(const std::string& text) {
     try {
         (void)StrToInt(text);
     } catch (const EConvertError& e) {
@@ -25,8 +24,7 @@ std::string ConvertMessage(const std::string& text)
     return "";
 }
 
-void CheckRejected(const std::string& text)
-{
+void CheckRejected(const std::string& text) {
     CAPTURE(text);
     CHECK(ConvertMessage(text) == "'" + text + "' is not a valid integer value");
     int32_t out = 1234;
@@ -34,12 +32,10 @@ void CheckRejected(const std::string& text)
     CHECK(out == 1234);
 }
 
-} // namespace
+}  // namespace
 
-TEST_CASE("StrToInt reads decimal and hexadecimal text")
-{
-    SUBCASE("decimal with signs and leading zeros")
-    {
+TEST_CASE("StrToInt reads decimal and hexadecimal text") {
+    SUBCASE("decimal with signs and leading zeros") {
         CHECK(StrToInt("0") == 0);
         CHECK(StrToInt("42") == 42);
         CHECK(StrToInt("+42") == 42);
@@ -47,15 +43,13 @@ TEST_CASE("StrToInt reads decimal and hexadecimal text")
         CHECK(StrToInt("-0") == 0);
         CHECK(StrToInt("007") == 7);
     }
-    SUBCASE("leading blanks are skipped")
-    {
+    SUBCASE("leading blanks are skipped") {
         CHECK(StrToInt("  12") == 12);
         CHECK(StrToInt("\t12") == 12);
         CHECK(StrToInt(" \t -5") == -5);
         CHECK(StrToInt("\x01\x1F 9") == 9);
     }
-    SUBCASE("every hexadecimal prefix, either digit case")
-    {
+    SUBCASE("every hexadecimal prefix, either digit case") {
         CHECK(StrToInt("$1F") == 31);
         CHECK(StrToInt("$1f") == 31);
         CHECK(StrToInt("x1F") == 31);
@@ -65,15 +59,13 @@ TEST_CASE("StrToInt reads decimal and hexadecimal text")
         CHECK(StrToInt("  $aB") == 0xAB);
         CHECK(StrToInt("$000000FF") == 255);
     }
-    SUBCASE("sign before a hexadecimal value")
-    {
+    SUBCASE("sign before a hexadecimal value") {
         CHECK(StrToInt("-$10") == -16);
         CHECK(StrToInt("+$10") == 16);
         CHECK(StrToInt("-0x10") == -16);
         CHECK(StrToInt("-$FFFFFFFF") == 1);
     }
-    SUBCASE("32-bit limits")
-    {
+    SUBCASE("32-bit limits") {
         CHECK(StrToInt("2147483647") == INT32_MAX);
         CHECK(StrToInt("-2147483648") == INT32_MIN);
         CHECK(StrToInt("$7FFFFFFF") == INT32_MAX);
@@ -86,8 +78,7 @@ TEST_CASE("StrToInt reads decimal and hexadecimal text")
         CheckRejected("$100000000");
         CheckRejected("0x1FFFFFFFF");
     }
-    SUBCASE("malformed text is rejected with the offending text in the message")
-    {
+    SUBCASE("malformed text is rejected with the offending text in the message") {
         CHECK(ConvertMessage("12a") == "'12a' is not a valid integer value");
         CheckRejected("");
         CheckRejected(" ");
@@ -103,16 +94,14 @@ TEST_CASE("StrToInt reads decimal and hexadecimal text")
         CheckRejected("1 2");
         CheckRejected("0$1");
     }
-    SUBCASE("TryStrToInt writes the value on success")
-    {
+    SUBCASE("TryStrToInt writes the value on success") {
         int32_t out = 0;
         REQUIRE(TryStrToInt(" -$10", out));
         CHECK(out == -16);
     }
 }
 
-TEST_CASE("IntToStr writes plain decimal")
-{
+TEST_CASE("IntToStr writes plain decimal") {
     CHECK(IntToStr(0) == "0");
     CHECK(IntToStr(7) == "7");
     CHECK(IntToStr(-30) == "-30");
@@ -121,12 +110,10 @@ TEST_CASE("IntToStr writes plain decimal")
     CHECK(IntToStr(StrToInt("07")) == "7");
 }
 
-TEST_CASE("Colour texts")
-{
+TEST_CASE("Colour texts") {
     const auto& table = ColorIdentifiers();
 
-    SUBCASE("table size, ends and named constants")
-    {
+    SUBCASE("table size, ends and named constants") {
         REQUIRE(table.size() == 52);
         CHECK(std::string(table.front().name) == "clBlack");
         CHECK(std::string(table.back().name) == "clWindowText");
@@ -142,8 +129,7 @@ TEST_CASE("Colour texts")
         CHECK(TextToColor("cl3DDkShadow") == 0xFF000015u);
         CHECK(TextToColor("clSkyBlue") == 0x00F0CAA6u);
     }
-    SUBCASE("names and values are all distinct, so every identifier round-trips")
-    {
+    SUBCASE("names and values are all distinct, so every identifier round-trips") {
         std::set<std::string> names;
         std::set<TColor> values;
         for (const ColorIdent& ident : table) {
@@ -156,8 +142,7 @@ TEST_CASE("Colour texts")
         CHECK(names.size() == table.size());
         CHECK(values.size() == table.size());
     }
-    SUBCASE("identifiers read in any letter case")
-    {
+    SUBCASE("identifiers read in any letter case") {
         CHECK(TextToColor("CLRED") == clRed);
         CHECK(TextToColor("clred") == clRed);
         CHECK(TextToColor("ClMeDgRaY") == clMedGray);
@@ -165,8 +150,7 @@ TEST_CASE("Colour texts")
         CHECK(TryTextToColor("CL3DLIGHT", c));
         CHECK(c == 0xFF000016u);
     }
-    SUBCASE("hexadecimal form both ways")
-    {
+    SUBCASE("hexadecimal form both ways") {
         CHECK(TextToColor("$000000FF") == clRed);
         CHECK(ColorToText(TextToColor("$000000FF")) == "clRed");
         CHECK(ColorToText(0x00123456u) == "$00123456");
@@ -177,8 +161,7 @@ TEST_CASE("Colour texts")
         CHECK(TextToColor("16711680") == 0x00FF0000u);
         CHECK(TextToColor("-1") == 0xFFFFFFFFu);
     }
-    SUBCASE("garbage fails")
-    {
+    SUBCASE("garbage fails") {
         TColor c = 0x00ABCDEF;
         CHECK_FALSE(TryTextToColor("", c));
         CHECK_FALSE(TryTextToColor("clRouge", c));
@@ -195,8 +178,7 @@ TEST_CASE("Colour texts")
         }
         CHECK(thrown);
     }
-    SUBCASE("system colour references")
-    {
+    SUBCASE("system colour references") {
         CHECK(IsSystemColor(clBtnFace));
         CHECK(SystemColorIndex(clBtnFace) == 15);
         CHECK(IsSystemColor(clWindowText));
@@ -208,29 +190,22 @@ TEST_CASE("Colour texts")
     }
 }
 
-TEST_CASE("Scrambling")
-{
-    SUBCASE("key")
-    {
-        CHECK(std::string(kScrambleKey) == "730518264");
-    }
-    SUBCASE("known bytes")
-    {
+TEST_CASE("Scrambling") {
+    SUBCASE("key") { CHECK(std::string(kScrambleKey) == "730518264"); }
+    SUBCASE("known bytes") {
         CHECK(Scramble("A") == "\x39");
         CHECK(Unscramble("\x39") == "A");
         CHECK(Scramble("\xFF") == "\xF7");
         CHECK(Scramble("\x07") == "\xFF");
         CHECK(Scramble("\x09") == "\x01");
     }
-    SUBCASE("backspace becomes a zero byte and still round-trips")
-    {
+    SUBCASE("backspace becomes a zero byte and still round-trips") {
         const std::string s = Scramble("a\bb");
         REQUIRE(s.size() == 3);
         CHECK(s[1] == '\0');
         CHECK(Unscramble(s) == "a\bb");
     }
-    SUBCASE("every byte value round-trips and the map is one-to-one")
-    {
+    SUBCASE("every byte value round-trips and the map is one-to-one") {
         std::string all;
         for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
         const std::string s = Scramble(all);
@@ -243,34 +218,28 @@ TEST_CASE("Scrambling")
             CHECK(static_cast<unsigned char>(s[c]) == ((c + 248) & 0xFF));
         }
     }
-    SUBCASE("empty text")
-    {
+    SUBCASE("empty text") {
         CHECK(Scramble("").empty());
         CHECK(Unscramble("").empty());
     }
-    SUBCASE("French text with CP1252 bytes")
-    {
+    SUBCASE("French text with CP1252 bytes") {
         const std::string plain = "Mot de passe é à ç";
         CHECK(Unscramble(Scramble(plain)) == plain);
         CHECK(Scramble(plain) != plain);
     }
 }
 
-TEST_CASE("Integrity text and flags")
-{
-    SUBCASE("concatenation order")
-    {
+TEST_CASE("Integrity text and flags") {
+    SUBCASE("concatenation order") {
         CHECK(IntegrityText("clRed", 0, 1, 30, 0, "oui", "", "non", "non", "oui") == "clRed01300ouinonnonoui");
         CHECK(IntegrityText("$00123456", 2, 0, 5, 59, "non", "secret", "oui", "oui", "non") ==
               "$0012345620559nonsecretouiouinon");
     }
-    SUBCASE("a stored value with leading zero contributes its normalised form")
-    {
+    SUBCASE("a stored value with leading zero contributes its normalised form") {
         CHECK(IntegrityText("clRed", StrToInt("07"), 0, 0, 0, "", "", "", "", "") == "clRed7000");
         CHECK(IntegrityText("", -1, 0, 0, 0, "", "", "", "", "") == "-1000");
     }
-    SUBCASE("IsYes and YesNo")
-    {
+    SUBCASE("IsYes and YesNo") {
         CHECK(IsYes("oui"));
         CHECK_FALSE(IsYes("Oui"));
         CHECK_FALSE(IsYes("OUI"));
@@ -282,8 +251,7 @@ TEST_CASE("Integrity text and flags")
     }
 }
 
-TEST_CASE("Held settings defaults")
-{
+TEST_CASE("Held settings defaults") {
     HeldSettings held;
     CHECK(held.Jours == 0);
     CHECK(held.Heures == 0);
@@ -294,8 +262,7 @@ TEST_CASE("Held settings defaults")
     CHECK(held.Son.empty());
 }
 
-TEST_CASE("the thirteen stored values: one table, two orders, the design texts with their matching check")
-{
+TEST_CASE("the thirteen stored values: one table, two orders, the design texts with their matching check") {
     using noc::Setting;
     std::set<std::string> read, written;
     for (Setting s : noc::kReadOrder) read.insert(noc::NameOf(s));

@@ -8,18 +8,14 @@
 namespace {
 
 // GetVersion() layout: major in the low byte, minor in the next, build number in the high word.
-uint32_t Version(uint32_t major, uint32_t minor, uint32_t build = 0)
-{
-    return major | (minor << 8) | (build << 16);
-}
+uint32_t Version(uint32_t major, uint32_t minor, uint32_t build = 0) { return major | (minor << 8) | (build << 16); }
 
 constexpr uint32_t kPlatformWindows = 1;
 constexpr uint32_t kPlatformNT = 2;
 
-} // namespace
+}  // namespace
 
-TEST_CASE("VersionKey joins major and minor as decimal text")
-{
+TEST_CASE("VersionKey joins major and minor as decimal text") {
     CHECK(noc::VersionKey(Version(5, 1)) == 51);
     CHECK(noc::VersionKey(Version(5, 0)) == 50);
     CHECK(noc::VersionKey(Version(4, 10)) == 410);
@@ -28,38 +24,32 @@ TEST_CASE("VersionKey joins major and minor as decimal text")
     CHECK(noc::VersionKey(Version(4, 0)) == 40);
     CHECK(noc::VersionKey(Version(10, 0)) == 100);
     CHECK(noc::VersionKey(Version(255, 255)) == 255255);
-    SUBCASE("build number in the high word is ignored")
-    {
+    SUBCASE("build number in the high word is ignored") {
         CHECK(noc::VersionKey(Version(5, 1, 2600)) == 51);
         CHECK(noc::VersionKey(Version(4, 10, 0xFFFF)) == 410);
     }
 }
 
-TEST_CASE("WindowsVersionName")
-{
-    SUBCASE("known keys")
-    {
+TEST_CASE("WindowsVersionName") {
+    SUBCASE("known keys") {
         CHECK(noc::WindowsVersionName(Version(5, 0, 2195), kPlatformNT) == "Windows 2000");
         CHECK(noc::WindowsVersionName(Version(5, 1, 2600), kPlatformNT) == "Windows XP");
         CHECK(noc::WindowsVersionName(Version(3, 51), kPlatformNT) == "Windows NT");
         CHECK(noc::WindowsVersionName(Version(4, 10), kPlatformWindows) == "Windows 98");
         CHECK(noc::WindowsVersionName(Version(4, 90), kPlatformWindows) == "Windows Me");
     }
-    SUBCASE("4.0 depends on the platform")
-    {
+    SUBCASE("4.0 depends on the platform") {
         CHECK(noc::WindowsVersionName(Version(4, 0, 1381), kPlatformNT) == "Windows NT");
         CHECK(noc::WindowsVersionName(Version(4, 0, 950), kPlatformWindows) == "Windows 95");
         CHECK(noc::WindowsVersionName(Version(4, 0), 0) == "Windows 95");
     }
-    SUBCASE("major 6 is always Longhorn")
-    {
+    SUBCASE("major 6 is always Longhorn") {
         CHECK(noc::WindowsVersionName(Version(6, 0), kPlatformNT) == "Windows Longhorn");
         CHECK(noc::WindowsVersionName(Version(6, 1), kPlatformNT) == "Windows Longhorn");
         CHECK(noc::WindowsVersionName(Version(6, 2), kPlatformNT) == "Windows Longhorn");
         CHECK(noc::WindowsVersionName(Version(6, 3, 9600), kPlatformWindows) == "Windows Longhorn");
     }
-    SUBCASE("unknown versions give no name")
-    {
+    SUBCASE("unknown versions give no name") {
         CHECK(noc::WindowsVersionName(Version(10, 0), kPlatformNT) == "");
         CHECK(noc::WindowsVersionName(Version(5, 2), kPlatformNT) == "");
         CHECK(noc::WindowsVersionName(Version(3, 10), kPlatformNT) == "");
@@ -68,16 +58,13 @@ TEST_CASE("WindowsVersionName")
     }
 }
 
-TEST_CASE("ShutdownFlags")
-{
-    SUBCASE("shut down + force on the old line")
-    {
+TEST_CASE("ShutdownFlags") {
+    SUBCASE("shut down + force on the old line") {
         CHECK(noc::ShutdownFlags("Windows 95") == 5u);
         CHECK(noc::ShutdownFlags("Windows 98") == 5u);
         CHECK(noc::ShutdownFlags("Windows Me") == 5u);
     }
-    SUBCASE("force + power off elsewhere")
-    {
+    SUBCASE("force + power off elsewhere") {
         CHECK(noc::ShutdownFlags("Windows NT") == 12u);
         CHECK(noc::ShutdownFlags("Windows 2000") == 12u);
         CHECK(noc::ShutdownFlags("Windows XP") == 12u);
@@ -85,8 +72,7 @@ TEST_CASE("ShutdownFlags")
         CHECK(noc::ShutdownFlags("") == 12u);
         CHECK(noc::ShutdownFlags("windows 98") == 12u);
     }
-    SUBCASE("from the version word")
-    {
+    SUBCASE("from the version word") {
         CHECK(noc::ShutdownFlags(noc::WindowsVersionName(Version(4, 0), kPlatformWindows)) == 5u);
         CHECK(noc::ShutdownFlags(noc::WindowsVersionName(Version(4, 0), kPlatformNT)) == 12u);
         CHECK(noc::ShutdownFlags(noc::WindowsVersionName(Version(4, 10), kPlatformWindows)) == 5u);
@@ -96,8 +82,7 @@ TEST_CASE("ShutdownFlags")
     }
 }
 
-TEST_CASE("DetectXPFrom")
-{
+TEST_CASE("DetectXPFrom") {
     CHECK(noc::DetectXPFrom(5, 1) == "XP");
     CHECK(noc::DetectXPFrom(3, 51) == "");
     CHECK(noc::DetectXPFrom(3, 0) == "");
@@ -109,11 +94,11 @@ TEST_CASE("DetectXPFrom")
     CHECK(noc::DetectXPFrom(1, 5) == "NOXP");
 }
 
-TEST_CASE("the refused shutdown's warning carries the system's reason on a line of its own")
-{
+TEST_CASE("the refused shutdown's warning carries the system's reason on a line of its own") {
     const std::string head = "Ooops ! Windows a refusé d'éteindre l'ordinateur :\r\n";
-    const std::string tail = "\r\nVos paramètres sont enregistrés, mais l'ordinateur reste allumé.\r\n"
-                             "Veuillez l'éteindre vous-même.";
+    const std::string tail =
+        "\r\nVos paramètres sont enregistrés, mais l'ordinateur reste allumé.\r\n"
+        "Veuillez l'éteindre vous-même.";
     struct Case {
         const char* reason;
         uint32_t code;

@@ -15,18 +15,16 @@ constexpr uint64_t kSecond = 1000 * kMs;
 // and an optional one-off extra delay on a chosen sleep call (a suspend while waiting).
 struct SimClock : noc::TickClock {
     uint64_t now = 0;
-    uint64_t oversleep = 0;       // added to every sleep
-    uint64_t stallOnSleep = 0;    // 1-based sleep call that gets `stall` added; 0 = none
+    uint64_t oversleep = 0;     // added to every sleep
+    uint64_t stallOnSleep = 0;  // 1-based sleep call that gets `stall` added; 0 = none
     uint64_t stall = 0;
     uint64_t sleeps = 0;
 
     uint64_t Now() override { return now; }
-    void SleepMs(uint32_t ms) override
-    {
+    void SleepMs(uint32_t ms) override {
         ++sleeps;
         now += ms * kMs + oversleep;
-        if (sleeps == stallOnSleep)
-            now += stall;
+        if (sleeps == stallOnSleep) now += stall;
     }
 };
 
@@ -43,10 +41,8 @@ struct Recorder {
     bool inside = false;
     bool reentered = false;
 
-    void operator()()
-    {
-        if (inside)
-            reentered = true;
+    void operator()() {
+        if (inside) reentered = true;
         inside = true;
         times.push_back(clock.now);
         clock.now += times.size() == longTick ? longHandler : handlerTime;
@@ -54,8 +50,7 @@ struct Recorder {
     }
 };
 
-std::vector<uint64_t> Run(SimClock& clock, Recorder& rec, uint32_t intervalMs, uint64_t count)
-{
+std::vector<uint64_t> Run(SimClock& clock, Recorder& rec, uint32_t intervalMs, uint64_t count) {
     noc::TickSchedule schedule;
     schedule.Start(clock.now, intervalMs);
     noc::RunTicks(clock, schedule, count, [&] { rec(); });
@@ -64,23 +59,20 @@ std::vector<uint64_t> Run(SimClock& clock, Recorder& rec, uint32_t intervalMs, u
     return rec.times;
 }
 
-} // namespace
+}  // namespace
 
-TEST_CASE("TickSchedule arithmetic")
-{
+TEST_CASE("TickSchedule arithmetic") {
     noc::TickSchedule s;
     s.Start(5 * kSecond, 1000);
     CHECK(s.NextDue() == 6 * kSecond);
     CHECK(s.TicksDelivered() == 0);
 
-    SUBCASE("due from the due time on")
-    {
+    SUBCASE("due from the due time on") {
         CHECK_FALSE(s.IsDue(6 * kSecond - 1));
         CHECK(s.IsDue(6 * kSecond));
         CHECK(s.IsDue(7 * kSecond));
     }
-    SUBCASE("milliseconds until due round up")
-    {
+    SUBCASE("milliseconds until due round up") {
         CHECK(s.MillisecondsUntilDue(5 * kSecond) == 1000);
         CHECK(s.MillisecondsUntilDue(6 * kSecond - 1) == 1);
         CHECK(s.MillisecondsUntilDue(6 * kSecond - kMs) == 1);
@@ -89,27 +81,24 @@ TEST_CASE("TickSchedule arithmetic")
         CHECK(s.MillisecondsUntilDue(9 * kSecond) == 0);
         CHECK(s.MillisecondsUntilDue(0) == 6000);
     }
-    SUBCASE("advance keeps the grid when on time or late by up to one interval")
-    {
+    SUBCASE("advance keeps the grid when on time or late by up to one interval") {
         s.Advance(6 * kSecond + 20 * kMs);
         CHECK(s.NextDue() == 7 * kSecond);
         s.Advance(7 * kSecond + 500 * kMs);
         CHECK(s.NextDue() == 8 * kSecond);
-        s.Advance(9 * kSecond); // next due 9 s: due now, not behind
+        s.Advance(9 * kSecond);  // next due 9 s: due now, not behind
         CHECK(s.NextDue() == 9 * kSecond);
-        s.Advance(11 * kSecond); // next due 10 s: exactly one interval behind
+        s.Advance(11 * kSecond);  // next due 10 s: exactly one interval behind
         CHECK(s.NextDue() == 10 * kSecond);
         CHECK(s.TicksDelivered() == 4);
     }
-    SUBCASE("advance re-bases when more than one interval behind")
-    {
-        s.Advance(8 * kSecond + 1); // next would be 7 s, more than 1 s behind
+    SUBCASE("advance re-bases when more than one interval behind") {
+        s.Advance(8 * kSecond + 1);  // next would be 7 s, more than 1 s behind
         CHECK(s.NextDue() == 8 * kSecond + 1);
         s.Advance(8 * kSecond + 30 * kMs);
         CHECK(s.NextDue() == 9 * kSecond + 1);
     }
-    SUBCASE("catch-up only moves a schedule that is more than one interval behind")
-    {
+    SUBCASE("catch-up only moves a schedule that is more than one interval behind") {
         s.CatchUp(6 * kSecond + 999 * kMs);
         CHECK(s.NextDue() == 6 * kSecond);
         s.CatchUp(7 * kSecond);
@@ -117,8 +106,7 @@ TEST_CASE("TickSchedule arithmetic")
         s.CatchUp(7 * kSecond + 1);
         CHECK(s.NextDue() == 7 * kSecond + 1);
     }
-    SUBCASE("restart resets the count and the grid")
-    {
+    SUBCASE("restart resets the count and the grid") {
         s.Advance(6 * kSecond);
         s.Start(100 * kSecond, 250);
         CHECK(s.TicksDelivered() == 0);
@@ -126,8 +114,7 @@ TEST_CASE("TickSchedule arithmetic")
     }
 }
 
-TEST_CASE("perfect clock gives exact ticks")
-{
+TEST_CASE("perfect clock gives exact ticks") {
     SimClock clock;
     clock.now = 123 * kSecond + 7;
     const uint64_t start = clock.now;
@@ -135,20 +122,16 @@ TEST_CASE("perfect clock gives exact ticks")
     rec.handlerTime = 3 * kMs;
     const auto times = Run(clock, rec, 1000, 100);
     REQUIRE(times.size() == 100);
-    for (size_t i = 0; i < times.size(); ++i)
-        CHECK(times[i] == start + (i + 1) * kSecond);
-    SUBCASE("the first tick comes one interval after enabling, not earlier and not later")
-    {
+    for (size_t i = 0; i < times.size(); ++i) CHECK(times[i] == start + (i + 1) * kSecond);
+    SUBCASE("the first tick comes one interval after enabling, not earlier and not later") {
         CHECK(times.front() - start == kSecond);
     }
-    SUBCASE("tick count equals elapsed time over the interval")
-    {
+    SUBCASE("tick count equals elapsed time over the interval") {
         CHECK((times.back() - start) / kSecond == times.size());
     }
 }
 
-TEST_CASE("oversleeping and handler time do not accumulate")
-{
+TEST_CASE("oversleeping and handler time do not accumulate") {
     const uint64_t count = 3600;
     const uint64_t oversleep = 15 * kMs;
     const uint64_t handler = 20 * kMs;
@@ -164,12 +147,10 @@ TEST_CASE("oversleeping and handler time do not accumulate")
     const uint64_t scheduledLate = times.back() - (start + count * kSecond);
     CHECK(times.back() >= start + count * kSecond);
     CHECK(scheduledLate < 40 * kMs);
-    for (size_t i = 0; i < times.size(); ++i)
-        REQUIRE(times[i] - (start + (i + 1) * kSecond) < 40 * kMs);
+    for (size_t i = 0; i < times.size(); ++i) REQUIRE(times[i] - (start + (i + 1) * kSecond) < 40 * kMs);
     CHECK((times.back() - start) / kSecond == count);
 
-    SUBCASE("the naive sleep-then-deliver loop drifts by every tick's delays")
-    {
+    SUBCASE("the naive sleep-then-deliver loop drifts by every tick's delays") {
         SimClock naive;
         naive.oversleep = oversleep;
         uint64_t last = 0;
@@ -186,8 +167,7 @@ TEST_CASE("oversleeping and handler time do not accumulate")
     }
 }
 
-TEST_CASE("irregular delays stay on the grid")
-{
+TEST_CASE("irregular delays stay on the grid") {
     // Deterministic pseudo-random oversleep (0..15 ms) and handler time (0..30 ms).
     struct JitterClock : SimClock {
         uint32_t seed = 12345;
@@ -226,17 +206,14 @@ struct SteppedClock : noc::TickClock {
     static uint64_t UpToStep(uint64_t t) { return (t + kStep - 1) / kStep * kStep; }
 
     uint64_t Now() override { return real - real % kStep; }
-    void SleepMs(uint32_t ms) override
-    {
+    void SleepMs(uint32_t ms) override {
         const uint64_t wake = UpToStep(Now() + ms * kMs + Random(lateMax));
-        if (wake > real)
-            real = wake;
+        if (wake > real) real = wake;
     }
 };
 
 // True-time error of every tick against enabling + n intervals, over 3600 one-second ticks.
-std::vector<int64_t> SteppedErrors(SteppedClock& clock, bool naive)
-{
+std::vector<int64_t> SteppedErrors(SteppedClock& clock, bool naive) {
     clock.real = 7 * kSecond + 12345;  // off the step grid
     const uint64_t start = clock.real;
     noc::TickSchedule schedule;
@@ -255,16 +232,14 @@ std::vector<int64_t> SteppedErrors(SteppedClock& clock, bool naive)
     return errors;
 }
 
-} // namespace
+}  // namespace
 
-TEST_CASE("a clock in 15.6 ms steps and a late sleeper: each tick within a step of its due time, nothing accumulates")
-{
+TEST_CASE("a clock in 15.6 ms steps and a late sleeper: each tick within a step of its due time, nothing accumulates") {
     const int64_t step = SteppedClock::kStep;
     const int64_t ms = static_cast<int64_t>(kMs);
     const uint32_t seeds[] = {1u, 77u, 4242u};
 
-    SUBCASE("a sleeper that wakes on the first step after its deadline")
-    {
+    SUBCASE("a sleeper that wakes on the first step after its deadline") {
         for (uint32_t seed : seeds) {
             CAPTURE(seed);
             SteppedClock clock;
@@ -280,8 +255,7 @@ TEST_CASE("a clock in 15.6 ms steps and a late sleeper: each tick within a step 
             CHECK(std::llabs(errors[3599] - errors[59]) < step + ms);
         }
     }
-    SUBCASE("a sleeper that oversleeps up to 10 ms more")
-    {
+    SUBCASE("a sleeper that oversleeps up to 10 ms more") {
         const int64_t late = 10 * ms;
         for (uint32_t seed : seeds) {
             CAPTURE(seed);
@@ -308,10 +282,8 @@ TEST_CASE("a clock in 15.6 ms steps and a late sleeper: each tick within a step 
     }
 }
 
-TEST_CASE("a stall of ten seconds gives one tick, not a burst")
-{
-    SUBCASE("long handler")
-    {
+TEST_CASE("a stall of ten seconds gives one tick, not a burst") {
+    SUBCASE("long handler") {
         SimClock clock;
         Recorder rec{clock};
         rec.longTick = 5;
@@ -321,27 +293,23 @@ TEST_CASE("a stall of ten seconds gives one tick, not a burst")
         CHECK(times[4] == 5 * kSecond);
         // Right after the long handler the next tick comes at once, then one per interval.
         CHECK(times[5] == 15 * kSecond);
-        for (size_t i = 6; i < times.size(); ++i)
-            CHECK(times[i] - times[i - 1] == kSecond);
+        for (size_t i = 6; i < times.size(); ++i) CHECK(times[i] - times[i - 1] == kSecond);
     }
-    SUBCASE("machine asleep while waiting")
-    {
+    SUBCASE("machine asleep while waiting") {
         SimClock clock;
-        clock.stallOnSleep = 3; // the wait for tick 3
+        clock.stallOnSleep = 3;  // the wait for tick 3
         clock.stall = 10 * kSecond;
         Recorder rec{clock};
         rec.handlerTime = 20 * kMs;
         const auto times = Run(clock, rec, 1000, 12);
         REQUIRE(times.size() == 12);
         CHECK(times[1] == 2 * kSecond);
-        CHECK(times[2] == 13 * kSecond); // woke up: one tick
-        for (size_t i = 3; i < times.size(); ++i)
-            CHECK(times[i] - times[i - 1] == kSecond);
+        CHECK(times[2] == 13 * kSecond);  // woke up: one tick
+        for (size_t i = 3; i < times.size(); ++i) CHECK(times[i] - times[i - 1] == kSecond);
     }
 }
 
-TEST_CASE("lateness of half an interval keeps the original grid")
-{
+TEST_CASE("lateness of half an interval keeps the original grid") {
     SimClock clock;
     clock.stallOnSleep = 3;
     clock.stall = 500 * kMs;
@@ -355,8 +323,7 @@ TEST_CASE("lateness of half an interval keeps the original grid")
     CHECK(times[5] == 6 * kSecond);
 }
 
-TEST_CASE("interval 0 neither divides by zero nor hangs")
-{
+TEST_CASE("interval 0 neither divides by zero nor hangs") {
     SimClock clock;
     clock.now = 42;
     noc::TickSchedule schedule;

@@ -20,8 +20,8 @@ inline std::string TempPath(const char* name) {
 // Two seconds of 16-bit mono silence: enough for the media system to open and play it.
 inline std::string WriteWave(const char* name) {
     const uint32_t rate = 8000, bytes = rate * 2 * 2;
-    const uint32_t header[] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16, 0x00010001, rate, rate * 2,
-                               0x00100002, 0x61746164, bytes};
+    const uint32_t header[] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16,   0x00010001,
+                               rate,       rate * 2,   0x00100002, 0x61746164, bytes};
     const std::string path = TempPath(name);
     FILE* f = std::fopen(path.c_str(), "wb");
     REQUIRE(f != nullptr);

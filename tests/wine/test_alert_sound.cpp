@@ -111,8 +111,9 @@ TEST_CASE("choosing the sound file") {
     };
 
     SUBCASE("the dialog starts in the current file's folder; a cancel changes nothing") {
-        for (auto [caption, expected] : {std::pair{"Chemin du fichier...", ""}, std::pair{"C:\\sons\\a.wav", "C:\\sons\\"},
-                                         std::pair{"Z:/tmp/b.mid", "Z:/tmp/"}, std::pair{"D:c.mp3", "D:"}}) {
+        for (auto [caption, expected] :
+             {std::pair{"Chemin du fichier...", ""}, std::pair{"C:\\sons\\a.wav", "C:\\sons\\"},
+              std::pair{"Z:/tmp/b.mid", "Z:/tmp/"}, std::pair{"D:c.mp3", "D:"}}) {
             form->Label14->SetCaption(caption);
             form->MediaPlayer1->Tag = 1;
             form->Image12Click(form->Image12);

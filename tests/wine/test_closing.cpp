@@ -60,7 +60,7 @@ TEST_CASE("every polite close of the program's windows asks the main window's cl
                 noc::WriteSetting("Minutes", "9");
                 SendMessageA(target.window(*program.form), request.msg, request.wp, 0);
                 noc::Application().ProcessMessages();
-                CHECK(noc::ReadSetting("Minutes") == "5");  // the close request ran and saved
+                CHECK(noc::ReadSetting("Minutes") == "5");                       // the close request ran and saved
                 if (passwordRequired) CHECK(program.form->Chronos1->Enabled());  // still counting
                 CHECK(noc::Application().Terminated() != passwordRequired);
                 CHECK(program.rec.Boxes().empty());

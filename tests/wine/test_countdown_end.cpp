@@ -203,7 +203,8 @@ TEST_CASE_FIXTURE(FreshApplication, "an accepted shutdown request leaves nothing
     CHECK(rec.calls.size() == 1);
 }
 
-TEST_CASE_FIXTURE(FreshApplication, "parameters on an all-zero dial: the refusal, then the window on its set-up panel") {
+TEST_CASE_FIXTURE(FreshApplication,
+                  "parameters on an all-zero dial: the refusal, then the window on its set-up panel") {
     StoredSettings().Write();
     SeamRecorder rec;
     auto form = MakeForm2("NocTuro.exe * 0 0 0 0");
@@ -243,7 +244,8 @@ TEST_CASE_FIXTURE(FreshApplication, "held boxes keep their order and come after 
     CHECK(rec.calls[3].caption == "NocTuro");
 }
 
-TEST_CASE_FIXTURE(FreshApplication, "a close at zero that fails still ends in the shutdown request, reported after it") {
+TEST_CASE_FIXTURE(FreshApplication,
+                  "a close at zero that fails still ends in the shutdown request, reported after it") {
     StoredSettings().Write();
     SeamRecorder rec;
     auto form = MakeForm2("NocTuro.exe * 0 0 0 1");

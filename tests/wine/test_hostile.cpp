@@ -11,14 +11,18 @@ using noc::TForm2;
 
 namespace {
 
-const char kReadError[] = "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
-                          "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char kScrambledReadError[] = "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
-                                   "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char kWriteError[] = "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
-                           "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char kScrambledWriteError[] = "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
-                                    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char kReadError[] =
+    "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char kScrambledReadError[] =
+    "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char kWriteError[] =
+    "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char kScrambledWriteError[] =
+    "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
 const char kTampered[] =
     "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! Veuillez vérifier ses "
     "paramètres...";
@@ -33,7 +37,8 @@ struct SoundFile {
         char dir[MAX_PATH] = {};
         GetTempPathA(MAX_PATH, dir);
         path = std::string(dir) + "hostile-alerte.wav";
-        CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        CloseHandle(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     ~SoundFile() { DeleteFileA(path.c_str()); }
     SoundFile(const SoundFile&) = delete;
@@ -118,8 +123,8 @@ void CheckStored(const StoredSettings& s) {
     CHECK(noc::ReadSetting("Son") == s.Son);
     CHECK(noc::ReadSetting("Delai") == noc::IntToStr(s.Delai));
     CHECK(noc::ReadScrambledSetting("Protection") == noc::IntegrityText(s.Couleur, s.Jours, s.Heures, s.Minutes,
-                                                                         s.Secondes, s.Chrono, s.MdPasse,
-                                                                         s.MdPasseOK, s.Demarrage, s.Alerte));
+                                                                        s.Secondes, s.Chrono, s.MdPasse, s.MdPasseOK,
+                                                                        s.Demarrage, s.Alerte));
     for (const char* name : {"Couleur", "Jours", "Heures", "Minutes", "Secondes", "Chrono", "MdPasse", "MdPasseOK",
                              "Demarrage", "Alerte", "Protection", "Son", "Delai"}) {
         CAPTURE(name);
@@ -193,15 +198,22 @@ TEST_CASE("strings stored without their terminating zero, or as expandable strin
     SUBCASE("expandable strings") { type = REG_EXPAND_SZ; }
     users.Write();
     // Every value again, its bytes only.
-    const std::string plain[][2] = {{"Couleur", users.Couleur},  {"Jours", "1"},          {"Heures", "2"},
-                                    {"Minutes", "3"},           {"Secondes", "4"},       {"Chrono", users.Chrono},
-                                    {"MdPasseOK", users.MdPasseOK}, {"Demarrage", users.Demarrage},
-                                    {"Alerte", users.Alerte},   {"Son", users.Son},      {"Delai", "45"}};
+    const std::string plain[][2] = {{"Couleur", users.Couleur},
+                                    {"Jours", "1"},
+                                    {"Heures", "2"},
+                                    {"Minutes", "3"},
+                                    {"Secondes", "4"},
+                                    {"Chrono", users.Chrono},
+                                    {"MdPasseOK", users.MdPasseOK},
+                                    {"Demarrage", users.Demarrage},
+                                    {"Alerte", users.Alerte},
+                                    {"Son", users.Son},
+                                    {"Delai", "45"}};
     for (const auto& v : plain) SetRawText(v[0].c_str(), type, v[1]);
     SetRawText("MdPasse", type, noc::Scramble(users.MdPasse));
     SetRawText("Protection", type,
-               noc::Scramble(noc::IntegrityText(users.Couleur, 1, 2, 3, 4, users.Chrono, users.MdPasse,
-                                                users.MdPasseOK, users.Demarrage, users.Alerte)));
+               noc::Scramble(noc::IntegrityText(users.Couleur, 1, 2, 3, 4, users.Chrono, users.MdPasse, users.MdPasseOK,
+                                                users.Demarrage, users.Alerte)));
     SeamRecorder rec;
     {
         RunningProgram program;

@@ -43,8 +43,8 @@ std::string WriteTone(const std::string& name, double seconds) {
     PutTag(out, "WAVE");
     PutTag(out, "fmt ");
     Put32(out, 16);
-    Put16(out, 1);         // PCM
-    Put16(out, 1);         // mono
+    Put16(out, 1);  // PCM
+    Put16(out, 1);  // mono
     Put32(out, rate);
     Put32(out, rate * 2);  // bytes a second
     Put16(out, 2);         // block align

@@ -79,37 +79,55 @@ TEST_CASE("the switch's looks follow the pointer and the buttons") {
     V log, expected;
 
     SUBCASE("enter and leave; a left click is handled before the release's normal look") {
-        log = Run(*form, step, {{"in", WM_MOUSEMOVE}, {"move", WM_MOUSEMOVE, 20, 20}, {"leave", WM_MOUSELEAVE},
-                                {"in", WM_MOUSEMOVE}, {"down", WM_LBUTTONDOWN, 16, 16, MK_LBUTTON},
-                                {"up", WM_LBUTTONUP}, {"move", WM_MOUSEMOVE, 20, 20}, {"leave", WM_MOUSELEAVE},
-                                {"in", WM_MOUSEMOVE}});
+        log = Run(*form, step,
+                  {{"in", WM_MOUSEMOVE},
+                   {"move", WM_MOUSEMOVE, 20, 20},
+                   {"leave", WM_MOUSELEAVE},
+                   {"in", WM_MOUSEMOVE},
+                   {"down", WM_LBUTTONDOWN, 16, 16, MK_LBUTTON},
+                   {"up", WM_LBUTTONUP},
+                   {"move", WM_MOUSEMOVE, 20, 20},
+                   {"leave", WM_MOUSELEAVE},
+                   {"in", WM_MOUSEMOVE}});
         // After the click the pointer is still over it: the lighter look waits for a new entry.
-        expected = {"in hover", "move none", "leave normal", "in hover", "down pressed", "up click(none) normal",
+        expected = {"in hover",  "move none",    "leave normal", "in hover", "down pressed", "up click(none) normal",
                     "move none", "leave normal", "in hover"};
         CHECK(seam.Boxes().size() == 1);
     }
     SUBCASE("pressed, off and back while held, released outside: no click") {
-        log = Run(*form, step, {{"in", WM_MOUSEMOVE}, {"down", WM_LBUTTONDOWN, 16, 16, MK_LBUTTON},
-                                {"off", WM_MOUSEMOVE, kOut, 40, MK_LBUTTON}, {"system leave", WM_MOUSELEAVE},
-                                {"off", WM_MOUSEMOVE, kOut, 50, MK_LBUTTON}, {"back", WM_MOUSEMOVE, 10, 10, MK_LBUTTON},
-                                {"over", WM_MOUSEMOVE, 12, 12, MK_LBUTTON}, {"off", WM_MOUSEMOVE, 40, 3, MK_LBUTTON},
-                                {"up", WM_LBUTTONUP, 40, 3}});
+        log = Run(*form, step,
+                  {{"in", WM_MOUSEMOVE},
+                   {"down", WM_LBUTTONDOWN, 16, 16, MK_LBUTTON},
+                   {"off", WM_MOUSEMOVE, kOut, 40, MK_LBUTTON},
+                   {"system leave", WM_MOUSELEAVE},
+                   {"off", WM_MOUSEMOVE, kOut, 50, MK_LBUTTON},
+                   {"back", WM_MOUSEMOVE, 10, 10, MK_LBUTTON},
+                   {"over", WM_MOUSEMOVE, 12, 12, MK_LBUTTON},
+                   {"off", WM_MOUSEMOVE, 40, 3, MK_LBUTTON},
+                   {"up", WM_LBUTTONUP, 40, 3}});
         expected = {"in hover",   "down pressed", "off normal", "system leave none", "off none",
                     "back hover", "over none",    "off normal", "up normal"};
         CHECK(seam.Boxes().empty());
         CHECK(GetCapture() != sw);
     }
     SUBCASE("pressed, then the system's leave notice under the capture, back and released over it") {
-        log = Run(*form, step, {{"in", WM_MOUSEMOVE}, {"down", WM_LBUTTONDOWN, 16, 16, MK_LBUTTON},
-                                {"system leave", WM_MOUSELEAVE}, {"back", WM_MOUSEMOVE, 16, 16, MK_LBUTTON},
-                                {"up", WM_LBUTTONUP}});
+        log = Run(*form, step,
+                  {{"in", WM_MOUSEMOVE},
+                   {"down", WM_LBUTTONDOWN, 16, 16, MK_LBUTTON},
+                   {"system leave", WM_MOUSELEAVE},
+                   {"back", WM_MOUSEMOVE, 16, 16, MK_LBUTTON},
+                   {"up", WM_LBUTTONUP}});
         expected = {"in hover", "down pressed", "system leave normal", "back hover", "up click(none) normal"};
         CHECK(seam.Boxes().size() == 1);
     }
     SUBCASE("right and middle buttons press and release without a click") {
-        log = Run(*form, step, {{"in", WM_MOUSEMOVE}, {"right", WM_RBUTTONDOWN, 16, 16, MK_RBUTTON},
-                                {"up", WM_RBUTTONUP}, {"middle", WM_MBUTTONDOWN, 16, 16, MK_MBUTTON},
-                                {"up", WM_MBUTTONUP}, {"leave", WM_MOUSELEAVE}});
+        log = Run(*form, step,
+                  {{"in", WM_MOUSEMOVE},
+                   {"right", WM_RBUTTONDOWN, 16, 16, MK_RBUTTON},
+                   {"up", WM_RBUTTONUP},
+                   {"middle", WM_MBUTTONDOWN, 16, 16, MK_MBUTTON},
+                   {"up", WM_MBUTTONUP},
+                   {"leave", WM_MOUSELEAVE}});
         expected = {"in hover", "right pressed", "up normal", "middle pressed", "up normal", "leave normal"};
         CHECK(seam.Boxes().empty());
     }
@@ -125,8 +143,12 @@ TEST_CASE("only a left click on the switch starts the countdown") {
     form->Show();
     SeamRecorder rec;
     std::string step;
-    Run(*form, step, {{"in", WM_MOUSEMOVE}, {"right", WM_RBUTTONDOWN, 16, 16, MK_RBUTTON}, {"up", WM_RBUTTONUP},
-                      {"middle", WM_MBUTTONDOWN, 16, 16, MK_MBUTTON}, {"up", WM_MBUTTONUP}});
+    Run(*form, step,
+        {{"in", WM_MOUSEMOVE},
+         {"right", WM_RBUTTONDOWN, 16, 16, MK_RBUTTON},
+         {"up", WM_RBUTTONUP},
+         {"middle", WM_MBUTTONDOWN, 16, 16, MK_MBUTTON},
+         {"up", WM_MBUTTONUP}});
     CHECK_FALSE(form->Chronos1->Enabled());
     Run(*form, step, {{"left", WM_LBUTTONDOWN, 16, 16, MK_LBUTTON}, {"up", WM_LBUTTONUP}});
     CHECK(form->Chronos1->Enabled());

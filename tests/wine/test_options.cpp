@@ -35,8 +35,10 @@ void Toggle(TForm2& f, bool ticked) {
     f.CheckBox2MouseUp(f.CheckBox2, noc::TMouseButton::mbLeft, 0, 1, 1);
 }
 
-const char kWritten[] = "La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de Windows.";
-const char kRemoved[] = "La base de registre a été mise à jour ! NocTuro\r\nne sera plus lancé au démarrage de Windows.";
+const char kWritten[] =
+    "La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de Windows.";
+const char kRemoved[] =
+    "La base de registre a été mise à jour ! NocTuro\r\nne sera plus lancé au démarrage de Windows.";
 
 }  // namespace
 
@@ -84,10 +86,12 @@ TEST_CASE("ticking start with Windows writes the Run entry at once, unticking re
         REQUIRE(rec.calls.size() == 4);
         CHECK(rec.calls[0].flags == MB_OK);  // the default beep
         CHECK(rec.calls[1].caption == "Warning");
-        CHECK(rec.calls[1].text == "Ooops ! Un problème est survenu au cours de l'utilisation de votre\r\nbase de "
-                                   "registre ! Merci de contacter le concepteur du logiciel.");
-        CHECK(rec.calls[3].text == "Ooops ! Une erreur est survenue au cours de l'utilisation de votre\r\nbase de "
-                                   "registre ! Merci de contacter le concepteur du logiciel.");
+        CHECK(rec.calls[1].text ==
+              "Ooops ! Un problème est survenu au cours de l'utilisation de votre\r\nbase de "
+              "registre ! Merci de contacter le concepteur du logiciel.");
+        CHECK(rec.calls[3].text ==
+              "Ooops ! Une erreur est survenue au cours de l'utilisation de votre\r\nbase de "
+              "registre ! Merci de contacter le concepteur du logiciel.");
         CHECK_FALSE(form->CheckBox2->Checked());
         CHECK(OurRunValues().empty());
     }

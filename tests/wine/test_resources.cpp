@@ -48,8 +48,7 @@ TEST_CASE("the version information reads back as the program declares it") {
     CHECK(VersionString(info, "FileVersion") == "2.5.0.0");
     CHECK(VersionString(info, "ProductVersion") == "2.5");
     CHECK(VersionString(info, "FileDescription") == "Extinction de l'ordinateur");
-    CHECK(VersionString(info, "Comments") ==
-          "Extinction automatique de l'ordinateur dans un labs de temps à définir");
+    CHECK(VersionString(info, "Comments") == "Extinction automatique de l'ordinateur dans un labs de temps à définir");
     CHECK(VersionString(info, "InternalName") == "NocTuro");
     CHECK(VersionString(info, "ProductName") == "NocTuro");
 }

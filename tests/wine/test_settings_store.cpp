@@ -15,14 +15,18 @@ using testing::SeamRecorder;
 
 namespace {
 
-const char* const kReadError = "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
-                               "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kWriteError = "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
-                                "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kScrambledReadError = "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
-                                        "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kScrambledWriteError = "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
-                                         "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kReadError =
+    "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kWriteError =
+    "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kScrambledReadError =
+    "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
+const char* const kScrambledWriteError =
+    "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
+    "base de registre ! Merci de contacter le concepteur du logiciel.";
 
 // Where the scratch roots live (under HKEY_CURRENT_USER).
 const char* const kScratchPath = "Software\\NocTuroStoreTests";
@@ -32,23 +36,29 @@ struct DesignValue {
     const char* text;
 };
 const DesignValue kPlainDesignValues[] = {
-    {"Jours", "0"},         {"Heures", "0"},         {"Minutes", "0"},     {"Secondes", "0"},
-    {"Delai", "20"},        {"Chrono", "non"},       {"MdPasseOK", "non"}, {"Demarrage", "non"},
-    {"Alerte", "non"},      {"Couleur", "clMedGray"}, {"Son", "Chemin du fichier..."},
+    {"Jours", "0"},
+    {"Heures", "0"},
+    {"Minutes", "0"},
+    {"Secondes", "0"},
+    {"Delai", "20"},
+    {"Chrono", "non"},
+    {"MdPasseOK", "non"},
+    {"Demarrage", "non"},
+    {"Alerte", "non"},
+    {"Couleur", "clMedGray"},
+    {"Son", "Chemin du fichier..."},
 };
 
 void DeleteProgramKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath); }
 
-bool ProgramKeyExists()
-{
+bool ProgramKeyExists() {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }
 
-HKEY CreateProgramKey()
-{
+HKEY CreateProgramKey() {
     HKEY key = nullptr;
     REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
@@ -58,13 +68,11 @@ HKEY CreateProgramKey()
 // Each case starts without the program's key and ends on the real root, leaving the prefix as it
 // found it for the other programs run in it.
 struct FreshRegistry {
-    FreshRegistry()
-    {
+    FreshRegistry() {
         noc::SetSettingsRootForTesting(nullptr);
         DeleteProgramKey();
     }
-    ~FreshRegistry()
-    {
+    ~FreshRegistry() {
         noc::SetSettingsRootForTesting(nullptr);
         DeleteProgramKey();
     }
@@ -77,8 +85,7 @@ struct RawValue {
 };
 
 // The value as stored, byte for byte, read straight from the registry.
-RawValue ReadRaw(HKEY root, const char* name)
-{
+RawValue ReadRaw(HKEY root, const char* name) {
     RawValue v;
     HKEY key = nullptr;
     v.status = RegOpenKeyExA(root, noc::kSettingsKeyPath, 0, KEY_READ, &key);
@@ -94,13 +101,11 @@ RawValue ReadRaw(HKEY root, const char* name)
     return v;
 }
 
-void SetRaw(HKEY key, const char* name, DWORD type, const void* data, DWORD size)
-{
+void SetRaw(HKEY key, const char* name, DWORD type, const void* data, DWORD size) {
     REQUIRE(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS);
 }
 
-DWORD ValueCount(HKEY root)
-{
+DWORD ValueCount(HKEY root) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(root, noc::kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
     DWORD count = 0;
@@ -111,8 +116,7 @@ DWORD ValueCount(HKEY root)
 }
 
 // Every recorded call is one report: the default beep, then the warning box with the given text.
-void CheckReports(const SeamRecorder& rec, const std::vector<const char*>& texts)
-{
+void CheckReports(const SeamRecorder& rec, const std::vector<const char*>& texts) {
     REQUIRE(rec.calls.size() == texts.size() * 2);
     for (size_t i = 0; i < texts.size(); ++i) {
         const RecordedCall& beep = rec.calls[2 * i];
@@ -127,8 +131,7 @@ void CheckReports(const SeamRecorder& rec, const std::vector<const char*>& texts
 }
 
 // Thirteen writes, one per setting, as the window saves them; the reports they should give.
-std::vector<const char*> WriteAllThirteen()
-{
+std::vector<const char*> WriteAllThirteen() {
     std::vector<const char*> expected;
     for (const DesignValue& v : kPlainDesignValues) {
         noc::WriteSetting(v.name, v.text);
@@ -141,8 +144,7 @@ std::vector<const char*> WriteAllThirteen()
     return expected;
 }
 
-std::string AllBytesFrom1()
-{
+std::string AllBytesFrom1() {
     std::string s;
     for (int c = 1; c <= 255; ++c) s.push_back(static_cast<char>(c));
     return s;
@@ -152,14 +154,12 @@ std::string AllBytesFrom1()
 class ScratchRoot {
 public:
     // A volatile root cannot hold the program's (non-volatile) key.
-    explicit ScratchRoot(DWORD options = REG_OPTION_NON_VOLATILE)
-    {
+    explicit ScratchRoot(DWORD options = REG_OPTION_NON_VOLATILE) {
         Remove();
         REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kScratchPath, 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &root_,
                                 nullptr) == ERROR_SUCCESS);
     }
-    ~ScratchRoot()
-    {
+    ~ScratchRoot() {
         noc::SetSettingsRootForTesting(nullptr);
         if (root_) RegCloseKey(root_);
         Remove();
@@ -173,8 +173,7 @@ public:
     static bool MakeReadOnly(const std::string& path) { return SetEveryone(path, KEY_READ); }
 
 private:
-    static bool SetEveryone(const std::string& path, DWORD rights)
-    {
+    static bool SetEveryone(const std::string& path, DWORD rights) {
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
@@ -196,8 +195,7 @@ private:
     }
 
     // Gives full rights back to every key of the scratch tree, then deletes it.
-    static void Remove()
-    {
+    static void Remove() {
         const std::string base = kScratchPath;
         for (const std::string& sub : {std::string(), std::string("\\Software"), std::string("\\Software\\Belvane"),
                                        std::string("\\Software\\Belvane\\NocTuro")})
@@ -209,23 +207,20 @@ private:
     HKEY root_ = nullptr;
 };
 
-} // namespace
+}  // namespace
 
-TEST_CASE("settings store: missing key")
-{
+TEST_CASE("settings store: missing key") {
     FreshRegistry fresh;
     SeamRecorder rec;
 
-    SUBCASE("reads give empty text without a message")
-    {
+    SUBCASE("reads give empty text without a message") {
         CHECK(noc::ReadSetting("Jours") == "");
         CHECK(noc::ReadSetting("Couleur") == "");
         CHECK(noc::ReadScrambledSetting("MdPasse") == "");
         CHECK(noc::ReadScrambledSetting("Protection") == "");
         CHECK(rec.calls.empty());
     }
-    SUBCASE("every write reports its own failure and creates nothing")
-    {
+    SUBCASE("every write reports its own failure and creates nothing") {
         const std::vector<const char*> expected = WriteAllThirteen();
         CHECK(rec.Boxes().size() == 13);
         CHECK(rec.Beeps().size() == 13);
@@ -234,19 +229,16 @@ TEST_CASE("settings store: missing key")
     }
 }
 
-TEST_CASE("settings store: absent and empty values")
-{
+TEST_CASE("settings store: absent and empty values") {
     FreshRegistry fresh;
     HKEY key = CreateProgramKey();
     SeamRecorder rec;
 
-    SUBCASE("absent value")
-    {
+    SUBCASE("absent value") {
         CHECK(noc::ReadSetting("Jours") == "");
         CHECK(noc::ReadScrambledSetting("MdPasse") == "");
     }
-    SUBCASE("empty value written by the store")
-    {
+    SUBCASE("empty value written by the store") {
         noc::WriteSetting("Son", "");
         noc::WriteScrambledSetting("MdPasse", "");
         CHECK(noc::ReadSetting("Son") == "");
@@ -254,8 +246,7 @@ TEST_CASE("settings store: absent and empty values")
         CHECK(ReadRaw(HKEY_LOCAL_MACHINE, "Son").bytes == std::string(1, '\0'));
         CHECK(ReadRaw(HKEY_LOCAL_MACHINE, "MdPasse").bytes == std::string(1, '\0'));
     }
-    SUBCASE("empty value of no bytes at all")
-    {
+    SUBCASE("empty value of no bytes at all") {
         SetRaw(key, "Son", REG_SZ, "", 0);
         SetRaw(key, "MdPasse", REG_SZ, "", 0);
         CHECK(noc::ReadSetting("Son") == "");
@@ -265,8 +256,7 @@ TEST_CASE("settings store: absent and empty values")
     RegCloseKey(key);
 }
 
-TEST_CASE("settings store: value of another type")
-{
+TEST_CASE("settings store: value of another type") {
     FreshRegistry fresh;
     HKEY key = CreateProgramKey();
     const DWORD number = 42;
@@ -275,21 +265,18 @@ TEST_CASE("settings store: value of another type")
     SetRaw(key, "Couleur", REG_BINARY, "ab", 2);
     SeamRecorder rec;
 
-    SUBCASE("plain read")
-    {
+    SUBCASE("plain read") {
         CHECK(noc::ReadSetting("Jours") == "");
         CheckReports(rec, {kReadError});
         rec.Clear();
         CHECK(noc::ReadSetting("Couleur") == "");
         CheckReports(rec, {kReadError});
     }
-    SUBCASE("scrambled read")
-    {
+    SUBCASE("scrambled read") {
         CHECK(noc::ReadScrambledSetting("MdPasse") == "");
         CheckReports(rec, {kScrambledReadError});
     }
-    SUBCASE("a value read again is told once, until it reads well again")
-    {
+    SUBCASE("a value read again is told once, until it reads well again") {
         CHECK(noc::ReadSetting("Jours") == "");
         CHECK(noc::ReadSetting("Jours") == "");
         CHECK(noc::ReadSetting("Jours") == "");
@@ -303,14 +290,12 @@ TEST_CASE("settings store: value of another type")
         SetRaw(key, "Jours", REG_SZ, "3", 2);  // leaves no failure behind for later cases
         CHECK(noc::ReadSetting("Jours") == "3");
     }
-    SUBCASE("an expandable string is read as it is stored")
-    {
+    SUBCASE("an expandable string is read as it is stored") {
         SetRaw(key, "Son", REG_EXPAND_SZ, "%TEMP%\\x.wav", 13);
         CHECK(noc::ReadSetting("Son") == "%TEMP%\\x.wav");
         CHECK(rec.calls.empty());
     }
-    SUBCASE("the store writes over it as a string")
-    {
+    SUBCASE("the store writes over it as a string") {
         noc::WriteSetting("Jours", "3");
         CHECK(noc::ReadSetting("Jours") == "3");
         CHECK(rec.calls.empty());
@@ -318,14 +303,12 @@ TEST_CASE("settings store: value of another type")
     RegCloseKey(key);
 }
 
-TEST_CASE("settings store: plain values")
-{
+TEST_CASE("settings store: plain values") {
     FreshRegistry fresh;
     HKEY key = CreateProgramKey();
     SeamRecorder rec;
 
-    SUBCASE("round trip, accented text included")
-    {
+    SUBCASE("round trip, accented text included") {
         const std::string french = "Éteindre à l'heure dite : très économe, garçon ! « ÀÇÈÉÊËÎÏÔÙÛÜŸœ€ »";
         noc::WriteSetting("Son", french);
         noc::WriteSetting("Couleur", "clMedGray");
@@ -333,23 +316,20 @@ TEST_CASE("settings store: plain values")
         CHECK(noc::ReadSetting("Couleur") == "clMedGray");
         CHECK(rec.calls.empty());
     }
-    SUBCASE("stored as a string with its terminating zero")
-    {
+    SUBCASE("stored as a string with its terminating zero") {
         noc::WriteSetting("Delai", "20");
         const RawValue raw = ReadRaw(HKEY_LOCAL_MACHINE, "Delai");
         CHECK(raw.type == REG_SZ);
         CHECK(raw.bytes == std::string("20", 3));
     }
-    SUBCASE("a plain read stops at the first zero byte")
-    {
+    SUBCASE("a plain read stops at the first zero byte") {
         SetRaw(key, "Chrono", REG_SZ, "oui\0non", 8);
         CHECK(noc::ReadSetting("Chrono") == "oui");
-        SetRaw(key, "Alerte", REG_SZ, "non", 3); // stored without its terminating zero
+        SetRaw(key, "Alerte", REG_SZ, "non", 3);  // stored without its terminating zero
         CHECK(noc::ReadSetting("Alerte") == "non");
         CHECK(rec.calls.empty());
     }
-    SUBCASE("a long value is read whole")
-    {
+    SUBCASE("a long value is read whole") {
         std::string longText;
         for (int i = 0; i < 10000; ++i) longText.push_back(static_cast<char>('a' + i % 26));
         noc::WriteSetting("Son", longText);
@@ -361,14 +341,12 @@ TEST_CASE("settings store: plain values")
     RegCloseKey(key);
 }
 
-TEST_CASE("settings store: scrambled values")
-{
+TEST_CASE("settings store: scrambled values") {
     FreshRegistry fresh;
     RegCloseKey(CreateProgramKey());
     SeamRecorder rec;
 
-    SUBCASE("every byte value from 1 to 255")
-    {
+    SUBCASE("every byte value from 1 to 255") {
         const std::string all = AllBytesFrom1();
         noc::WriteScrambledSetting("MdPasse", all);
         CHECK(noc::ReadScrambledSetting("MdPasse") == all);
@@ -376,8 +354,7 @@ TEST_CASE("settings store: scrambled values")
         CHECK(raw.type == REG_SZ);
         CHECK(raw.bytes == noc::Scramble(all) + std::string(1, '\0'));
     }
-    SUBCASE("a backspace, whose scrambled form is a zero byte")
-    {
+    SUBCASE("a backspace, whose scrambled form is a zero byte") {
         REQUIRE(noc::Scramble("\b") == std::string(1, '\0'));
         noc::WriteScrambledSetting("MdPasse", "a\bb");
         CHECK(noc::ReadScrambledSetting("MdPasse") == "a\bb");
@@ -389,15 +366,13 @@ TEST_CASE("settings store: scrambled values")
         noc::WriteScrambledSetting("MdPasse", "\b\b");
         CHECK(noc::ReadScrambledSetting("MdPasse") == "\b\b");
     }
-    SUBCASE("a text without zero bytes is stored as a plain string would be")
-    {
+    SUBCASE("a text without zero bytes is stored as a plain string would be") {
         noc::WriteScrambledSetting("Protection", "clMedGray0000non");
         const std::string scrambled = noc::Scramble("clMedGray0000non");
         CHECK(ReadRaw(HKEY_LOCAL_MACHINE, "Protection").bytes == scrambled + std::string(1, '\0'));
         CHECK(noc::ReadSetting("Protection") == scrambled);
     }
-    SUBCASE("a value stored without its terminating zero")
-    {
+    SUBCASE("a value stored without its terminating zero") {
         HKEY key = CreateProgramKey();
         const std::string scrambled = noc::Scramble("mot");
         SetRaw(key, "MdPasse", REG_SZ, scrambled.data(), static_cast<DWORD>(scrambled.size()));
@@ -407,13 +382,11 @@ TEST_CASE("settings store: scrambled values")
     CHECK(rec.calls.empty());
 }
 
-TEST_CASE("settings store: first use creates the key")
-{
+TEST_CASE("settings store: first use creates the key") {
     FreshRegistry fresh;
     SeamRecorder rec;
 
-    SUBCASE("missing key: created with the thirteen design values")
-    {
+    SUBCASE("missing key: created with the thirteen design values") {
         CHECK(noc::EnsureSettingsKey());
         CHECK(ProgramKeyExists());
         CHECK(ValueCount(HKEY_LOCAL_MACHINE) == 13);
@@ -431,8 +404,7 @@ TEST_CASE("settings store: first use creates the key")
         CHECK(noc::ReadScrambledSetting("Protection") == "clMedGray0000nonnonnonnon");
         CHECK(rec.calls.empty());
     }
-    SUBCASE("existing key: left as it is")
-    {
+    SUBCASE("existing key: left as it is") {
         HKEY key = CreateProgramKey();
         SetRaw(key, "Jours", REG_SZ, "5", 2);
         RegCloseKey(key);
@@ -450,8 +422,7 @@ TEST_CASE("settings store: first use creates the key")
     }
 }
 
-TEST_CASE("settings store: key without write rights")
-{
+TEST_CASE("settings store: key without write rights") {
     FreshRegistry fresh;
     ScratchRoot scratch;
     const std::string keyPath = std::string(kScratchPath) + "\\" + noc::kSettingsKeyPath;
@@ -472,20 +443,17 @@ TEST_CASE("settings store: key without write rights")
 
     SeamRecorder rec;
     if (enforced) {
-        SUBCASE("every write reports its failure")
-        {
+        SUBCASE("every write reports its failure") {
             const std::vector<const char*> expected = WriteAllThirteen();
             CheckReports(rec, expected);
             CHECK(ValueCount(scratch.get()) == 1);
         }
-        SUBCASE("reads give empty text without a message")
-        {
+        SUBCASE("reads give empty text without a message") {
             CHECK(noc::ReadSetting("Jours") == "");
             CHECK(noc::ReadScrambledSetting("MdPasse") == "");
             CHECK(rec.calls.empty());
         }
-        SUBCASE("first use leaves an existing key alone")
-        {
+        SUBCASE("first use leaves an existing key alone") {
             CHECK_FALSE(noc::EnsureSettingsKey());
             CHECK(ValueCount(scratch.get()) == 1);
             CHECK(rec.calls.empty());
@@ -502,8 +470,7 @@ TEST_CASE("settings store: key without write rights")
     }
 }
 
-TEST_CASE("settings store: first use when the key cannot be created")
-{
+TEST_CASE("settings store: first use when the key cannot be created") {
     FreshRegistry fresh;
 
     // Reported after creation failed: reads stay silent, a write reports its own failure.
@@ -520,8 +487,7 @@ TEST_CASE("settings store: first use when the key cannot be created")
         CheckReports(rec, {kWriteError, kScrambledWriteError});
     };
 
-    SUBCASE("the registry refuses the key")
-    {
+    SUBCASE("the registry refuses the key") {
         ScratchRoot scratch(REG_OPTION_VOLATILE);
         noc::SetSettingsRootForTesting(scratch.get());
         checkAfterFailure(scratch.get());
@@ -529,8 +495,7 @@ TEST_CASE("settings store: first use when the key cannot be created")
         CHECK(RegOpenKeyExA(scratch.get(), "Software", 0, KEY_READ, &probe) == ERROR_FILE_NOT_FOUND);
         if (probe) RegCloseKey(probe);
     }
-    SUBCASE("no right to create it")
-    {
+    SUBCASE("no right to create it") {
         ScratchRoot scratch;
         REQUIRE(ScratchRoot::MakeReadOnly(kScratchPath));
         noc::SetSettingsRootForTesting(scratch.get());

@@ -22,9 +22,9 @@ using noc::TSimpleTimerHandler;
 
 namespace {
 
-constexpr uint32_t kFast = 30;      // ms: a timer that ticks many times within a short span
-constexpr DWORD kPatience = 3000;   // ms: how long an event that must come is waited for
-constexpr int kControlTicks = 3;    // a timer that must stay silent has had this many chances
+constexpr uint32_t kFast = 30;     // ms: a timer that ticks many times within a short span
+constexpr DWORD kPatience = 3000;  // ms: how long an event that must come is waited for
+constexpr int kControlTicks = 3;   // a timer that must stay silent has had this many chances
 
 void Init() {
     static const bool done = [] {
@@ -431,7 +431,7 @@ TEST_CASE("the system timer is the timer's Id on the shared window") {
     CHECK(KillTimer(wnd, t.Id()));  // it was there
     CHECK(t.Enabled());
     ControlFires();
-    CHECK(ticks.count == 0);  // nothing was handled between its start and the kill
+    CHECK(ticks.count == 0);     // nothing was handled between its start and the kill
     CHECK_FALSE(t.Stop(false));  // nothing left to kill
 }
 

@@ -206,8 +206,8 @@ TEST_CASE("a click on the program icon brings the window back, Réduire sends it
         CHECK(f.Edit2->Text().empty());
         CHECK_FALSE(f.Button4->Visible());
         CHECK(f.Chronos1->Enabled());  // the countdown goes on
-        for (noc::TNotifyIcon* icon : std::initializer_list<noc::TNotifyIcon*>{f.NotifyIcon1, f.TextTrayIcon1,
-                                                                               f.TextTrayIcon2})
+        for (noc::TNotifyIcon* icon :
+             std::initializer_list<noc::TNotifyIcon*>{f.NotifyIcon1, f.TextTrayIcon1, f.TextTrayIcon2})
             CHECK(ShellHas(icon->TrayId()));
     }
     SUBCASE("Annuler takes every icon away") {

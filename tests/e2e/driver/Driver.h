@@ -52,15 +52,14 @@ bool WaitUntil(F&& condition, DWORD timeoutMs) {
 
 // Top-level window of process `pid` with that class (or any class when null) and caption (any when null).
 HWND FindTopWindow(DWORD pid, const char* className, const char* caption, bool visibleOnly = false);
-HWND WaitForTopWindow(DWORD pid, const char* className, const char* caption, DWORD timeoutMs,
-                      bool visibleOnly = false);
+HWND WaitForTopWindow(DWORD pid, const char* className, const char* caption, DWORD timeoutMs, bool visibleOnly = false);
 
 std::vector<HWND> Descendants(HWND parent);
 std::string ClassOf(HWND wnd);
 // The window text read with WM_GETTEXT, which also works for another process's edit controls.
 std::string Text(HWND wnd);
-bool IsShown(HWND wnd);      // on screen: itself and all its parents visible
-bool OwnVisible(HWND wnd);   // its own WS_VISIBLE flag
+bool IsShown(HWND wnd);     // on screen: itself and all its parents visible
+bool OwnVisible(HWND wnd);  // its own WS_VISIBLE flag
 HWND ControlById(HWND top, int id);
 // The first descendant of that class whose text is `text`.
 HWND ControlByText(HWND top, const char* className, const std::string& text);

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "FormFixture.h"
+#include "StoreTexts.h"
 #include "TestFiles.h"
 #include "app/ShutdownRules.h"
 #include "framework/Dialogs.h"
@@ -15,10 +16,6 @@ using namespace testing;
 using noc::TForm2;
 
 namespace {
-
-const char kReadError[] =
-    "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
 
 bool Shown(noc::TControl* c) { return IsWindowVisible(c->Handle()) != FALSE; }
 

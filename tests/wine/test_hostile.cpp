@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include "FormFixture.h"
+#include "StoreTexts.h"
 #include "app/AppFiles.h"
 #include "settings/ColorText.h"
 
@@ -11,18 +12,6 @@ using noc::TForm2;
 
 namespace {
 
-const char kReadError[] =
-    "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char kScrambledReadError[] =
-    "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char kWriteError[] =
-    "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char kScrambledWriteError[] =
-    "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
 const char kTampered[] =
     "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! Veuillez vérifier ses "
     "paramètres...";

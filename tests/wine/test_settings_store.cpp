@@ -9,24 +9,16 @@
 #include "settings/Scramble.h"
 #include "settings/SettingsStore.h"
 #include "wine/Recorder.h"
+#include "wine/StoreTexts.h"
 
 using testing::RecordedCall;
 using testing::SeamRecorder;
+using testing::kReadError;
+using testing::kScrambledReadError;
+using testing::kScrambledWriteError;
+using testing::kWriteError;
 
 namespace {
-
-const char* const kReadError =
-    "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kWriteError =
-    "Ooops ! Erreur d'écriture au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kScrambledReadError =
-    "Ooops ! Problème d'enregistrement au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
-const char* const kScrambledWriteError =
-    "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
-    "base de registre ! Merci de contacter le concepteur du logiciel.";
 
 // Where the scratch roots live (under HKEY_CURRENT_USER).
 const char* const kScratchPath = "Software\\NocTuroStoreTests";

@@ -14,7 +14,24 @@ const char kControlProp[] = "NocControl";
 // The timer that watches whether the pointer is still over a control it has entered.
 constexpr UINT_PTR kPointerWatch = 0x4E43;
 constexpr UINT kPointerWatchMs = 100;
+
 }  // namespace
+
+HWND ShownOwnedWindow(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (GetWindow(w, GW_OWNER) == s->owner && IsWindowVisible(w)) s->found = w;
+            return s->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 COLORREF ColorToRGB(TColor c) {
     if ((c & 0xFF000000u) == 0xFF000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
@@ -416,8 +433,14 @@ void TForm::SetVisible(bool visible) {
     visible_ = visible;
     if (!handle_) return;
     if (visible) {
-        ShowWindow(handle_, IsIconic(handle_) ? SW_RESTORE : SW_SHOW);
-        SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        // A box of this window that is up keeps the keyboard: the form comes back behind it
+        // without taking the activation (under Wine, taking it would also raise the form over it).
+        const bool boxUp = ShownOwnedWindow(handle_) != nullptr;
+        if (IsIconic(handle_))
+            ShowWindow(handle_, boxUp ? SW_SHOWNOACTIVATE : SW_RESTORE);
+        else
+            ShowWindow(handle_, boxUp ? SW_SHOWNA : SW_SHOW);
+        SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | (boxUp ? SWP_NOACTIVATE : 0));
     } else {
         ShowWindow(handle_, SW_HIDE);
     }

@@ -455,12 +455,15 @@ bool TNotifyIcon::ApplicationMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
 
 bool TNotifyIcon::OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg == WM_SHOWWINDOW && wp == TRUE && lp == 0) {
-        // Shown, from the tray or by the countdown: to the front. Every icon of the window watches
-        // this; once one has brought it forward the others leave it there, each switch of the
-        // active window costing a round of activation messages before the window appears.
-        if (GetForegroundWindow() != ownerHook_.Window()) {
+        // Shown, from the tray or by the countdown: to the front, or the box it has up, as a click
+        // on its taskbar button would do. Every icon of the window watches this; once one has
+        // brought it forward the others leave it there, each switch of the active window costing a
+        // round of activation messages before the window appears.
+        const HWND box = ShownOwnedWindow(ownerHook_.Window());
+        const HWND front = box ? box : ownerHook_.Window();
+        if (GetForegroundWindow() != front) {
             SetForegroundWindow(Application().Handle());
-            SetForegroundWindow(ownerHook_.Window());
+            SetForegroundWindow(front);
         }
         return false;
     }

@@ -326,21 +326,29 @@ struct RealBoxes : SeamRecorder {
 // What a look at the screen finds while the box is up; the test may cancel from there.
 struct BoxWatch {
     static inline TForm2* form = nullptr;
-    static inline bool cancel = false, seen = false, ownerEnabled = false, inFront = false, forced = false;
+    static inline bool cancel = false, seen = false, ownerEnabled = false, inFront = false, keyboard = false,
+                              forced = false;
+    static inline int32_t secondsAtFirstLook = 0;
     static inline DWORD since = 0;
     static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) {
         const HWND box = BoxOnScreen();
         if (!box) return;
+        // Owned by the countdown's window, above it and with the keyboard, for as long as it is up,
+        // while the final warning brings that window back every tick.
+        bool above = false;
+        if (GetWindow(box, GW_OWNER) == form->Handle())
+            for (HWND w = GetWindow(box, GW_HWNDNEXT); w && !above; w = GetWindow(w, GW_HWNDNEXT))
+                above = w == form->Handle();
+        inFront = (seen ? inFront : true) && above;
+        keyboard = (seen ? keyboard : true) && GetActiveWindow() == box;
         if (!seen) {
             seen = true;
             ownerEnabled = IsWindowEnabled(form->Handle()) != FALSE;
-            // Owned by the countdown's window, and above it.
-            inFront = false;
-            if (GetWindow(box, GW_OWNER) == form->Handle())
-                for (HWND w = GetWindow(box, GW_HWNDNEXT); w && !inFront; w = GetWindow(w, GW_HWNDNEXT))
-                    inFront = w == form->Handle();
-            if (cancel) form->CancelCountdown();
+            secondsAtFirstLook = form->Counters.Seconds;
         }
+        // Cancelled once a tick has brought the window back behind the box.
+        if (cancel && form->Counters.Seconds != secondsAtFirstLook && form->Chronos1->Enabled())
+            form->CancelCountdown();
         if (GetTickCount() - since > 15000) {  // never left hanging
             forced = true;
             EndDialog(box, IDOK);
@@ -378,6 +386,7 @@ TEST_CASE_FIXTURE(FreshApplication,
     CHECK(rec.owners[0] == form->Handle());
     CHECK(BoxWatch::seen);
     CHECK(BoxWatch::inFront);
+    CHECK(BoxWatch::keyboard);
     CHECK(BoxWatch::ownerEnabled);  // "Annuler" stays within reach
     CHECK(rec.answer == IDOK);
     if (BoxWatch::cancel) {

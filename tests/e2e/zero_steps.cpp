@@ -3,7 +3,10 @@
 // 1 (with the reason) otherwise.
 //   zero_steps settings-sound PATH   the stored values of a 20-second dial with the alert at 5 s of PATH
 //   zero_steps wait-window CLASS     a visible top-level window of that class
-//   zero_steps listen PATH           a click on the listen icon, proved by NocTuro holding PATH open
+//   zero_steps listen PATH           a click on the listen icon of a window that names PATH (the
+//                                    script proves the listen from Linux: any open of PATH from
+//                                    Windows would race with NocTuro's own)
+//   zero_steps screen                what is on the screen, for a step that failed
 //   zero_steps start                 a click on the switch, proved by the window going away
 //   zero_steps delete-key            the settings key deleted once the hidden window's seconds move,
 //                                    with time still left
@@ -36,14 +39,20 @@ HWND Form(bool visible) {
     return form;
 }
 
-// A file some process holds open cannot be opened here without sharing it.
-bool HeldOpen(const std::string& path) {
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-        CloseHandle(f);
-        return false;
-    }
-    return GetLastError() == ERROR_SHARING_VIOLATION;
+// What is on the screen: the active window, then every shown top-level one, with the text of any
+// message box.
+void TellScreen() {
+    const HWND front = GetForegroundWindow();
+    std::printf("  in front: %s \"%s\"\n", front ? ClassOf(front).c_str() : "nothing", front ? Text(front).c_str() : "");
+    EnumWindows(
+        [](HWND w, LPARAM) {
+            if (!IsWindowVisible(w)) return TRUE;
+            std::printf("  shown: %s \"%s\"", ClassOf(w).c_str(), Text(w).c_str());
+            if (const HWND text = GetDlgItem(w, 0xFFFF)) std::printf(" saying \"%s\"", Text(text).c_str());
+            std::printf("\n");
+            return TRUE;
+        },
+        0);
 }
 
 std::string Shows(HWND form, int id) {
@@ -72,7 +81,8 @@ int main(int argc, char** argv) {
         if (!form) return Fail("the window did not show");
         if (Shows(form, noc::idLabel14) != arg) return Fail("the path label names another file");
         MouseClick(ControlById(form, noc::idImage10), 6, 6);
-        if (!WaitUntil([&] { return HeldOpen(arg); }, kLong)) return Fail("the listen opened nothing");
+    } else if (step == "screen") {
+        TellScreen();
     } else if (step == "start") {
         const HWND form = Form(true);
         if (!form) return Fail("the window did not show");

@@ -218,4 +218,15 @@ inline void Quit(Program& prog, HWND form) {
     REQUIRE(prog.WaitExit(kLong).has_value());
 }
 
+// Starts the installed NocTuro as from its shortcut: it shows no warning and finds the sound the
+// setup installed; then "Quitter".
+inline void StartInstalledAndQuit() {
+    Program prog("", InstalledExe());
+    HWND form = WaitForForm(prog);
+    REQUIRE(form != nullptr);
+    CHECK(NoMessageBoxWithin(prog, kShort));
+    CHECK(TextOf(form, noc::idLabel14) == InstalledSound());
+    Quit(prog, form);
+}
+
 }  // namespace dist

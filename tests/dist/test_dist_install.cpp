@@ -78,12 +78,7 @@ TEST_CASE("the silent setup puts the 64-bit build, its sound, a shortcut, an ent
 }
 
 TEST_CASE("the installed NocTuro starts without a warning and finds the installed sound") {
-    Program prog("", InstalledExe());
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(NoMessageBoxWithin(prog, kShort));
-    CHECK(TextOf(form, noc::idLabel14) == InstalledSound());
-    Quit(prog, form);
+    StartInstalledAndQuit();
     CHECK(ReadSetting("Son") == InstalledSound());
 }
 

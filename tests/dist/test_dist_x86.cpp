@@ -11,10 +11,5 @@ TEST_CASE("on 32-bit Windows the setup installs the 32-bit build, which starts a
     CHECK(ValueCount(kSettingsKey) == 13);
     CHECK(ReadSetting("Protection") == ProtectionOf(Stored{}));
 
-    Program prog("", InstalledExe());
-    HWND form = WaitForForm(prog);
-    REQUIRE(form != nullptr);
-    CHECK(NoMessageBoxWithin(prog, kShort));
-    CHECK(TextOf(form, noc::idLabel14) == InstalledSound());
-    Quit(prog, form);
+    StartInstalledAndQuit();
 }

@@ -16,6 +16,7 @@
 #include "driver/Driver.h"
 #include "settings/Scramble.h"
 #include "settings/SettingsTable.h"
+#include "wine/StoreTexts.h"
 
 namespace e2e {
 
@@ -24,9 +25,7 @@ constexpr DWORD kShort = 1500;  // for what must not
 
 inline const char kCaption[] = "Extinction de l'ordinateur";
 inline const char kPlaceholder[] = "Chemin du fichier...";
-inline const char kTampered[] =
-    "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! Veuillez vérifier ses "
-    "paramètres...";
+using testing::kTampered;
 inline const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // The thirteen stored values, as text, with the password in clear.

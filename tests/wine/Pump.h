@@ -6,12 +6,29 @@
 #include <memory>
 
 #include "framework/Application.h"
+#include "framework/Events.h"
 #include "framework/Sync.h"
 
 namespace testing {
 
 // How long a test waits for something that must come before it gives up.
 constexpr DWORD kPatienceMs = 5000;
+
+// The application object, initialized once for a test program with that title.
+inline void InitApplicationOnce(const char* title) {
+    static const bool done = [title] {
+        noc::Application().Initialize();
+        noc::Application().SetTitle(title);
+        return true;
+    }();
+    (void)done;
+}
+
+// A handler of timer ticks made of any callable.
+template <typename F>
+noc::TNotifyEvent On(F f) {
+    return noc::TNotifyEvent(noc::TNotifyEvent::Fn(f));
+}
 
 // Handles messages (and the hand-over queue) until `condition` holds or `timeoutMs` has passed;
 // returns whether it held. Wakes at once when a message arrives.
@@ -31,9 +48,6 @@ inline void Pump(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
-// Posts a private message to a window of the test's own and handles messages until it has been
-// handled. Messages posted to a thread come out in the order they went in, so every message
-// posted on this thread before it has been handled too when this returns true.
 // A window of the test's own on this thread, which answers QueueDrained and TimerTicked.
 struct QueueProbe {
     static constexpr UINT kPing = WM_APP + 0x3F1;

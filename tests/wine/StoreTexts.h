@@ -1,5 +1,6 @@
 #pragma once
-// The settings store's four registry error messages, as the user must read them.
+// The settings' warnings, as the user must read them: the store's four registry errors, and the
+// one of values changed by hand.
 
 namespace testing {
 
@@ -15,5 +16,9 @@ inline constexpr const char* kScrambledReadError =
 inline constexpr const char* kScrambledWriteError =
     "Ooops ! Erreur d'enregistrement au cours de l'utilisation de votre\r\n"
     "base de registre ! Merci de contacter le concepteur du logiciel.";
+
+inline constexpr const char* kTampered =
+    "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! Veuillez vérifier ses "
+    "paramètres...";
 
 }  // namespace testing

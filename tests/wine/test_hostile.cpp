@@ -12,9 +12,6 @@ using noc::TForm2;
 
 namespace {
 
-const char kTampered[] =
-    "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! Veuillez vérifier ses "
-    "paramètres...";
 const char kPlaceholder[] = "Chemin du fichier...";
 
 std::string NotANumber(const std::string& text) { return "'" + text + "' is not a valid integer value."; }
@@ -217,27 +214,17 @@ TEST_CASE("strings stored without their terminating zero, or as expandable strin
     CheckStored(users);
 }
 
-TEST_CASE("an expandable string is not expanded: a sound path with a variable names no file") {
+TEST_CASE("a stored sound path that names no file: the label's fallback, and the rest is kept") {
     SoundFile sound;
     StoredSettings users = UsersSettings(sound.path);
-    users.Write();
-    SetRawText("Son", REG_EXPAND_SZ, std::string("%TEMP%\\hostile-alerte.wav", 26));
-    SeamRecorder rec;
-    {
-        RunningProgram program;
-        CHECK(rec.calls.empty());
-        CHECK(program.form->Label14->Caption() == SoundFallback());
-        program.Quit();
+    SUBCASE("an expandable string is not expanded: a path with a variable") {
+        users.Write();
+        SetRawText("Son", REG_EXPAND_SZ, std::string("%TEMP%\\hostile-alerte.wav", 26));
     }
-    users.Son = SoundFallback();
-    CheckStored(users);
-}
-
-TEST_CASE("a sound path of 1 MB names no file: the label's fallback, and the rest is kept") {
-    SoundFile sound;
-    StoredSettings users = UsersSettings(sound.path);
-    users.Son = std::string(1 << 20, 'a');
-    users.Write();
+    SUBCASE("a path of 1 MB") {
+        users.Son = std::string(1 << 20, 'a');
+        users.Write();
+    }
     SeamRecorder rec;
     {
         RunningProgram program;

@@ -174,7 +174,7 @@ TEST_CASE("media player") {
         player.Open();
         player.Play();
         CHECK(player.Tag == 1);
-        testing::Pump(100);
+        REQUIRE(testing::QueueDrained());  // whatever the start of the play posted, handled
         player.Stop();
         player.Close();
         CHECK(player.Tag == 1);
@@ -187,7 +187,7 @@ TEST_CASE("media player") {
         player.Play();
         player.Stop();
         player.Play();
-        testing::Pump(50);
+        REQUIRE(testing::QueueDrained());
         player.Close();
         CHECK_FALSE(player.IsOpen());
     }
@@ -324,7 +324,7 @@ TEST_CASE("media player") {
         CHECK_FALSE(IsWindow(wnd));
         CHECK_FALSE(DeviceAnswers(id));
         // A late notice for the destroyed window is harmless.
-        testing::Pump(50);
+        REQUIRE(testing::QueueDrained());
 
         noc::TMediaPlayer again(nullptr);
         again.FileName = beep;

@@ -3,16 +3,13 @@
 #include <doctest/doctest.h>
 
 #include "FormFixture.h"
+#include "StoreTexts.h"
 #include "settings/ColorText.h"
 
 using namespace testing;
 using noc::TForm2;
 
 namespace {
-
-const char kTampered[] =
-    "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! Veuillez vérifier ses "
-    "paramètres...";
 
 std::string TempFile(const char* name) {
     char dir[MAX_PATH] = {};

@@ -26,19 +26,9 @@ constexpr uint32_t kFast = 30;     // ms: a timer that ticks many times within a
 constexpr DWORD kPatience = 3000;  // ms: how long an event that must come is waited for
 constexpr int kControlTicks = 3;   // a timer that must stay silent has had this many chances
 
-void Init() {
-    static const bool done = [] {
-        noc::Application().Initialize();
-        noc::Application().SetTitle("NocTuro simple timer test");
-        return true;
-    }();
-    (void)done;
-}
+void Init() { testing::InitApplicationOnce("NocTuro simple timer test"); }
 
-template <typename F>
-noc::TNotifyEvent On(F f) {
-    return noc::TNotifyEvent(noc::TNotifyEvent::Fn(f));
-}
+using testing::On;
 
 // Counts the events it is given and remembers who raised them.
 struct Ticks {

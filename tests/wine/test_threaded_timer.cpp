@@ -20,19 +20,11 @@ namespace {
 using noc::TObject;
 using noc::TThreadedTimer;
 using testing::HandOverWatch;
-using testing::Pump;
 using testing::PumpUntil;
 
 constexpr uint64_t kMs = 10000;  // the timer's clock counts 100 ns units
 
-void Init() {
-    static const bool done = [] {
-        noc::Application().Initialize();
-        noc::Application().SetTitle("NocTuro timer test");
-        return true;
-    }();
-    (void)done;
-}
+void Init() { testing::InitApplicationOnce("NocTuro timer test"); }
 
 // The clock the timer schedules on.
 uint64_t Now() { return noc::TickClockNow(); }
@@ -43,9 +35,22 @@ void WorkUntil(uint64_t until) {
     while (Now() < until) Sleep(1);
 }
 
-template <typename F>
-noc::TNotifyEvent On(F f) {
-    return noc::TNotifyEvent(noc::TNotifyEvent::Fn(f));
+using testing::On;
+
+// The proof that a timer of `interval` ms had its chances to tick: a twin of that interval, ticking
+// on its worker without the hand-over, ticked `times` times, and then every message posted
+// meanwhile (a tick handed over included) was handled.
+bool HadChances(uint32_t interval, int times = 3) {
+    TThreadedTimer twin(nullptr);
+    twin.SetEnabled(false);
+    twin.SetInterval(interval);
+    twin.SetSyncEvent(false);
+    std::atomic<int> ticks{0};
+    twin.SetOnTimer(On([&](TObject*) { ++ticks; }));
+    twin.SetEnabled(true);
+    const bool ticked = PumpUntil([&] { return ticks >= times; });
+    twin.SetEnabled(false);
+    return ticked && testing::QueueDrained();
 }
 
 std::unique_ptr<TThreadedTimer> MakeDisabled(uint32_t interval) {
@@ -101,7 +106,7 @@ TEST_CASE("a timer never enabled delivers nothing") {
     HandOverWatch watch;
     int ticks = 0;
     t->SetOnTimer(On([&](TObject*) { ++ticks; }));
-    Pump(120);
+    REQUIRE(HadChances(20));
     CHECK(ticks == 0);
     CHECK(watch.Count() == 0);
 }
@@ -114,10 +119,10 @@ TEST_CASE("interval 0 delivers nothing, threaded or not") {
     int ticks = 0;
     t->SetOnTimer(On([&](TObject*) { ++ticks; }));
     CHECK(t->Enabled());
-    Pump(80);
+    REQUIRE(HadChances(20));
     CHECK(ticks == 0);
     t->SetThreaded(false);
-    Pump(80);
+    REQUIRE(testing::TimerTicked(20, 3));
     CHECK(ticks == 0);
     CHECK(watch.Count() == 0);
 }
@@ -126,7 +131,7 @@ TEST_CASE("a handler set on an enabled timer starts it; ticks run on the UI thre
     Init();
     auto t = std::make_unique<TThreadedTimer>(nullptr);
     t->SetInterval(20);
-    Pump(60);  // no handler yet
+    REQUIRE(HadChances(20));  // no handler yet
     std::vector<DWORD> threads;
     TObject* sender = nullptr;
     t->SetOnTimer(On([&](TObject* s) {
@@ -155,7 +160,7 @@ TEST_CASE("enabling twice or disabling twice changes nothing; one tick per inter
     t->SetEnabled(false);
     t->SetEnabled(false);
     const size_t stopped = at.size();
-    Pump(100);
+    REQUIRE(HadChances(30));
     CHECK(at.size() == stopped);
 }
 
@@ -207,7 +212,7 @@ TEST_CASE("disabling from inside the handler stops the ticks; enabling again res
     }));
     t->SetEnabled(true);
     REQUIRE(PumpUntil([&] { return at.size() >= 1; }));
-    Pump(150);
+    REQUIRE(HadChances(30));
     CHECK(at.size() == 1);
     CHECK(watch.Count() == 1);  // nothing more even reached the hand-over
     CHECK_FALSE(t->Enabled());
@@ -228,7 +233,7 @@ TEST_CASE("a tick handed over just before disabling is dropped") {
     t->SetEnabled(false);
     CHECK(noc::CheckSynchronize());  // the queued tick runs now...
     CHECK(ticks == 0);               // ...and finds the timer disabled
-    Pump(100);
+    REQUIRE(HadChances(20));
     CHECK(ticks == 0);
     CHECK(watch.Count() == 1);
 
@@ -280,7 +285,7 @@ TEST_CASE("a silent abort in a tick shows nothing") {
     }));
     t->SetEnabled(true);
     REQUIRE(PumpUntil([&] { return ticks >= 4; }));
-    Pump(20);
+    REQUIRE(testing::QueueDrained());
     CHECK(seam.Boxes().empty());
 
     t->SetSyncEvent(false);
@@ -289,8 +294,9 @@ TEST_CASE("a silent abort in a tick shows nothing") {
         ++direct;
         throw noc::EAbort();
     }));
-    REQUIRE(PumpUntil([&] { return direct >= 3; }));
-    Pump(20);
+    // Each tick's end, its report included, is over when the next one starts on the same worker.
+    REQUIRE(PumpUntil([&] { return direct >= 4; }));
+    REQUIRE(testing::QueueDrained());
     CHECK(seam.Boxes().empty());
 }
 
@@ -340,7 +346,7 @@ TEST_CASE("destroying the timer while a tick waits in the hand-over: the tick fi
         CHECK(noc::CheckSynchronize());  // the queued tick runs and finds the timer gone
         CHECK(*ticks == 0);
         CHECK(testing::ThreadEnded(watch.LastThread()));
-        Pump(50);
+        REQUIRE(testing::QueueDrained());
         CHECK(*ticks == 0);
     }
     SUBCASE("unsynchronized: destruction waits for a handler running on the worker") {
@@ -373,7 +379,7 @@ TEST_CASE("destroying the timer from inside its handler is safe") {
         t = nullptr;
     }));
     REQUIRE(PumpUntil([&] { return ticks >= 1; }));
-    Pump(100);
+    REQUIRE(HadChances(20));
     CHECK(ticks == 1);
     CHECK(t == nullptr);
 
@@ -388,7 +394,7 @@ TEST_CASE("destroying the timer from inside its handler is safe") {
         t = nullptr;
     }));
     REQUIRE(PumpUntil([&] { return ticks >= 1; }));
-    Pump(100);
+    REQUIRE(testing::TimerTicked(20, 3));
     CHECK(ticks == 1);
 }
 
@@ -406,7 +412,7 @@ TEST_CASE("the worker runs at the timer's priority") {
         priority = GetThreadPriority(GetCurrentThread());
         ++ticks;
     }));
-    Pump(60);
+    REQUIRE(HadChances(20));
     CHECK(ticks == 0);
     t->SetEnabled(true);
     REQUIRE(PumpUntil([&] { return ticks >= 1; }));
@@ -471,7 +477,7 @@ TEST_CASE("without a thread, ticks come from the window timer") {
         threads.push_back(GetCurrentThreadId());
         sender = s;
     }));
-    Pump(80);
+    REQUIRE(testing::TimerTicked(25, 3));
     CHECK(threads.empty());
     t->SetEnabled(true);
     REQUIRE(PumpUntil([&] { return threads.size() >= 3; }));
@@ -480,7 +486,7 @@ TEST_CASE("without a thread, ticks come from the window timer") {
 
     t->SetEnabled(false);
     const size_t stopped = threads.size();
-    Pump(100);
+    REQUIRE(testing::TimerTicked(25, 3));
     CHECK(threads.size() == stopped);
 
     // Back to the worker: the window timer goes, the worker takes over.

@@ -17,7 +17,7 @@ constexpr UINT kPointerWatchMs = 100;
 
 }  // namespace
 
-HWND ShownOwnedWindow(HWND owner) {
+HWND ShownOwnedDialog(HWND owner) {
     struct Search {
         HWND owner;
         HWND found;
@@ -26,7 +26,10 @@ HWND ShownOwnedWindow(HWND owner) {
         GetCurrentThreadId(),
         [](HWND w, LPARAM p) {
             auto* s = reinterpret_cast<Search*>(p);
-            if (GetWindow(w, GW_OWNER) == s->owner && IsWindowVisible(w)) s->found = w;
+            char cls[8] = "";
+            GetClassNameA(w, cls, sizeof(cls));
+            // Dialog boxes only: a hint's tooltip is owned by the window too.
+            if (GetWindow(w, GW_OWNER) == s->owner && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0) s->found = w;
             return s->found ? FALSE : TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
@@ -435,7 +438,7 @@ void TForm::SetVisible(bool visible) {
     if (visible) {
         // A box of this window that is up keeps the keyboard: the form comes back behind it
         // without taking the activation (under Wine, taking it would also raise the form over it).
-        const bool boxUp = ShownOwnedWindow(handle_) != nullptr;
+        const bool boxUp = ShownOwnedDialog(handle_) != nullptr;
         if (IsIconic(handle_))
             ShowWindow(handle_, boxUp ? SW_SHOWNOACTIVATE : SW_RESTORE);
         else

@@ -16,8 +16,9 @@ namespace noc {
 
 COLORREF ColorToRGB(TColor c);
 
-// A window of this thread that `owner` owns and that is up (a message box), or null.
-HWND ShownOwnedWindow(HWND owner);
+// A dialog box of this thread that `owner` owns and that is up (a message box, a file or colour
+// dialog), or null.
+HWND ShownOwnedDialog(HWND owner);
 
 // Screen cursors by number, as the program registers them (0: the arrow).
 class TScreen {

@@ -459,7 +459,7 @@ bool TNotifyIcon::OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         // on its taskbar button would do. Every icon of the window watches this; once one has
         // brought it forward the others leave it there, each switch of the active window costing a
         // round of activation messages before the window appears.
-        const HWND box = ShownOwnedWindow(ownerHook_.Window());
+        const HWND box = ShownOwnedDialog(ownerHook_.Window());
         const HWND front = box ? box : ownerHook_.Window();
         if (GetForegroundWindow() != front) {
             SetForegroundWindow(Application().Handle());

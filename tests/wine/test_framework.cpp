@@ -446,6 +446,42 @@ TEST_CASE("components") {
     }
 }
 
+TEST_CASE("a form shown again leaves a dialog box of its own in front and active; its tooltip does not count") {
+    noc::Application().Initialize();
+    TTestForm form(nullptr);
+    form.Show();
+    REQUIRE(GetActiveWindow() == form.Handle());
+    const auto above = [&](HWND w) {
+        for (HWND next = GetWindow(w, GW_HWNDNEXT); next; next = GetWindow(next, GW_HWNDNEXT))
+            if (next == form.Handle()) return true;
+        return false;
+    };
+
+    // As the final warning shows the window every second while a message box of its own is up.
+    const HWND box = CreateWindowExA(WS_EX_DLGMODALFRAME, WC_DIALOG, "NocTuro", WS_POPUP | WS_CAPTION | WS_VISIBLE, 150,
+                                     150, 120, 80, form.Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    REQUIRE(box != nullptr);
+    SetActiveWindow(box);
+    REQUIRE(GetActiveWindow() == box);
+    form.Show();
+    CHECK(GetActiveWindow() == box);
+    CHECK(above(box));
+    form.Hide();
+    form.Show();
+    CHECK(GetActiveWindow() == box);
+    CHECK(above(box));
+    DestroyWindow(box);
+
+    const HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP, 0, 0, 0, 0, form.Handle(),
+                                     nullptr, GetModuleHandleA(nullptr), nullptr);
+    REQUIRE(tip != nullptr);
+    ShowWindow(tip, SW_SHOWNA);
+    form.Hide();
+    form.Show();
+    CHECK(GetActiveWindow() == form.Handle());
+    DestroyWindow(tip);
+}
+
 // ---- controls ---------------------------------------------------------------------------------
 
 TEST_CASE("controls are windows of the standard classes") {

@@ -14,7 +14,6 @@ const char kControlProp[] = "NocControl";
 // The timer that watches whether the pointer is still over a control it has entered.
 constexpr UINT_PTR kPointerWatch = 0x4E43;
 constexpr UINT kPointerWatchMs = 100;
-
 }  // namespace
 
 HWND ShownOwnedDialog(HWND owner) {

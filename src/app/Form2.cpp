@@ -37,6 +37,18 @@ std::string DetectXP() {
     return DetectXPFrom(LOBYTE(LOWORD(version)), HIBYTE(LOWORD(version)));
 }
 
+bool TaskbarIsDark() {
+    HKEY raw = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
+                      KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
+        return false;
+    const UniqueRegKey key(raw);
+    DWORD light = 1, type = 0, size = sizeof(light);
+    const LONG rc =
+        RegQueryValueExA(key.get(), "SystemUsesLightTheme", nullptr, &type, reinterpret_cast<BYTE*>(&light), &size);
+    return rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(light) && light == 0;
+}
+
 TForm2::TForm2(TComponent* owner, std::vector<std::string> params)
     : TForm(owner, "TForm2"), params_(std::move(params)) {
     Name = "Form2";
@@ -351,11 +363,13 @@ void TForm2::FormCreate(TObject*) {
     if (IsYes(Held.Alerte)) CheckBox4->SetChecked(true);
     Edit1->SetText(Held.MdPasse);
 
-    // 9. The digit colour: medium grey on the swatch stands for black digits.
+    // 9. The digit colour: medium grey on the swatch stands for the default digits, black (white
+    // on a dark taskbar).
     TColor swatch = clMedGray;
     if (!TryTextToColor(Held.Couleur, swatch)) swatch = clMedGray;
     Shape1->SetBrushColor(swatch);
-    digitColor_ = TextToColor(swatch == clMedGray ? std::string("clBlack") : ColorToText(swatch));
+    defaultDigits_ = swatch == clMedGray;
+    digitColor_ = StartDigitColor(swatch, TaskbarIsDark());
     SetDigitFontColour(digitColor_);
 
     // 10. Pictures without alpha channel outside Windows XP.

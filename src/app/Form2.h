@@ -22,6 +22,10 @@ extern std::string StartedWithParameters;
 // "XP" on Windows XP (5.1), empty on a 3.x system, "NOXP" otherwise.
 std::string DetectXP();
 
+// Whether the taskbar uses the dark theme: the current user's "SystemUsesLightTheme" is 0. Where
+// the value is absent (before Windows 10, Wine by default) the taskbar counts as light.
+bool TaskbarIsDark();
+
 class TForm2 : public TForm {
 public:
     // `params` is the split command line, the program's path first.
@@ -100,6 +104,8 @@ public:
     void Image4MouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     // The colour of the digits in the four text icons.
     void SetDigitFontColour(TColor colour);
+    // The default digits follow the taskbar's theme, which Windows announces to every window.
+    void TaskbarThemeChanged();
     void CheckBox4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void Button3Click(TObject* sender);
     void Button6Click(TObject* sender);
@@ -151,6 +157,9 @@ public:
     TNotifyIcon* NotifyIcon1;
     TTextTrayIcon *TextTrayIcon1, *TextTrayIcon2, *TextTrayIcon3, *TextTrayIcon4;
 
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
 private:
     void CreateComponents();
     void CreateTrayComponents();
@@ -187,6 +196,9 @@ private:
     // Set while the countdown's end closes the window.
     bool closingAtZero_ = false;
     TColor digitColor_ = 0;
+    // Whether the digits show the default colour (medium grey on the swatch at start-up) and no
+    // colour the user picked since.
+    bool defaultDigits_ = false;
     // ColorDialog1's own colour and custom colours, kept across its uses in a run.
     COLORREF colorDialogColour_ = 0;
     COLORREF customColours_[16] = {};

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/Form2.h"
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Seam.h"
 #include "settings/ColorText.h"
@@ -68,6 +69,21 @@ void TForm2::Image4Click(TObject*) {
         Shape1->SetBrushColor(request.rgbResult & 0x00FFFFFFu);
     }
     SetDigitFontColour(Shape1->BrushColor());
+    defaultDigits_ = false;
+}
+
+void TForm2::TaskbarThemeChanged() {
+    if (!defaultDigits_) return;
+    const TColor digits = StartDigitColor(clMedGray, TaskbarIsDark());
+    if (digits == digitColor_) return;
+    digitColor_ = digits;
+    SetDigitFontColour(digitColor_);
+}
+
+LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
+        RunGuarded(this, [this] { TaskbarThemeChanged(); });
+    return TForm::WndProc(msg, wp, lp);
 }
 
 void TForm2::SetDigitFontColour(TColor colour) {

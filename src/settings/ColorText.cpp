@@ -107,6 +107,11 @@ TColor TextToColor(const std::string& text) {
     return static_cast<TColor>(StrToInt(text));  // throws with the usual message
 }
 
+TColor StartDigitColor(TColor swatch, bool darkTaskbar) {
+    if (swatch == clMedGray) return darkTaskbar ? clWhite : clBlack;
+    return TextToColor(ColorToText(swatch));
+}
+
 bool IsSystemColor(TColor c) { return (c >> 24) == 0xFFu; }
 
 int SystemColorIndex(TColor c) { return static_cast<int>(c & 0xFFu); }

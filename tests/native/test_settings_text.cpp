@@ -190,6 +190,20 @@ TEST_CASE("Colour texts") {
     }
 }
 
+TEST_CASE("the digits' colour at start-up: medium grey stands for the default digits") {
+    struct Case {
+        TColor swatch;
+        bool dark;
+        TColor digits;
+    };
+    for (const Case& c : {Case{clMedGray, false, clBlack}, Case{clMedGray, true, clWhite}, Case{clRed, false, clRed},
+                          Case{clRed, true, clRed}, Case{clBlack, true, clBlack}, Case{0x00123456, true, 0x00123456}}) {
+        CAPTURE(ColorToText(c.swatch));
+        CAPTURE(c.dark);
+        CHECK(StartDigitColor(c.swatch, c.dark) == c.digits);
+    }
+}
+
 TEST_CASE("Scrambling") {
     SUBCASE("key") { CHECK(std::string(kScrambleKey) == "730518264"); }
     SUBCASE("known bytes") {

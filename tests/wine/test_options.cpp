@@ -40,6 +40,51 @@ const char kWritten[] =
 const char kRemoved[] =
     "La base de registre a été mise à jour ! NocTuro\r\nne sera plus lancé au démarrage de Windows.";
 
+// The colours of the digits of the four text icons: seconds, minutes, hours, days.
+std::vector<noc::TColor> DigitFonts(const TForm2& form) {
+    std::vector<noc::TColor> c;
+    for (auto* icon : {form.TextTrayIcon1, form.TextTrayIcon2, form.TextTrayIcon3, form.TextTrayIcon4})
+        c.push_back(icon->Font().Color());
+    return c;
+}
+
+// The current user's taskbar theme, as Windows 10 and later keep it; put back as it was.
+class TaskbarTheme {
+public:
+    static constexpr const char* kPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+    TaskbarTheme() {
+        DWORD size = sizeof(previous_);
+        had_ = RegGetValueA(HKEY_CURRENT_USER, kPath, kValue, RRF_RT_REG_DWORD, nullptr, &previous_, &size) ==
+               ERROR_SUCCESS;
+    }
+    ~TaskbarTheme() {
+        if (had_)
+            SetLight(previous_);
+        else
+            Remove();
+    }
+    TaskbarTheme(const TaskbarTheme&) = delete;
+    TaskbarTheme& operator=(const TaskbarTheme&) = delete;
+    static void SetLight(DWORD light) {
+        HKEY key = nullptr;
+        REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
+                ERROR_SUCCESS);
+        RegSetValueExA(key, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof(light));
+        RegCloseKey(key);
+    }
+    static void Remove() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kPath, kValue); }
+
+private:
+    static constexpr const char* kValue = "SystemUsesLightTheme";
+    DWORD previous_ = 1;
+    bool had_ = false;
+};
+
+// What Windows sends every top-level window when a setting changes.
+void SettingChanged(const TForm2& form, const char* area) {
+    SendMessageA(form.Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area));
+}
+
 }  // namespace
 
 TEST_CASE("ticking start with Windows writes the Run entry at once, unticking removes it") {
@@ -113,12 +158,7 @@ TEST_CASE("the digit colour: the dialog, the swatch and the tray digits") {
         if (confirm) request.rgbResult = pick;
         return confirm;
     };
-    auto fontColours = [&] {
-        std::vector<noc::TColor> c;
-        for (auto* icon : {form->TextTrayIcon1, form->TextTrayIcon2, form->TextTrayIcon3, form->TextTrayIcon4})
-            c.push_back(icon->Font().Color());
-        return c;
-    };
+    auto fontColours = [&] { return DigitFonts(*form); };
 
     SUBCASE("confirmed: swatch and digits take it; the dialog keeps it for next time") {
         form->Image4Click(form->Image4);
@@ -149,5 +189,71 @@ TEST_CASE("the digit colour: the dialog, the swatch and the tray digits") {
         CHECK((rec.Boxes()[0].flags & MB_ICONMASK) == 0);
         CHECK(rec.Dialogs().empty());
         CHECK(rec.Beeps().empty());
+    }
+}
+
+TEST_CASE("on a dark taskbar the default digits are white; a colour of the user's stays as chosen") {
+    TaskbarTheme theme;
+    SeamRecorder rec;
+    const std::vector<noc::TColor> white(4, noc::clWhite), black(4, noc::clBlack), red(4, noc::clRed);
+
+    SUBCASE("the theme at start; the swatch and the saved colour stay medium grey") {
+        struct Case {
+            const char* theme;
+            int light;  // -1: no value
+            const std::vector<noc::TColor>& digits;
+        };
+        for (const Case& c : {Case{"dark", 0, white}, Case{"light", 1, black}, Case{"none told", -1, black}}) {
+            CAPTURE(c.theme);
+            if (c.light < 0)
+                TaskbarTheme::Remove();
+            else
+                TaskbarTheme::SetLight(static_cast<DWORD>(c.light));
+            StoredSettings().Write();
+            auto form = MakeForm2();
+            CHECK(form->Shape1->BrushColor() == noc::clMedGray);
+            CHECK(DigitFonts(*form) == c.digits);
+            CHECK(form->DigitColor() == c.digits[0]);
+            form->SaveSettings();
+            CHECK(noc::ReadSetting("Couleur") == "clMedGray");
+        }
+    }
+    SUBCASE("switched while NocTuro runs: the default digits follow the taskbar, and only its change") {
+        TaskbarTheme::SetLight(1);
+        StoredSettings().Write();
+        auto form = MakeForm2();
+        REQUIRE(DigitFonts(*form) == black);
+        TaskbarTheme::SetLight(0);
+        SettingChanged(*form, "Environment");
+        CHECK(DigitFonts(*form) == black);
+        SettingChanged(*form, "ImmersiveColorSet");
+        CHECK(DigitFonts(*form) == white);
+        const IconPicture dashes = PictureOf(form->TextTrayIcon2->Icon().Handle());  // drawn again, in white
+        CHECK(dashes.CountOf(0xFFFFFF) > 0);
+        CHECK(dashes.CountOf(0x000000) == 0);
+        TaskbarTheme::SetLight(1);
+        SettingChanged(*form, "ImmersiveColorSet");
+        CHECK(DigitFonts(*form) == black);
+    }
+    SUBCASE("a colour the user chose is drawn as chosen, whatever the taskbar") {
+        TaskbarTheme::SetLight(0);
+        StoredSettings s;
+        s.Couleur = "clRed";
+        s.Write();
+        auto form = MakeForm2();
+        CHECK(DigitFonts(*form) == red);
+        SettingChanged(*form, "ImmersiveColorSet");
+        CHECK(DigitFonts(*form) == red);
+    }
+    SUBCASE("the colour dialog, even cancelled, gives the swatch's colour, which a theme change keeps") {
+        TaskbarTheme::SetLight(0);
+        StoredSettings().Write();
+        auto form = MakeForm2();
+        REQUIRE(DigitFonts(*form) == white);
+        form->Image4Click(form->Image4);  // the recorder cancels
+        CHECK(DigitFonts(*form) == std::vector<noc::TColor>(4, noc::clMedGray));
+        TaskbarTheme::SetLight(1);
+        SettingChanged(*form, "ImmersiveColorSet");
+        CHECK(DigitFonts(*form) == std::vector<noc::TColor>(4, noc::clMedGray));
     }
 }

@@ -60,6 +60,24 @@ int32_t WrapDialPosition(int32_t position, int32_t limit) {
     return position;
 }
 
+int64_t SecondsLeft(const Remaining& r) {
+    return int64_t{r.Days} * 86400 + int64_t{r.Hours} * 3600 + int64_t{r.Minutes} * 60 + r.Seconds;
+}
+
+int32_t NoticeDue(const Remaining& r, int64_t length) {
+    const int64_t left = SecondsLeft(r);
+    for (int32_t due : {600, 60})
+        if (left == due && length > due) return due;
+    return 0;
+}
+
+std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay) {
+    const int32_t end = (nowSecondsOfDay + secondsLeft) % 86400;
+    const int32_t minutes = secondsLeft / 60;
+    return "L'ordinateur s'éteindra dans " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes") +
+           " (à " + TwoDigits(end / 3600) + ":" + TwoDigits(end / 60 % 60) + ").";
+}
+
 std::string TwoDigits(int32_t value) { return value < 10 ? "0" + std::to_string(value) : std::to_string(value); }
 
 StartVerdict JudgeStart(const Remaining& dial, bool startedWithParameters) {

@@ -39,6 +39,18 @@ bool InFinalWarning(const Remaining& r, int32_t leadTime);
 // Days, hours and minutes are 0 and seconds equal the warning time.
 bool IsAlertMoment(const Remaining& r, int32_t leadTime);
 
+// The whole time left, in seconds.
+int64_t SecondsLeft(const Remaining& r);
+
+// The notice due with `r` left, for a countdown that started with `length` seconds: 600, ten
+// minutes before the end, and 60, one minute before, each only when the countdown was longer than
+// that; 0 when none is due.
+int32_t NoticeDue(const Remaining& r, int64_t length);
+
+// The notice's text `secondsLeft` (600 or 60) before the end, with the end's clock time from the
+// time of day now (seconds since midnight): "L'ordinateur s'éteindra dans 10 minutes (à 23:42)."
+std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay);
+
 // Arrow step on a dial whose highest position is `limit`: above the limit -> 0, then below 0 -> limit.
 int32_t WrapDialPosition(int32_t position, int32_t limit);
 

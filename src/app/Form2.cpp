@@ -277,6 +277,7 @@ void TForm2::CreateTrayComponents() {
     NotifyIcon1->SetIconIndex(0);
     NotifyIcon1->OnClick.Bind(this, &TForm2::NotifyIcon1Click);
     NotifyIcon1->OnMouseMove.Bind(this, &TForm2::NotifyIcon1MouseMove);
+    NotifyIcon1->OnBalloonHintClick.Bind(this, &TForm2::NotifyIcon1BalloonClick);
 
     TFont digits;
     digits.SetName("MS Sans Serif");

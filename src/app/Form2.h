@@ -66,6 +66,10 @@ public:
     void UpdateTray();
     void NotifyIcon1MouseMove(TObject* sender, TShiftState shift, int x, int y);
     void NotifyIcon1Click(TObject* sender);
+    // The notices ten minutes and one minute before the end, from the program icon; a click on one
+    // does what a click on the icon does, while the countdown runs.
+    void GiveEndNotice(int32_t secondsLeft);
+    void NotifyIcon1BalloonClick(TObject* sender);
     void SpeedButton1Click(TObject* sender);
     // The text icon of seconds, minutes, hours or days.
     TTextTrayIcon* TimeTrayIcon(TimeIcon which) const;
@@ -195,6 +199,8 @@ private:
     bool setupFailed_ = false;
     // Set while the countdown's end closes the window.
     bool closingAtZero_ = false;
+    // The running countdown's length at its start, in seconds.
+    int64_t countdownLength_ = 0;
     TColor digitColor_ = 0;
     // Whether the digits show the default colour (medium grey on the swatch at start-up) and no
     // colour the user picked since.

@@ -34,6 +34,7 @@ void TForm2::StartCountdown() {
         if (IsYes(Held.Demarrage)) Show();
         break;
     case StartVerdict::Start:
+        countdownLength_ = SecondsLeft(Counters);
         Hide();
         Chronos1->SetEnabled(true);
         UncoverOptions(Panel2);
@@ -144,6 +145,10 @@ void TForm2::Chronos1Timer(TObject*) {
         Show();
         FlashWindow(Handle(), TRUE);
     }
+
+    // Ten minutes and one minute ahead, a notice; none once the window itself warns.
+    if (const int32_t due = NoticeDue(Counters, countdownLength_); due != 0 && !InFinalWarning(Counters, leadTime))
+        GiveEndNotice(due);
 }
 
 void TForm2::SpeedButton2Click(TObject*) { CancelCountdown(); }

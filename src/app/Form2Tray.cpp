@@ -55,6 +55,18 @@ void TForm2::NotifyIcon1Click(TObject*) {
     Show();
 }
 
+void TForm2::GiveEndNotice(int32_t secondsLeft) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    NotifyIcon1->ShowBalloonHint(
+        "NocTuro", EndNoticeText(secondsLeft, now.wHour * 3600 + now.wMinute * 60 + now.wSecond), NIIF_INFO);
+}
+
+void TForm2::NotifyIcon1BalloonClick(TObject* sender) {
+    // A notice can outlive its countdown on the screen.
+    if (Chronos1->Enabled()) NotifyIcon1Click(sender);
+}
+
 void TForm2::SpeedButton1Click(TObject*) {
     Hide();
     // A password prompt that was open goes away.

@@ -248,6 +248,23 @@ bool TNotifyIcon::SendToShell(DWORD message) {
     return Seam().NotifyShell(message, &notifyData_) != FALSE;
 }
 
+bool TNotifyIcon::ShowBalloonHint(const std::string& title, const std::string& text, DWORD infoFlags) {
+    if (!inShell_) return false;
+    FillNotifyData();
+    lstrcpynA(notifyData_.szInfoTitle, title.c_str(), sizeof(notifyData_.szInfoTitle));
+    lstrcpynA(notifyData_.szInfo, text.c_str(), sizeof(notifyData_.szInfo));
+    notifyData_.uTimeout = 10000;  // older Windows: how long it stays up
+    notifyData_.dwInfoFlags = infoFlags;
+    notifyData_.uFlags |= NIF_INFO;
+    const bool taken = Seam().NotifyShell(NIM_MODIFY, &notifyData_) != FALSE;
+    // The record serves every later call: nothing of the notice stays in it.
+    notifyData_.szInfoTitle[0] = notifyData_.szInfo[0] = '\0';
+    notifyData_.uVersion = 0;
+    notifyData_.dwInfoFlags = 0;
+    notifyData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    return taken;
+}
+
 bool TNotifyIcon::SendAdd() {
     const bool taken = SendToShell(NIM_ADD);
     if (taken) inShell_ = true;

@@ -120,6 +120,10 @@ public:
     virtual bool AddTrayIcon();
     virtual bool DeleteTrayIcon();
     virtual bool RefreshTrayIcon();
+    // A notice in a balloon from the icon, which Windows 10 and later show as a notification even
+    // when the icon waits in the overflow area; `infoFlags` is NIIF_INFO, NIIF_WARNING... Only an
+    // icon the shell holds can give one; later refreshes do not show it again.
+    bool ShowBalloonHint(const std::string& title, const std::string& text, DWORD infoFlags);
 
     // Hides the application's main form and shows the icon.
     virtual void HideToTray();

@@ -198,6 +198,38 @@ TEST_CASE("final warning and alert moment") {
     }
 }
 
+TEST_CASE("the notices before the end: when, and what they say") {
+    struct Due {
+        Remaining left;
+        int64_t length;
+        int32_t notice;
+    };
+    for (const Due& c :
+         {Due{Make(0, 0, 10, 0), 601, 600}, Due{Make(0, 0, 10, 0), 600, 0}, Due{Make(0, 0, 9, 60), 3600, 600},
+          Due{Make(0, 0, 0, 600), 700, 600}, Due{Make(0, 0, 1, 0), 61, 60}, Due{Make(0, 0, 1, 0), 60, 0},
+          Due{Make(0, 0, 0, 60), 600, 60}, Due{Make(0, 0, 10, 1), 3600, 0}, Due{Make(0, 0, 0, 59), 3600, 0},
+          Due{Make(1, 0, 0, 0), 90000, 0}, Due{Make(0, 0, 0, 0), 3600, 0}}) {
+        CAPTURE(noc::SecondsLeft(c.left));
+        CAPTURE(c.length);
+        CHECK(noc::NoticeDue(c.left, c.length) == c.notice);
+    }
+    CHECK(noc::SecondsLeft(Make(2, 3, 4, 5)) == 2 * 86400 + 3 * 3600 + 4 * 60 + 5);
+    CHECK(noc::SecondsLeft(Make(std::numeric_limits<int32_t>::max(), 0, 0, 0)) ==
+          int64_t{std::numeric_limits<int32_t>::max()} * 86400);
+
+    struct Text {
+        int32_t left, now;
+        const char* text;
+    };
+    for (const Text& c : {Text{600, 23 * 3600 + 32 * 60 + 5, "L'ordinateur s'éteindra dans 10 minutes (à 23:42)."},
+                          Text{60, 8 * 3600 + 59 * 60 + 59, "L'ordinateur s'éteindra dans 1 minute (à 09:00)."},
+                          Text{600, 23 * 3600 + 55 * 60, "L'ordinateur s'éteindra dans 10 minutes (à 00:05)."},
+                          Text{60, 0, "L'ordinateur s'éteindra dans 1 minute (à 00:01)."}}) {
+        CAPTURE(c.now);
+        CHECK(noc::EndNoticeText(c.left, c.now) == c.text);
+    }
+}
+
 TEST_CASE("WrapDialPosition") {
     CHECK(noc::WrapDialPosition(32, 31) == 0);
     CHECK(noc::WrapDialPosition(-1, 31) == 31);

@@ -86,6 +86,8 @@ struct ShellCall {
     DWORD size = 0;
     HICON icon = nullptr;
     std::string tip;
+    std::string infoTitle, info;  // a notice's, with NIF_INFO
+    DWORD infoFlags = 0;
     IconPicture picture;
     BOOL answer = FALSE;
 };
@@ -155,6 +157,11 @@ public:
         c.size = data->cbSize;
         c.icon = data->hIcon;
         c.tip.assign(data->szTip, strnlen(data->szTip, sizeof(data->szTip)));
+        if (data->uFlags & NIF_INFO) {
+            c.infoTitle.assign(data->szInfoTitle, strnlen(data->szInfoTitle, sizeof(data->szInfoTitle)));
+            c.info.assign(data->szInfo, strnlen(data->szInfo, sizeof(data->szInfo)));
+            c.infoFlags = data->dwInfoFlags;
+        }
         if (message != NIM_SETVERSION) c.picture = PictureOf(data->hIcon);
         if (message == NIM_ADD && refuseAdds > 0) {
             --refuseAdds;

@@ -231,6 +231,96 @@ TEST_CASE("a click on the program icon brings the window back, Réduire sends it
     f.Chronos1->SetEnabled(false);
 }
 
+namespace {
+
+// The notices the shell was given, as (icon, text) pairs.
+std::vector<std::pair<std::string, std::string>> Notices(const SeamRecorder& rec, const TForm2& f) {
+    auto names = IconNames(f);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const ShellCall& c : rec.Shell(NIM_MODIFY))
+        if (c.flags & NIF_INFO) {
+            CHECK(c.infoTitle == "NocTuro");
+            CHECK(c.infoFlags == NIIF_INFO);
+            out.emplace_back(names[c.id], c.info);
+        }
+    return out;
+}
+
+// The clock time `seconds` from now, as "HH:MM".
+std::string ClockIn(int seconds) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const int end = (now.wHour * 3600 + now.wMinute * 60 + now.wSecond + seconds) % 86400;
+    char text[8];
+    wsprintfA(text, "%02d:%02d", end / 3600, end / 60 % 60);
+    return text;
+}
+
+}  // namespace
+
+TEST_CASE("notices ten minutes and one minute before the end, from the program icon") {
+    struct Case {
+        const char* name;
+        int minutes, seconds;  // the dial
+        int ticks;
+        int noticeLeft;  // the seconds left that the one notice tells; 0: none
+    };
+    for (const Case& c : {Case{"ten minutes before a longer countdown", 10, 2, 2, 600},
+                          Case{"none for a countdown of just ten minutes", 10, 0, 1, 0},
+                          Case{"only the one-minute notice for a shorter countdown", 1, 30, 30, 60},
+                          Case{"one minute before", 1, 1, 1, 60}, Case{"nothing between the notices", 10, 30, 20, 0}}) {
+        CAPTURE(c.name);
+        Counting run(0, 0, c.minutes, c.seconds);
+        TForm2& f = *run.form;
+        run.rec.Clear();
+        std::string before, after;
+        for (int i = 0; i < c.ticks; ++i) {
+            before = ClockIn(c.noticeLeft);
+            f.Chronos1Timer(f.Chronos1);
+            after = ClockIn(c.noticeLeft);
+        }
+        const auto notices = Notices(run.rec, f);
+        if (c.noticeLeft == 0) {
+            CHECK(notices.empty());
+            continue;
+        }
+        REQUIRE(notices.size() == 1);
+        CHECK(notices[0].first == "program");
+        const std::string head = c.noticeLeft == 600 ? "L'ordinateur s'éteindra dans 10 minutes (à "
+                                                     : "L'ordinateur s'éteindra dans 1 minute (à ";
+        CHECK((notices[0].second == head + before + ")." || notices[0].second == head + after + ")."));
+        // The notice is given once: the animation's next pictures do not repeat it.
+        const size_t sent = run.rec.shell.size();
+        REQUIRE(TimerTicked(f.NotifyIcon1->CycleInterval(), 3));
+        CHECK(run.rec.shell.size() > sent);
+        CHECK(Notices(run.rec, f).size() == 1);
+    }
+}
+
+TEST_CASE("a click on a notice brings the window back on the countdown, while it runs") {
+    Counting run(0, 0, 10, 1);
+    TForm2& f = *run.form;
+    f.Chronos1Timer(f.Chronos1);
+    REQUIRE(Notices(run.rec, f).size() == 1);
+    REQUIRE_FALSE(IsWindowVisible(f.Handle()));
+    SUBCASE("counting") {
+        f.Chronos1->SetEnabled(true);
+        PostToIcon(*f.NotifyIcon1, NIN_BALLOONUSERCLICK);
+        REQUIRE(PumpUntil([&] { return IsWindowVisible(f.Handle()) != FALSE; }, 3000));
+        CHECK(f.TabControl2->Visible());
+        CHECK(f.SpeedButton2->Visible());
+        CHECK(f.SpeedButton1->Visible());
+        f.Chronos1->SetEnabled(false);
+    }
+    SUBCASE("cancelled meanwhile: the notice's click does nothing") {
+        f.SpeedButton2Click(f.SpeedButton2);
+        f.Hide();
+        PostToIcon(*f.NotifyIcon1, NIN_BALLOONUSERCLICK);
+        REQUIRE(QueueDrained());
+        CHECK_FALSE(IsWindowVisible(f.Handle()));
+    }
+}
+
 TEST_CASE("a re-created taskbar gets back exactly the icons shown, with their current pictures") {
     Counting run(0, 0, 5, 0);
     TForm2& f = *run.form;

@@ -241,6 +241,7 @@ std::vector<std::pair<std::string, std::string>> Notices(const SeamRecorder& rec
         if (c.flags & NIF_INFO) {
             CHECK(c.infoTitle == "NocTuro");
             CHECK(c.infoFlags == NIIF_INFO);
+            CHECK(c.answer);  // the notification area took it
             out.emplace_back(names[c.id], c.info);
         }
     return out;

@@ -65,6 +65,8 @@ public:
     void HideTrayDisplay();
     void UpdateTray();
     void NotifyIcon1MouseMove(TObject* sender, TShiftState shift, int x, int y);
+    // The program icon's tooltip for the time the countdown panel shows.
+    std::string ProgramIconHintNow() const;
     void NotifyIcon1Click(TObject* sender);
     // The notices ten minutes and one minute before the end, from the program icon; a click on one
     // does what a click on the icon does, while the countdown runs.

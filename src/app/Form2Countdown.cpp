@@ -133,6 +133,8 @@ void TForm2::Chronos1Timer(TObject*) {
     Label9->SetCaption(TwoDigits(Counters.Minutes));
     Label7->SetCaption(TwoDigits(Counters.Hours));
     Label2->SetCaption(TwoDigits(Counters.Days));
+    // A tooltip the pointer has asked for follows the time, carried by the animation's pictures.
+    if (!NotifyIcon1->Hint().empty()) NotifyIcon1->SetHintQuietly(ProgramIconHintNow());
 
     // 6. The alert, exactly when the lead time is left.
     const int32_t leadTime = TrackBar1->Position();

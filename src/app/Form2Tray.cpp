@@ -44,10 +44,14 @@ void TForm2::UpdateTray() {
     TextTrayIcon4->SetText(texts.Days);
 }
 
+std::string TForm2::ProgramIconHintNow() const {
+    return ProgramIconHint(CheckBox1->Checked(), DetectXP() == "XP", Label2->Caption(), Label7->Caption(),
+                           Label9->Caption(), Label4->Caption());
+}
+
 void TForm2::NotifyIcon1MouseMove(TObject*, TShiftState, int, int) {
     // The tooltip follows the remaining time while the mouse rests on the icon.
-    NotifyIcon1->SetHint(ProgramIconHint(CheckBox1->Checked(), DetectXP() == "XP", Label2->Caption(), Label7->Caption(),
-                                         Label9->Caption(), Label4->Caption()));
+    NotifyIcon1->SetHint(ProgramIconHintNow());
 }
 
 void TForm2::NotifyIcon1Click(TObject*) {

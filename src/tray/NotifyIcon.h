@@ -85,6 +85,9 @@ public:
     bool Enabled = true;  // false: mouse callbacks are ignored
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& value);
+    // The tooltip changed without a request of its own: the next refresh (the animation's next
+    // picture) carries it to the shell.
+    void SetHintQuietly(const std::string& value) { hint_ = value; }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool value);
     // The picture shown; every assignment refreshes the entry.

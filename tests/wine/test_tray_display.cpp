@@ -165,6 +165,20 @@ TEST_CASE("the program icon's tooltip tells the time when the time icons do not"
         Counting run(0, 0, 5, 0, "non");
         CHECK(hintAfterMove(run) == "Extinction de l'ordinateur dans : 00j00h04m59s");
     }
+    SUBCASE("once asked for, it follows each tick through the animation's pictures, with no request of its own") {
+        Counting run(0, 0, 5, 0, "non");
+        TForm2& f = *run.form;
+        const UINT program = f.NotifyIcon1->TrayId();
+        f.Chronos1Timer(f.Chronos1);
+        CHECK(f.NotifyIcon1->Hint().empty());  // nothing before the pointer came
+        REQUIRE(hintAfterMove(run) == "Extinction de l'ordinateur dans : 00j00h04m58s");
+        run.rec.Clear();
+        f.Chronos1Timer(f.Chronos1);
+        CHECK(run.rec.Shell(NIM_MODIFY, program).empty());
+        CHECK(f.NotifyIcon1->Hint() == "Extinction de l'ordinateur dans : 00j00h04m57s");
+        REQUIRE(PumpUntil([&] { return !run.rec.Shell(NIM_MODIFY, program).empty(); }, 3000));
+        CHECK(run.rec.Shell(NIM_MODIFY, program).back().tip == "Extinction de l'ordinateur dans : 00j00h04m57s");
+    }
     SUBCASE("the text icons keep their own tooltips") {
         Counting run(1, 2, 3, 4, "oui");
         CHECK(run.rec.Shell(NIM_ADD, run.form->TextTrayIcon1->TrayId())[0].tip == "Secondes");

@@ -398,7 +398,8 @@ void TForm2::FormCreate(TObject*) {
 }
 
 void TForm2::LoadSettings() {
-    EnsureSettingsKey();
+    // Before the first read: the machine's key, or the user's for a user without rights on it.
+    ChooseSettingsPlace();
     Held.Couleur = ReadSetting(Setting::Couleur);
     Held.Jours = StoredNumber(Setting::Jours);
     Held.Heures = StoredNumber(Setting::Heures);

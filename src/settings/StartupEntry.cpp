@@ -10,7 +10,7 @@ namespace noc {
 namespace {
 UniqueRegKey OpenRunKey() {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(SettingsRoot(), kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return UniqueRegKey();
+    if (RegOpenKeyExA(MachineRoot(), kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return UniqueRegKey();
     return UniqueRegKey(key);
 }
 }  // namespace

@@ -494,7 +494,8 @@ void TForm2::AfterCreation() {
         return;
     }
     Show();
-    // Nothing is reported from here: a missing key or value is simply no entry to remove.
+    // From both Run keys. Nothing is reported from here: a missing key or value is simply no entry
+    // to remove.
     RemoveStartupEntry();
 }
 

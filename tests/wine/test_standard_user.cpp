@@ -14,10 +14,25 @@ using noc::TForm2;
 
 namespace {
 
+const char kWritten[] =
+    "La base de registre a été mise à jour ! NocTuro\r\nsera désormais lancé au démarrage de Windows.";
+const char kRemoved[] =
+    "La base de registre a été mise à jour ! NocTuro\r\nne sera plus lancé au démarrage de Windows.";
+const char kNotWritten[] =
+    "Ooops ! Un problème est survenu au cours de l'utilisation de votre\r\nbase de registre ! Merci de contacter "
+    "le concepteur du logiciel.";
+const char kNotRemoved[] =
+    "Ooops ! Une erreur est survenue au cours de l'utilisation de votre\r\nbase de registre ! Merci de contacter "
+    "le concepteur du logiciel.";
+
 // Whether the program asks for more than reading.
 bool Changes(REGSAM access) { return (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0; }
 
 // What a standard user is refused.
+bool MachineRunKey(HKEY root, const std::string& path, REGSAM access) {
+    return root == HKEY_LOCAL_MACHINE && path == noc::kRunKeyPath && Changes(access);
+}
+bool EveryRunKey(HKEY, const std::string& path, REGSAM access) { return path == noc::kRunKeyPath && Changes(access); }
 bool MachineSettingsKey(HKEY root, const std::string& path, REGSAM access) {
     return root == HKEY_LOCAL_MACHINE && path == noc::kSettingsKeyPath && Changes(access);
 }
@@ -45,6 +60,8 @@ void WriteText(HKEY root, const char* path, const char* name, const std::string&
     RegCloseKey(key);
 }
 
+std::optional<std::string> RunEntry(HKEY root) { return ReadText(root, noc::kRunKeyPath, "NocTuro"); }
+void WriteRunEntry(HKEY root) { WriteText(root, noc::kRunKeyPath, "NocTuro", "\"C:\\NocTuro.exe\""); }
 std::optional<std::string> UsersSetting(const char* name) {
     return ReadText(HKEY_CURRENT_USER, noc::kSettingsKeyPath, name);
 }
@@ -113,7 +130,105 @@ struct RunningProgram {
     }
 };
 
+void Toggle(TForm2& f, bool ticked) {
+    f.CheckBox2->SetChecked(ticked);
+    f.CheckBox2MouseUp(f.CheckBox2, noc::TMouseButton::mbLeft, 0, 1, 1);
+}
+
+// One beep, then one box with the given text: the information sound and box, or the default beep
+// and a warning.
+void CheckToldOnce(const SeamRecorder& rec, const char* text, bool information) {
+    REQUIRE(rec.calls.size() == 2);
+    CHECK(rec.calls[0].kind == RecordedCall::Beep);
+    CHECK(rec.calls[0].flags == (information ? static_cast<UINT>(MB_ICONASTERISK) : static_cast<UINT>(MB_OK)));
+    CHECK(rec.calls[1].kind == RecordedCall::Box);
+    CHECK(rec.calls[1].text == text);
+    CHECK(rec.calls[1].caption == (information ? "Information" : "Warning"));
+}
+
 }  // namespace
+
+TEST_CASE("a user who may not change the machine's Run key starts NocTuro with Windows from the user's own") {
+    UserKeys user;
+    StoredSettings stored;
+    stored.Minutes = 5;  // a close goes through whether the box is ticked or not
+    stored.Write();
+    SeamRecorder rec;
+    RunningProgram program;
+    TForm2& form = *program.form;
+    REQUIRE(rec.calls.empty());
+    rec.refuseKey = MachineRunKey;
+    const std::string entry = "\"" + noc::ProgramPath() + "\"";
+
+    SUBCASE("ticking writes the user's entry, with the usual confirmation; unticking removes it") {
+        Toggle(form, true);
+        CheckToldOnce(rec, kWritten, true);
+        CHECK(form.CheckBox2->Checked());
+        CHECK(RunEntry(HKEY_CURRENT_USER) == entry);
+        CHECK_FALSE(RunEntry(HKEY_LOCAL_MACHINE).has_value());
+
+        rec.Clear();
+        Toggle(form, false);
+        CheckToldOnce(rec, kRemoved, true);
+        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+    }
+    SUBCASE("an entry of the machine's, which only an administrator may remove: the removal's warning") {
+        WriteRunEntry(HKEY_LOCAL_MACHINE);
+        WriteRunEntry(HKEY_CURRENT_USER);
+        Toggle(form, false);
+        CheckToldOnce(rec, kNotRemoved, false);
+        CHECK(RunEntry(HKEY_LOCAL_MACHINE).has_value());
+        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+        CHECK_FALSE(form.CheckBox2->Checked());
+    }
+    SUBCASE("neither Run key may be changed: the warning, the box unticked again, and the close stores \"non\"") {
+        rec.refuseKey = EveryRunKey;
+        Toggle(form, true);
+        CheckToldOnce(rec, kNotWritten, false);
+        CHECK_FALSE(form.CheckBox2->Checked());
+        CHECK_FALSE(RunEntry(HKEY_LOCAL_MACHINE).has_value());
+        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+
+        rec.Clear();
+        program.Quit();
+        CHECK(rec.calls.empty());
+        CHECK(noc::ReadSetting("Demarrage") == "non");
+        CHECK(noc::ReadSetting("Minutes") == "5");
+    }
+}
+
+TEST_CASE("unticking, and a plain start, clear the entry from both Run keys") {
+    UserKeys user;
+    StoredSettings().Write();
+    SeamRecorder rec;
+
+    SUBCASE("unticking") {
+        RunningProgram program;
+        WriteRunEntry(HKEY_LOCAL_MACHINE);
+        WriteRunEntry(HKEY_CURRENT_USER);
+        Toggle(*program.form, false);
+        CheckToldOnce(rec, kRemoved, true);
+        CHECK_FALSE(RunEntry(HKEY_LOCAL_MACHINE).has_value());
+        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+    }
+    SUBCASE("a plain start, quietly") {
+        WriteRunEntry(HKEY_LOCAL_MACHINE);
+        WriteRunEntry(HKEY_CURRENT_USER);
+        RunningProgram program;
+        CHECK(rec.calls.empty());
+        CHECK_FALSE(RunEntry(HKEY_LOCAL_MACHINE).has_value());
+        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+    }
+    SUBCASE("a plain start by a user who may not change the machine's key: the user's entry goes, quietly") {
+        rec.refuseKey = MachineRunKey;
+        WriteRunEntry(HKEY_LOCAL_MACHINE);
+        WriteRunEntry(HKEY_CURRENT_USER);
+        RunningProgram program;
+        CHECK(rec.calls.empty());
+        CHECK(RunEntry(HKEY_LOCAL_MACHINE).has_value());
+        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+    }
+}
 
 TEST_CASE("a user who may not change the machine's settings key keeps the settings in the user's own") {
     UserKeys user;

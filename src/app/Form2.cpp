@@ -399,7 +399,8 @@ void TForm2::FormCreate(TObject*) {
 }
 
 void TForm2::LoadSettings() {
-    EnsureSettingsKey();
+    // Before the first read: the machine's key, or the user's for a user without rights on it.
+    ChooseSettingsPlace();
     Held.Couleur = ReadSetting(Setting::Couleur);
     Held.Jours = StoredNumber(Setting::Jours);
     Held.Heures = StoredNumber(Setting::Heures);
@@ -494,7 +495,8 @@ void TForm2::AfterCreation() {
         return;
     }
     Show();
-    // Nothing is reported from here: a missing key or value is simply no entry to remove.
+    // From both Run keys. Nothing is reported from here: a missing key or value is simply no entry
+    // to remove.
     RemoveStartupEntry();
 }
 

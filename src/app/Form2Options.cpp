@@ -26,13 +26,16 @@ void TForm2::Button3Click(TObject*) { UncoverOptions(Panel1); }
 // ---- start with Windows ------------------------------------------------------------------------
 
 void TForm2::CheckBox2MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
-    // The entry changes at once; "Demarrage" follows at the next close.
+    // The entry changes at once, in the machine's Run key or else the user's (StartupEntry.h);
+    // "Demarrage" follows at the next close.
     if (CheckBox2->Checked()) {
         if (!WriteStartupEntry(ProgramPath())) {
             DefaultBeep();
             ShowWarning(
                 "Ooops ! Un problème est survenu au cours de l'utilisation de votre\r\nbase de registre ! "
                 "Merci de contacter le concepteur du logiciel.");
+            // No entry anywhere: the box, and the "Demarrage" stored from it, must not say otherwise.
+            CheckBox2->SetChecked(false);
             return;
         }
         InformationSound();

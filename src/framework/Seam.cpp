@@ -14,6 +14,17 @@ bool SystemSeam::ChooseColour(CHOOSECOLORA& request) { return ChooseColorA(&requ
 
 bool SystemSeam::ChooseOpenFile(OPENFILENAMEA& request) { return GetOpenFileNameA(&request) != FALSE; }
 
+LONG SystemSeam::OpenRegistryKey(HKEY root, const std::string& path, REGSAM access, bool create, HKEY* key) {
+    *key = nullptr;
+    LONG rc = ERROR_SUCCESS;
+    if (create)
+        rc = RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key, nullptr);
+    else
+        rc = RegOpenKeyExA(root, path.c_str(), 0, access, key);
+    if (rc != ERROR_SUCCESS) *key = nullptr;
+    return rc;
+}
+
 BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
 
 namespace {

@@ -6,15 +6,17 @@
 #include <vector>
 
 #include "framework/Handles.h"
+#include "framework/Seam.h"
 #include "settings/Scramble.h"
 
 namespace noc {
 
 namespace {
 
-HKEY g_root = nullptr;  // null: HKEY_LOCAL_MACHINE
+HKEY g_root = nullptr;   // null: the real hives
+bool g_perUser = false;  // ChooseSettingsPlace's answer
 
-HKEY Root() { return g_root ? g_root : HKEY_LOCAL_MACHINE; }
+HKEY Root() { return g_perUser ? UserRoot() : MachineRoot(); }
 
 const char* const kReadError =
     "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
@@ -34,10 +36,15 @@ void ReportRegistryError(const char* text) {
     ShowWarning(text);
 }
 
-UniqueRegKey OpenSettingsKey() {
+UniqueRegKey OpenSettingsKey(HKEY root, LONG& rc) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(Root(), kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return UniqueRegKey();
-    return UniqueRegKey(key);
+    rc = Seam().OpenRegistryKey(root, kSettingsKeyPath, KEY_ALL_ACCESS, false, &key);
+    return UniqueRegKey(rc == ERROR_SUCCESS ? key : nullptr);
+}
+
+UniqueRegKey OpenSettingsKey() {
+    LONG rc = ERROR_SUCCESS;
+    return OpenSettingsKey(Root(), rc);
 }
 
 enum class ReadResult { Ok, Absent, Failed };
@@ -132,19 +139,23 @@ void WriteSetting(Setting s, const std::string& clear) {
         WriteSetting(std::string(NameOf(s)), clear);
 }
 
-bool EnsureSettingsKey() {
+namespace {
+
+// What became of the settings key under a root.
+enum class KeyState { Opened, Created, Unusable };
+
+// Opens the key with full access, or creates it with the design values when it is missing.
+KeyState EnsureKeyUnder(HKEY root) {
     {
-        HKEY existing = nullptr;
-        const LONG rc = RegOpenKeyExA(Root(), kSettingsKeyPath, 0, KEY_ALL_ACCESS, &existing);
-        const UniqueRegKey owned(rc == ERROR_SUCCESS ? existing : nullptr);
-        if (rc != ERROR_FILE_NOT_FOUND) return false;
+        LONG rc = ERROR_SUCCESS;
+        const UniqueRegKey existing = OpenSettingsKey(root, rc);
+        if (existing) return KeyState::Opened;
+        if (rc != ERROR_FILE_NOT_FOUND) return KeyState::Unusable;
     }
 
     HKEY created = nullptr;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(Root(), kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &created, &disposition) != ERROR_SUCCESS)
-        return false;
+    if (Seam().OpenRegistryKey(root, kSettingsKeyPath, KEY_ALL_ACCESS, true, &created) != ERROR_SUCCESS)
+        return KeyState::Unusable;
     UniqueRegKey key(created);
 
     // The integrity text among them matches the others, so that the first start finds nothing altered.
@@ -152,13 +163,29 @@ bool EnsureSettingsKey() {
     for (Setting s : kReadOrder)
         if (!WriteRawString(key.get(), NameOf(s), StoredForm(s, design[s])))
             ReportRegistryError(Info(s).scrambled ? kScrambledWriteError : kWriteError);
-    return true;
+    return KeyState::Created;
 }
+
+}  // namespace
+
+bool EnsureSettingsKey() { return EnsureKeyUnder(Root()) == KeyState::Created; }
+
+void ChooseSettingsPlace() {
+    g_perUser = false;
+    if (EnsureKeyUnder(MachineRoot()) != KeyState::Unusable) return;
+    g_perUser = EnsureKeyUnder(UserRoot()) != KeyState::Unusable;
+}
+
+bool SettingsArePerUser() { return g_perUser; }
+
+HKEY MachineRoot() { return g_root ? g_root : HKEY_LOCAL_MACHINE; }
+HKEY UserRoot() { return g_root ? g_root : HKEY_CURRENT_USER; }
+HKEY SettingsRoot() { return Root(); }
 
 void SetSettingsRootForTesting(HKEY root) {
     g_root = root;
+    g_perUser = false;
     ReportedReads().clear();
 }
-HKEY SettingsRoot() { return Root(); }
 
 }  // namespace noc

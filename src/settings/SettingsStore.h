@@ -11,7 +11,8 @@
 
 namespace noc {
 
-// Under HKEY_LOCAL_MACHINE.
+// Under HKEY_LOCAL_MACHINE, or under HKEY_CURRENT_USER for a user who may not change the machine's
+// key (see ChooseSettingsPlace).
 constexpr const char* kSettingsKeyPath = "Software\\Belvane\\NocTuro";
 
 // The value's text, up to its first zero byte. A missing key or value gives empty text, silently.
@@ -33,9 +34,24 @@ void WriteSetting(Setting s, const std::string& clear);
 // design values and returns true. When the key exists, or cannot be created, does nothing.
 bool EnsureSettingsKey();
 
-// Root key under which kSettingsKeyPath (and the start-up entry) is looked for; null puts
-// HKEY_LOCAL_MACHINE back. Read failures already told are forgotten.
-void SetSettingsRootForTesting(HKEY root);
+// Decides where the settings live for the whole run; called once at start, before the first read.
+// The machine's key when it opens with full access, or can be created (EnsureSettingsKey), else the
+// current user's own key, created with the design values when missing: a standard user may neither
+// change nor create the machine's. When neither will do, the machine's stays, with its failures.
+// Nothing here is told to the user; what fails later is reported as usual, in the same place.
+void ChooseSettingsPlace();
+// Whether ChooseSettingsPlace settled on the current user's key.
+bool SettingsArePerUser();
+
+// The roots of the machine's and of the current user's keys (settings and start-up entry).
+HKEY MachineRoot();
+HKEY UserRoot();
+// The root that the settings were placed under.
 HKEY SettingsRoot();
+
+// One root key standing for both HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER; null puts the real ones
+// back. Either way the settings go back to the machine's place until chosen again, and read
+// failures already told are forgotten.
+void SetSettingsRootForTesting(HKEY root);
 
 }  // namespace noc

@@ -3,16 +3,40 @@
 #include <windows.h>
 
 #include "framework/Handles.h"
+#include "framework/Seam.h"
 #include "settings/SettingsStore.h"
 
 namespace noc {
 
 namespace {
-UniqueRegKey OpenRunKey() {
+
+UniqueRegKey OpenRunKey(HKEY root, REGSAM access) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(SettingsRoot(), kRunKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return UniqueRegKey();
+    if (Seam().OpenRegistryKey(root, kRunKeyPath, access, false, &key) != ERROR_SUCCESS) return UniqueRegKey();
     return UniqueRegKey(key);
 }
+
+bool WriteEntryUnder(HKEY root, const std::string& entry) {
+    UniqueRegKey key = OpenRunKey(root, KEY_ALL_ACCESS);
+    return key && RegSetValueExA(key.get(), "NocTuro", 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.c_str()),
+                                 static_cast<DWORD>(entry.size() + 1)) == ERROR_SUCCESS;
+}
+
+enum class Removal { Removed, Absent, Left };
+
+Removal RemoveEntryUnder(HKEY root) {
+    if (UniqueRegKey key = OpenRunKey(root, KEY_ALL_ACCESS)) {
+        RegDeleteValueA(key.get(), "Nocturo");
+        return Removal::Removed;
+    }
+    // A key that may only be read (the machine's, to a standard user) may still hold an entry that
+    // this user cannot take away.
+    UniqueRegKey readable = OpenRunKey(root, KEY_QUERY_VALUE);
+    if (readable && RegQueryValueExA(readable.get(), "Nocturo", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        return Removal::Left;
+    return Removal::Absent;
+}
+
 }  // namespace
 
 std::string ProgramPath() {
@@ -22,18 +46,15 @@ std::string ProgramPath() {
 }
 
 bool WriteStartupEntry(const std::string& path) {
-    UniqueRegKey key = OpenRunKey();
-    if (!key) return false;
     const std::string entry = "\"" + path + "\"";
-    return RegSetValueExA(key.get(), "NocTuro", 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.c_str()),
-                          static_cast<DWORD>(entry.size() + 1)) == ERROR_SUCCESS;
+    return WriteEntryUnder(MachineRoot(), entry) || WriteEntryUnder(UserRoot(), entry);
 }
 
 bool RemoveStartupEntry() {
-    UniqueRegKey key = OpenRunKey();
-    if (!key) return false;
-    RegDeleteValueA(key.get(), "Nocturo");
-    return true;
+    const Removal machine = RemoveEntryUnder(MachineRoot());
+    const Removal user = RemoveEntryUnder(UserRoot());
+    if (machine == Removal::Left || user == Removal::Left) return false;
+    return machine == Removal::Removed || user == Removal::Removed;
 }
 
 }  // namespace noc

@@ -1,7 +1,9 @@
 #pragma once
-// The per-machine start-up entry: the value `NocTuro` under HKEY_LOCAL_MACHINE
-// SOFTWARE\Microsoft\Windows\CurrentVersion\Run, holding the program's full path in double quotes,
-// so that Windows starts the program at every start. The key is opened, never created.
+// The start-up entry: the value `NocTuro` under SOFTWARE\Microsoft\Windows\CurrentVersion\Run, holding
+// the program's full path in double quotes, so that Windows starts the program. It goes under
+// HKEY_LOCAL_MACHINE, for every user, when that key may be changed; otherwise under
+// HKEY_CURRENT_USER, for the current user alone (on Vista and later a standard user may not change
+// the machine's). Either key is opened, never created.
 #include <string>
 
 namespace noc {
@@ -12,11 +14,13 @@ constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersio
 std::string ProgramPath();
 
 // Writes `path` as the entry, in double quotes, so that a path with blanks (C:\Program Files...) is
-// one word to Windows and to the program's command line. False when the key cannot be opened with
-// full access or the value cannot be written.
+// one word to Windows and to the program's command line: into the machine's Run key, or into the
+// current user's when the machine's cannot be opened with full access or the value cannot be
+// written there. False when neither takes it.
 bool WriteStartupEntry(const std::string& path);
-// Removes the entry (value names ignore letter case, so "Nocturo" takes "NocTuro"). False only
-// when the key cannot be opened with full access; the removal's own result is not examined.
+// Removes the entry from both Run keys (value names ignore letter case, so "Nocturo" takes
+// "NocTuro"); the removals' own results are not examined. False when neither key opens with full
+// access, or when one that does not still shows the entry.
 bool RemoveStartupEntry();
 
 }  // namespace noc

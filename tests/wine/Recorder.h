@@ -145,6 +145,18 @@ public:
     }
     std::function<bool(CHOOSECOLORA&)> colourAnswer;
     std::function<bool(OPENFILENAMEA&)> fileAnswer;
+
+    // The program's registry keys: those for which this answers true are refused with
+    // ERROR_ACCESS_DENIED, as Windows refuses a standard user the machine's keys; the others are
+    // opened for real.
+    LONG OpenRegistryKey(HKEY root, const std::string& path, REGSAM access, bool create, HKEY* key) override {
+        if (!refuseKey || !refuseKey(root, path, access))
+            return noc::SystemSeam::OpenRegistryKey(root, path, access, create, key);
+        *key = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
+    std::function<bool(HKEY root, const std::string& path, REGSAM access)> refuseKey;
+
     std::vector<RecordedCall> Dialogs() const { return Only(RecordedCall::Dialog); }
 
     BOOL NotifyShell(DWORD message, NOTIFYICONDATAA* data) override {

@@ -86,6 +86,9 @@ public:
     void FormClose(TObject* sender, TCloseAction& action);
     void SpeedButton3Click(TObject* sender);
     void Image7Click(TObject* sender);
+    // Windows is told why it cannot log off while a protected countdown runs, and only then; called
+    // wherever the countdown or its protection may have changed.
+    void UpdateShutdownBlockReason();
 
     // ---- the switch's looks ---------------------------------------------------------------------
     void MyImage1MouseOver(TObject* sender);
@@ -186,6 +189,8 @@ private:
     bool setupFailed_ = false;
     // Set while the countdown's end closes the window.
     bool closingAtZero_ = false;
+    // Whether Windows holds our reason for refusing a log-off.
+    bool shutdownBlocked_ = false;
     TColor digitColor_ = 0;
     // ColorDialog1's own colour and custom colours, kept across its uses in a run.
     COLORREF colorDialogColour_ = 0;

@@ -18,6 +18,7 @@ void TForm2::CheckBox3MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
         Edit1->SetText("");
         SetCountdownLook(CountdownLook::PromptWithdrawn);
     }
+    UpdateShutdownBlockReason();
 }
 
 void TForm2::Button3Click(TObject*) { UncoverOptions(Panel1); }

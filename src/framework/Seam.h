@@ -2,7 +2,8 @@
 // The few system calls that tests must never make for real go through here: modal message boxes,
 // the system's colour and open-file dialogs, beeps and the request to end the Windows session.
 // The requests to the notification area pass here too, so that a test can see what reaches the
-// shell; a recorder still makes that call.
+// shell; a recorder still makes that call. So do the reason given to Windows for a refused log-off
+// and its withdrawal.
 // The program uses the real calls; a test installs a recorder (see SetSystemSeam).
 #include <windows.h>
 #include <shellapi.h>
@@ -22,6 +23,10 @@ public:
     // The system's modal colour and open-file dialogs; true when the user confirmed.
     virtual bool ChooseColour(CHOOSECOLORA& request);
     virtual bool ChooseOpenFile(OPENFILENAMEA& request);
+    // The reason that Windows shows beside the window when it refuses a log-off or shutdown, and its
+    // withdrawal. Systems before Vista have neither: nothing happens there and the answer is FALSE.
+    virtual BOOL CreateShutdownBlockReason(HWND window, const std::wstring& reason);
+    virtual BOOL DestroyShutdownBlockReason(HWND window);
 };
 
 // The seam in use; never null. Passing null puts the real calls back.

@@ -16,6 +16,9 @@
 
 namespace noc {
 
+// The window's caption, by which a second start also finds it.
+constexpr char kForm2Caption[] = "Extinction de l'ordinateur";
+
 // "oui" when the program was started with parameters, else empty. Set once, before the window exists.
 extern std::string StartedWithParameters;
 
@@ -31,6 +34,11 @@ public:
     // The rest of the program's start, once the window exists: `Demarrage` read again, the window
     // shown (and the start-with-Windows entry removed) unless the countdown started by itself.
     void AfterCreation();
+
+    // A plain start of the program while this copy runs: the window comes forward, on the countdown
+    // panel during a countdown (as a click on the program icon brings it), else on the set-up panel.
+    void AnswerSecondStart();
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
     // ---- set-up ---------------------------------------------------------------------------------
     void FormCreate(TObject* sender);
@@ -189,6 +197,9 @@ private:
     bool setupFailed_ = false;
     // Set while the countdown's end closes the window.
     bool closingAtZero_ = false;
+    // A second start met during the set-up waits for its end: the window is not ready to be seen.
+    bool settingUp_ = false;
+    bool secondStartWaiting_ = false;
     // Whether Windows holds our reason for refusing a log-off.
     bool shutdownBlocked_ = false;
     TColor digitColor_ = 0;

@@ -42,3 +42,6 @@ add_dependencies(test_e2e_program_path NocTuro)
 add_test(NAME e2e.program_path COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/program_path_e2e.sh ${CMAKE_SOURCE_DIR}
          ${CMAKE_BINARY_DIR} $<TARGET_FILE:test_e2e_program_path>)
 set_tests_properties(e2e.program_path PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 120)
+noc_wine_test(test_shutdown_block_reason ${CMAKE_SOURCE_DIR}/tests/wine/test_shutdown_block_reason.cpp)
+noc_wine_test(test_second_start ${CMAKE_SOURCE_DIR}/tests/wine/test_second_start.cpp)
+noc_e2e_test(test_e2e_second_start ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_second_start.cpp)

@@ -5,6 +5,7 @@
 #include "app/AppFiles.h"
 #include "app/CommandLine.h"
 #include "app/Form2Ids.h"
+#include "app/SecondStart.h"
 #include "app/ShutdownRules.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
@@ -55,7 +56,7 @@ TForm2::TForm2(TComponent* owner, std::vector<std::string> params)
     // Single fixed border without border icons, always on top, a taskbar button of its own.
     CreateFormWindow(WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPCHILDREN,
                      WS_EX_TOPMOST | WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT);
-    SetCaption("Extinction de l'ordinateur");
+    SetCaption(kForm2Caption);
     SetClientSize(221, 201);
     CenterOnScreen();
     CreateComponents();
@@ -63,7 +64,11 @@ TForm2::TForm2(TComponent* owner, std::vector<std::string> params)
     // log-off, this window's close request decides: a protected countdown cannot be ended around it.
     Application().SetCloseRequestForm(this);
     OnCreate.Bind(this, &TForm2::FormCreate);
+    AcceptSecondStarts(Handle());
+    settingUp_ = true;
     DoCreate();
+    settingUp_ = false;
+    if (secondStartWaiting_) RunGuarded(this, [this] { AnswerSecondStart(); });
 }
 
 TForm2::~TForm2() {
@@ -498,6 +503,36 @@ void TForm2::AfterCreation() {
     // From both Run keys. Nothing is reported from here: a missing key or value is simply no entry
     // to remove.
     RemoveStartupEntry();
+}
+
+// ---- messages from outside -------------------------------------------------------------------------
+
+LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != 0 && msg == SecondStartMessage()) {
+        RunGuarded(this, [this] { AnswerSecondStart(); });
+        return 0;
+    }
+    if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
+        RunGuarded(this, [this] { TaskbarThemeChanged(); });
+    return TForm::WndProc(msg, wp, lp);
+}
+
+// ---- a second start -------------------------------------------------------------------------------
+
+void TForm2::AnswerSecondStart() {
+    secondStartWaiting_ = settingUp_;
+    if (settingUp_) return;
+    // A program on its way out (the countdown's end) shows nothing any more.
+    if (closingAtZero_ || Application().Terminated()) return;
+    if (Chronos1->Enabled()) {
+        NotifyIcon1Click(NotifyIcon1);
+    } else {
+        // Outside a countdown the set-up panel is the one in front.
+        Show();
+    }
+    // The new copy handed the front over: the window takes it, or its box when one is up.
+    const HWND box = ShownOwnedDialog(Handle());
+    SetForegroundWindow(box ? box : Handle());
 }
 
 }  // namespace noc

@@ -16,6 +16,9 @@
 
 namespace noc {
 
+// The window's caption, by which a second start also finds it.
+constexpr char kForm2Caption[] = "Extinction de l'ordinateur";
+
 // "oui" when the program was started with parameters, else empty. Set once, before the window exists.
 extern std::string StartedWithParameters;
 
@@ -35,6 +38,13 @@ public:
     // The rest of the program's start, once the window exists: `Demarrage` read again, the window
     // shown (and the start-with-Windows entry removed) unless the countdown started by itself.
     void AfterCreation();
+
+    // A plain start of the program while this copy runs: the window comes forward, on the countdown
+    // panel during a countdown (as a click on the program icon brings it), else on the set-up panel.
+    void AnswerSecondStart();
+    // The messages that reach the window from outside the program: a second start, and Windows'
+    // news of a changed setting.
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
     // ---- set-up ---------------------------------------------------------------------------------
     void FormCreate(TObject* sender);
@@ -96,6 +106,9 @@ public:
     void FormClose(TObject* sender, TCloseAction& action);
     void SpeedButton3Click(TObject* sender);
     void Image7Click(TObject* sender);
+    // Windows is told why it cannot log off while a protected countdown runs, and only then; called
+    // wherever the countdown or its protection may have changed.
+    void UpdateShutdownBlockReason();
 
     // ---- the switch's looks ---------------------------------------------------------------------
     void MyImage1MouseOver(TObject* sender);
@@ -163,9 +176,6 @@ public:
     TNotifyIcon* NotifyIcon1;
     TTextTrayIcon *TextTrayIcon1, *TextTrayIcon2, *TextTrayIcon3, *TextTrayIcon4;
 
-protected:
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
-
 private:
     void CreateComponents();
     void CreateTrayComponents();
@@ -203,6 +213,11 @@ private:
     bool closingAtZero_ = false;
     // The running countdown's length at its start, in seconds.
     int64_t countdownLength_ = 0;
+    // A second start met during the set-up waits for its end: the window is not ready to be seen.
+    bool settingUp_ = false;
+    bool secondStartWaiting_ = false;
+    // Whether Windows holds our reason for refusing a log-off.
+    bool shutdownBlocked_ = false;
     TColor digitColor_ = 0;
     // Whether the digits show the default colour (medium grey on the swatch at start-up) and no
     // colour the user picked since.

@@ -3,9 +3,17 @@
 #include "app/Form2.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/Seam.h"
 #include "settings/Scramble.h"
 
 namespace noc {
+
+namespace {
+
+// Shown by Windows beside the program when a log-off or shutdown waits on it.
+const wchar_t kShutdownBlockReason[] = L"NocTuro : un compte à rebours protégé par mot de passe est en cours.";
+
+}  // namespace
 
 void TForm2::FormCloseQuery(TObject*, bool& canClose) {
     const bool counting = Chronos1->Enabled();
@@ -54,6 +62,17 @@ void TForm2::FormClose(TObject*, TCloseAction&) {
 }
 
 void TForm2::SpeedButton3Click(TObject*) { Close(); }
+
+void TForm2::UpdateShutdownBlockReason() {
+    // The close request refuses exactly then (its last step): the reason stands for that refusal.
+    const bool refused = Chronos1->Enabled() && CheckBox3->Checked();
+    if (refused == shutdownBlocked_) return;
+    shutdownBlocked_ = refused;
+    if (refused)
+        Seam().CreateShutdownBlockReason(Handle(), kShutdownBlockReason);
+    else
+        Seam().DestroyShutdownBlockReason(Handle());
+}
 
 void TForm2::Image7Click(TObject*) {
     ShowInformation(

@@ -37,6 +37,7 @@ void TForm2::StartCountdown() {
         countdownLength_ = SecondsLeft(Counters);
         Hide();
         Chronos1->SetEnabled(true);
+        UpdateShutdownBlockReason();
         UncoverOptions(Panel2);
         ShowTrayDisplay();
         break;
@@ -120,6 +121,7 @@ void TForm2::Chronos1Timer(TObject*) {
     // settings) and the system is asked to shut down. The tick itself goes on below.
     if (TickDown(Counters)) {
         Chronos1->SetEnabled(false);
+        UpdateShutdownBlockReason();
         SetMinimized(true);
         closingAtZero_ = true;
         // Whatever fails in the close is reported after the tick: the shutdown request still follows.
@@ -163,6 +165,7 @@ void TForm2::CancelCountdown() {
     }
     HideTrayDisplay();
     Chronos1->SetEnabled(false);
+    UpdateShutdownBlockReason();
     StopAlert();
     Label3->SetEnabled(true);
     SpeedButton2->Hide();

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "app/Form2.h"
-#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Seam.h"
 #include "settings/ColorText.h"
@@ -19,6 +18,7 @@ void TForm2::CheckBox3MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
         Edit1->SetText("");
         SetCountdownLook(CountdownLook::PromptWithdrawn);
     }
+    UpdateShutdownBlockReason();
 }
 
 void TForm2::Button3Click(TObject*) { UncoverOptions(Panel1); }
@@ -81,12 +81,6 @@ void TForm2::TaskbarThemeChanged() {
     if (digits == digitColor_) return;
     digitColor_ = digits;
     SetDigitFontColour(digitColor_);
-}
-
-LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
-        RunGuarded(this, [this] { TaskbarThemeChanged(); });
-    return TForm::WndProc(msg, wp, lp);
 }
 
 void TForm2::SetDigitFontColour(TColor colour) {

@@ -5,17 +5,23 @@
 #include "app/CommandLine.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
+#include "app/SecondStart.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "settings/Scramble.h"
 #include "settings/StartupEntry.h"
 
 namespace noc {
 
 int RunProgram(const std::string& commandLine) {
-    // One copy at a time: a second one ends at once, shows nothing and leaves the first alone.
+    // One copy at a time: a second one ends at once and shows nothing. A plain start brings the
+    // first one's window forward; parameters change nothing there, as nothing is replaced unasked.
     SetLastError(0);
     CreateMutexA(nullptr, FALSE, "NOCTURO");  // held until the process ends
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (!IsYes(StartedWithParametersFlag(SplitProgramCommandLine(commandLine, ProgramPath())))) CallRunningCopy();
+        return 0;
+    }
 
     TApplication& app = Application();
     app.Initialize();

@@ -28,6 +28,29 @@ LONG SystemSeam::OpenRegistryKey(HKEY root, const std::string& path, REGSAM acce
 BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
 
 namespace {
+
+// Found at run time: user32 has them from Vista on only.
+template <typename Function>
+Function User32Function(const char* name) {
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+}  // namespace
+
+BOOL SystemSeam::CreateShutdownBlockReason(HWND window, const std::wstring& reason) {
+    using Create = BOOL(WINAPI*)(HWND, LPCWSTR);
+    static const Create create = User32Function<Create>("ShutdownBlockReasonCreate");
+    return create ? create(window, reason.c_str()) : FALSE;
+}
+
+BOOL SystemSeam::DestroyShutdownBlockReason(HWND window) {
+    using Destroy = BOOL(WINAPI*)(HWND);
+    static const Destroy destroy = User32Function<Destroy>("ShutdownBlockReasonDestroy");
+    return destroy ? destroy(window) : FALSE;
+}
+
+namespace {
 SystemSeam g_realSeam;
 SystemSeam* g_seam = &g_realSeam;
 }  // namespace

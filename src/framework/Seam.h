@@ -2,8 +2,9 @@
 // The few system calls that tests must never make for real go through here: modal message boxes,
 // the system's colour and open-file dialogs, beeps and the request to end the Windows session.
 // The requests to the notification area pass here too, so that a test can see what reaches the
-// shell; a recorder still makes that call. So does the opening of the program's registry keys, so
-// that a test can refuse the machine's keys as Windows refuses them to a standard user.
+// shell; a recorder still makes that call. So do the reason given to Windows for a refused log-off
+// and its withdrawal, and the opening of the program's registry keys, so that a test can refuse
+// the machine's keys as Windows refuses them to a standard user.
 // The program uses the real calls; a test installs a recorder (see SetSystemSeam).
 #include <windows.h>
 #include <shellapi.h>
@@ -26,6 +27,10 @@ public:
     // Opens the key at `path` under `root`; with `create`, creates it first when it is missing.
     // Gives the registry's error code; the key is null unless it is ERROR_SUCCESS.
     virtual LONG OpenRegistryKey(HKEY root, const std::string& path, REGSAM access, bool create, HKEY* key);
+    // The reason that Windows shows beside the window when it refuses a log-off or shutdown, and its
+    // withdrawal. Systems before Vista have neither: nothing happens there and the answer is FALSE.
+    virtual BOOL CreateShutdownBlockReason(HWND window, const std::wstring& reason);
+    virtual BOOL DestroyShutdownBlockReason(HWND window);
 };
 
 // The seam in use; never null. Passing null puts the real calls back.

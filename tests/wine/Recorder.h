@@ -1,7 +1,8 @@
 #pragma once
 // Replaces the system seam for the life of a test: message boxes, beeps and the shutdown request
 // are recorded instead of made. What goes to the notification area is recorded too, picture
-// included, and still sent to the shell.
+// included, and still sent to the shell; so is the reason given to Windows for a refused log-off,
+// still given.
 #include <windows.h>
 
 #include <cstdint>
@@ -90,6 +91,15 @@ struct ShellCall {
     DWORD infoFlags = 0;
     IconPicture picture;
     BOOL answer = FALSE;
+};
+
+// The reason for a refused log-off given to Windows (`create`), or taken back.
+struct BlockReasonCall {
+    bool create = false;
+    HWND window = nullptr;
+    std::wstring reason;
+    // How many calls (boxes, beeps, the shutdown request, dialogs) were recorded before it.
+    size_t after = 0;
 };
 
 struct RecordedCall {
@@ -194,12 +204,23 @@ public:
         return out;
     }
 
+    BOOL CreateShutdownBlockReason(HWND window, const std::wstring& reason) override {
+        blockReasons.push_back({true, window, reason, calls.size()});
+        return noc::SystemSeam::CreateShutdownBlockReason(window, reason);
+    }
+    BOOL DestroyShutdownBlockReason(HWND window) override {
+        blockReasons.push_back({false, window, {}, calls.size()});
+        return noc::SystemSeam::DestroyShutdownBlockReason(window);
+    }
+    std::vector<BlockReasonCall> blockReasons;
+
     std::vector<RecordedCall> Boxes() const { return Only(RecordedCall::Box); }
     std::vector<RecordedCall> Beeps() const { return Only(RecordedCall::Beep); }
     std::vector<RecordedCall> Shutdowns() const { return Only(RecordedCall::Shutdown); }
     void Clear() {
         calls.clear();
         shell.clear();
+        blockReasons.clear();
     }
 
     std::vector<RecordedCall> calls;

@@ -1,0 +1,55 @@
+#include "app/SecondStart.h"
+
+#include <cstring>
+
+#include "app/Form2.h"
+
+namespace noc {
+
+UINT SecondStartMessage() {
+    static const UINT message = RegisterWindowMessageA("NocTuro.Belvane.SecondStart");
+    return message;
+}
+
+void CallRunningCopy() {
+    struct Search {
+        DWORD self;
+        HWND window;
+        DWORD process;
+    } search{GetCurrentProcessId(), nullptr, 0};
+    // The caption is read without a message to the window: a busy copy cannot hold this one up.
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            char className[32] = {}, caption[64] = {};
+            GetClassNameA(w, className, sizeof(className));
+            GetWindowTextA(w, caption, sizeof(caption));
+            if (std::strcmp(className, "TForm2") != 0 || std::strcmp(caption, kForm2Caption) != 0) return TRUE;
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (process == s->self) return TRUE;
+            s->window = w;
+            s->process = process;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    const UINT message = SecondStartMessage();
+    if (!search.window || !message) return;
+    // This copy was started by the user, in front: it may hand the front over to the running one.
+    AllowSetForegroundWindow(search.process);
+    PostMessageA(search.window, message, 0, 0);
+}
+
+void AcceptSecondStarts(HWND window) {
+    using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    const auto filter =
+        user32
+            ? reinterpret_cast<Filter>(reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))
+            : nullptr;
+    const UINT message = SecondStartMessage();
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+    if (filter && message) filter(window, message, kAllow, nullptr);
+}
+
+}  // namespace noc

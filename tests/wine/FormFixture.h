@@ -1,5 +1,7 @@
 #pragma once
 // Builds the program's window inside a test, as the program main does, with the seam recorded.
+#include <doctest/doctest.h>
+
 #include <windows.h>
 
 #include <memory>
@@ -89,5 +91,31 @@ inline std::unique_ptr<noc::TForm2> MakeForm2(const std::string& commandLine = "
     auto form = std::make_unique<noc::TForm2>(&noc::Application(), params);
     return form;
 }
+
+// The program as its main makes it, in an application object of its own.
+struct RunningProgram {
+    noc::TForm2* form = nullptr;
+    explicit RunningProgram(const std::string& commandLine = "NocTuro.exe") {
+        StartApplication();
+        std::vector<std::string> params = noc::SplitCommandLine(commandLine);
+        noc::StartedWithParameters = noc::StartedWithParametersFlag(params);
+        form = noc::Application().CreateForm<noc::TForm2>(params);
+        form->AfterCreation();
+    }
+    ~RunningProgram() {
+        form->Chronos1->SetEnabled(false);
+        noc::DestroyApplication();
+        noc::StartedWithParameters.clear();
+        ForgetQuit();
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    // "Quitter": the close request saves, and the program ends.
+    void Quit() {
+        form->SpeedButton3Click(form->SpeedButton3);
+        CHECK(noc::Application().Terminated());
+    }
+};
 
 }  // namespace testing

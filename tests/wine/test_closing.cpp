@@ -10,11 +10,12 @@ using noc::TForm2;
 
 namespace {
 
-// The program as its main makes it, in an application object of its own.
-struct RunningProgram {
+// The program as its main makes it, in an application object of its own, counting 5 minutes down
+// from a start with parameters, the cancel password required or not.
+struct CountingProgram {
     TForm2* form = nullptr;
     SeamRecorder rec;
-    explicit RunningProgram(bool passwordRequired) {
+    explicit CountingProgram(bool passwordRequired) {
         StoredSettings stored;
         stored.MdPasse = "abc";
         stored.MdPasseOK = passwordRequired ? "oui" : "non";
@@ -26,7 +27,7 @@ struct RunningProgram {
         form->AfterCreation();
         REQUIRE(form->Chronos1->Enabled());
     }
-    ~RunningProgram() {
+    ~CountingProgram() {
         noc::DestroyApplication();
         noc::StartedWithParameters.clear();
         ForgetQuit();
@@ -56,7 +57,7 @@ TEST_CASE("every polite close of the program's windows asks the main window's cl
                 CAPTURE(target.name);
                 CAPTURE(request.name);
                 CAPTURE(passwordRequired);
-                RunningProgram program(passwordRequired);
+                CountingProgram program(passwordRequired);
                 noc::WriteSetting("Minutes", "9");
                 SendMessageA(target.window(*program.form), request.msg, request.wp, 0);
                 noc::Application().ProcessMessages();
@@ -70,7 +71,7 @@ TEST_CASE("every polite close of the program's windows asks the main window's cl
 TEST_CASE("the log-off question gets the main window's answer from every window of the program") {
     for (bool passwordRequired : {true, false}) {
         CAPTURE(passwordRequired);
-        RunningProgram program(passwordRequired);
+        CountingProgram program(passwordRequired);
         const HWND windows[] = {noc::Application().MainForm()->Handle(), noc::Application().Handle(),
                                 program.form->Handle()};
         for (HWND w : windows) {

@@ -48,32 +48,6 @@ std::string SoundFallback() {
     return noc::FileExists(beside) ? beside : std::string(kPlaceholder);
 }
 
-// The program as its main makes it, in an application object of its own.
-struct RunningProgram {
-    TForm2* form = nullptr;
-    explicit RunningProgram(const std::string& commandLine = "NocTuro.exe") {
-        StartApplication();
-        std::vector<std::string> params = noc::SplitCommandLine(commandLine);
-        noc::StartedWithParameters = noc::StartedWithParametersFlag(params);
-        form = noc::Application().CreateForm<TForm2>(params);
-        form->AfterCreation();
-    }
-    ~RunningProgram() {
-        form->Chronos1->SetEnabled(false);
-        noc::DestroyApplication();
-        noc::StartedWithParameters.clear();
-        ForgetQuit();
-    }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
-
-    // "Quitter": the close request saves, and the program ends.
-    void Quit() {
-        form->SpeedButton3Click(form->SpeedButton3);
-        CHECK(noc::Application().Terminated());
-    }
-};
-
 void SetRaw(const char* name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
     REQUIRE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS);

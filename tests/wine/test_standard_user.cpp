@@ -104,32 +104,6 @@ private:
     bool createdRunKey_ = false;
 };
 
-// The program as its main makes it, in an application object of its own.
-struct RunningProgram {
-    TForm2* form = nullptr;
-    RunningProgram() {
-        StartApplication();
-        std::vector<std::string> params = noc::SplitCommandLine("NocTuro.exe");
-        noc::StartedWithParameters = noc::StartedWithParametersFlag(params);
-        form = noc::Application().CreateForm<TForm2>(params);
-        form->AfterCreation();
-    }
-    ~RunningProgram() {
-        form->Chronos1->SetEnabled(false);
-        noc::DestroyApplication();
-        noc::StartedWithParameters.clear();
-        ForgetQuit();
-    }
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
-
-    // "Quitter": the close request saves, and the program ends.
-    void Quit() {
-        form->SpeedButton3Click(form->SpeedButton3);
-        CHECK(noc::Application().Terminated());
-    }
-};
-
 void Toggle(TForm2& f, bool ticked) {
     f.CheckBox2->SetChecked(ticked);
     f.CheckBox2MouseUp(f.CheckBox2, noc::TMouseButton::mbLeft, 0, 1, 1);

@@ -185,22 +185,20 @@ TEST_CASE("unticking, and a plain start, clear the entry from both Run keys") {
         CHECK_FALSE(RunEntry(HKEY_LOCAL_MACHINE).has_value());
         CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
     }
-    SUBCASE("a plain start, quietly") {
-        WriteRunEntry(HKEY_LOCAL_MACHINE);
-        WriteRunEntry(HKEY_CURRENT_USER);
-        RunningProgram program;
-        CHECK(rec.calls.empty());
-        CHECK_FALSE(RunEntry(HKEY_LOCAL_MACHINE).has_value());
-        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
-    }
-    SUBCASE("a plain start by a user who may not change the machine's key: the user's entry goes, quietly") {
-        rec.refuseKey = MachineRunKey;
-        WriteRunEntry(HKEY_LOCAL_MACHINE);
-        WriteRunEntry(HKEY_CURRENT_USER);
-        RunningProgram program;
-        CHECK(rec.calls.empty());
-        CHECK(RunEntry(HKEY_LOCAL_MACHINE).has_value());
-        CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+    SUBCASE("a plain start, quietly; by a user who may not change the machine's key, the user's entry goes") {
+        for (const bool standardUser : {false, true}) {
+            CAPTURE(standardUser);
+            rec.Clear();
+            rec.refuseKey = standardUser ? MachineRunKey : nullptr;
+            WriteRunEntry(HKEY_LOCAL_MACHINE);
+            WriteRunEntry(HKEY_CURRENT_USER);
+            {
+                RunningProgram program;
+                CHECK(rec.calls.empty());
+            }
+            CHECK(RunEntry(HKEY_LOCAL_MACHINE).has_value() == standardUser);
+            CHECK_FALSE(RunEntry(HKEY_CURRENT_USER).has_value());
+        }
     }
 }
 

@@ -307,6 +307,8 @@ void TForm2::CreateTrayComponents() {
         icon->SetFont(digits);
         icon->Options().SetOffsetX(t.offsetX);
         icon->SetText("--");
+        // The time is where users click first: there too, a click brings the window back.
+        icon->OnClick.Bind(this, &TForm2::NotifyIcon1Click);
     }
 
     for (TNotifyIcon* icon :

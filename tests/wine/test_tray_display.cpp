@@ -336,6 +336,26 @@ TEST_CASE("a click on a notice brings the window back on the countdown, while it
     }
 }
 
+TEST_CASE("a click on a time icon brings the window back on the countdown, as one on the program icon") {
+    for (const char* which : {"seconds", "minutes", "hours", "days"}) {
+        CAPTURE(which);
+        Counting run(1, 2, 3, 4);
+        TForm2& f = *run.form;
+        noc::TNotifyIcon* icon = nullptr;
+        for (noc::TNotifyIcon* i : AllIcons(f))
+            if (IconNames(f)[i->TrayId()] == which) icon = i;
+        REQUIRE(icon != nullptr);
+        REQUIRE(icon->IconVisible());
+        REQUIRE_FALSE(IsWindowVisible(f.Handle()));
+        PostToIcon(*icon, WM_LBUTTONDOWN);
+        PostToIcon(*icon, WM_LBUTTONUP);
+        REQUIRE(PumpUntil([&] { return IsWindowVisible(f.Handle()) != FALSE; }, 3000));
+        CHECK(f.TabControl2->Visible());
+        CHECK(f.SpeedButton2->Visible());
+        CHECK(f.SpeedButton1->Visible());
+    }
+}
+
 TEST_CASE("a re-created taskbar gets back exactly the icons shown, with their current pictures") {
     Counting run(0, 0, 5, 0);
     TForm2& f = *run.form;

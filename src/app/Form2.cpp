@@ -283,6 +283,7 @@ void TForm2::CreateTrayComponents() {
     NotifyIcon1->OnClick.Bind(this, &TForm2::NotifyIcon1Click);
     NotifyIcon1->OnMouseMove.Bind(this, &TForm2::NotifyIcon1MouseMove);
     NotifyIcon1->OnBalloonHintClick.Bind(this, &TForm2::NotifyIcon1BalloonClick);
+    NotifyIcon1->OnMouseUp.Bind(this, &TForm2::TrayIconMouseUp);
 
     TFont digits;
     digits.SetName("MS Sans Serif");
@@ -309,6 +310,7 @@ void TForm2::CreateTrayComponents() {
         icon->SetText("--");
         // The time is where users click first: there too, a click brings the window back.
         icon->OnClick.Bind(this, &TForm2::NotifyIcon1Click);
+        icon->OnMouseUp.Bind(this, &TForm2::TrayIconMouseUp);
     }
 
     for (TNotifyIcon* icon :

@@ -82,6 +82,8 @@ public:
     // does what a click on the icon does, while the countdown runs.
     void GiveEndNotice(int32_t secondsLeft);
     void NotifyIcon1BalloonClick(TObject* sender);
+    // A right click on any of the icons: a menu to show the countdown or to cancel it.
+    void TrayIconMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void SpeedButton1Click(TObject* sender);
     // The text icon of seconds, minutes, hours or days.
     TTextTrayIcon* TimeTrayIcon(TimeIcon which) const;

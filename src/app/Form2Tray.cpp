@@ -1,6 +1,7 @@
 // The countdown's home in the notification area: the animated program icon, the text icons of the
 // remaining time, the way back to the window and "Réduire".
 #include "app/Form2.h"
+#include "framework/Seam.h"
 
 namespace noc {
 
@@ -64,6 +65,24 @@ void TForm2::GiveEndNotice(int32_t secondsLeft) {
     GetLocalTime(&now);
     NotifyIcon1->ShowBalloonHint(
         "NocTuro", EndNoticeText(secondsLeft, now.wHour * 3600 + now.wMinute * 60 + now.wSecond), NIIF_INFO);
+}
+
+void TForm2::TrayIconMouseUp(TObject* sender, TMouseButton button, TShiftState, int, int) {
+    if (button != TMouseButton::mbRight || !Chronos1->Enabled()) return;
+    enum : UINT { kShow = 1, kCancel = 2 };
+    switch (Seam().ChooseMenuItem(
+        Handle(), {{kShow, "Afficher le compte à rebours"}, {kCancel, "Annuler le compte à rebours"}})) {
+    case kShow:
+        NotifyIcon1Click(sender);
+        break;
+    case kCancel:
+        // The way of the "Annuler" button, in the window: the password prompt shows there.
+        NotifyIcon1Click(sender);
+        SpeedButton2Click(SpeedButton2);
+        break;
+    default:
+        break;
+    }
 }
 
 void TForm2::NotifyIcon1BalloonClick(TObject* sender) {

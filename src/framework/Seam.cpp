@@ -14,6 +14,23 @@ bool SystemSeam::ChooseColour(CHOOSECOLORA& request) { return ChooseColorA(&requ
 
 bool SystemSeam::ChooseOpenFile(OPENFILENAMEA& request) { return GetOpenFileNameA(&request) != FALSE; }
 
+UINT SystemSeam::ChooseMenuItem(HWND owner, const std::vector<std::pair<UINT, std::string>>& items) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return 0;
+    for (const auto& [id, text] : items) AppendMenuA(menu, MF_STRING, id, text.c_str());
+    SetMenuDefaultItem(menu, 0, TRUE);
+    POINT at{};
+    GetCursorPos(&at);
+    // A menu of a notification-area icon: its owner must be in front, or the menu stays up when
+    // the user clicks elsewhere; the message afterwards lets it close properly.
+    SetForegroundWindow(owner);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr));
+    PostMessageA(owner, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    return chosen;
+}
+
 LONG SystemSeam::OpenRegistryKey(HKEY root, const std::string& path, REGSAM access, bool create, HKEY* key) {
     *key = nullptr;
     LONG rc = ERROR_SUCCESS;

@@ -356,6 +356,48 @@ TEST_CASE("a click on a time icon brings the window back on the countdown, as on
     }
 }
 
+TEST_CASE("a right click on any icon offers to show the countdown or to cancel it") {
+    struct Case {
+        const char* name;
+        UINT pick;  // 0: the menu dismissed
+        bool protectedCountdown;
+    };
+    for (const char* which : {"program", "seconds", "days"})
+        for (const Case& c : {Case{"dismissed: nothing", 0, false}, Case{"shown", 1, false},
+                              Case{"cancelled", 2, false}, Case{"cancel asks for the password", 2, true}}) {
+            CAPTURE(which);
+            CAPTURE(c.name);
+            Counting run(1, 2, 3, 4);
+            TForm2& f = *run.form;
+            f.CheckBox3->SetChecked(c.protectedCountdown);
+            f.Chronos1->SetEnabled(true);
+            noc::TNotifyIcon* icon = nullptr;
+            for (noc::TNotifyIcon* i : AllIcons(f))
+                if (IconNames(f)[i->TrayId()] == which) icon = i;
+            REQUIRE(icon != nullptr);
+            run.rec.menuAnswer = [&](const std::vector<std::pair<UINT, std::string>>& items) {
+                for (const auto& item : items)
+                    if (item.first == c.pick) return c.pick;
+                return 0u;
+            };
+            PostToIcon(*icon, WM_RBUTTONDOWN);
+            PostToIcon(*icon, WM_RBUTTONUP);
+            REQUIRE(PumpUntil([&] { return !run.rec.Dialogs().empty(); }, 3000));
+            REQUIRE(QueueDrained());
+            const auto menus = run.rec.Dialogs();
+            REQUIRE(menus.size() == 1);
+            CHECK(menus[0].text == "menu");
+            CHECK(menus[0].caption == "Afficher le compte à rebours|Annuler le compte à rebours");
+            const bool counting = c.pick != 2 || c.protectedCountdown;
+            CHECK(f.Chronos1->Enabled() == counting);
+            CHECK((IsWindowVisible(f.Handle()) != FALSE) == (c.pick != 0));
+            if (c.pick == 1 || c.protectedCountdown) CHECK(f.TabControl2->Visible());
+            CHECK(f.Edit2->Visible() == c.protectedCountdown);  // the prompt, as after "Annuler"
+            if (c.pick == 2 && !c.protectedCountdown) CHECK(f.TabControl1->Visible());
+            f.Chronos1->SetEnabled(false);
+        }
+}
+
 TEST_CASE("a re-created taskbar gets back exactly the icons shown, with their current pictures") {
     Counting run(0, 0, 5, 0);
     TForm2& f = *run.form;

@@ -263,6 +263,35 @@ TEST_CASE("a click on the program icon brings the window back; Réduire hides it
     CHECK_FALSE(run.Shown(noc::idTabControl2));
 }
 
+TEST_CASE("a right click on the program icon opens its menu, whose first item brings the window back") {
+    TrayCountdown run("oui");
+    WaitForTimeIcons(run.callbackWindow);
+    SolePointer pointer;
+    REQUIRE(pointer.Installed());
+    MoveMouseTo(TrayPlace(kProgramPlace));
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, press, sizeof(INPUT));
+    HWND menu = nullptr;
+    REQUIRE(
+        WaitUntil([&] { return (menu = FindTopWindow(run.prog.Id(), "#32768", nullptr, true)) != nullptr; }, kLong));
+    CHECK_FALSE(IsShown(run.form));
+    // The keyboard goes to the menu, as for a user: the first item, then Enter.
+    INPUT keys[4] = {};
+    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_DOWN;
+    keys[2].ki.wVk = keys[3].ki.wVk = VK_RETURN;
+    keys[1].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, keys, sizeof(INPUT));
+    REQUIRE(WaitUntil([&] { return IsShown(run.form); }, kLong));
+    MoveMouseTo(kAway);
+    CHECK_FALSE(IsWindowVisible(menu));
+    CheckCountdownPanel(run.form);
+    CHECK(IconsInShell(run.callbackWindow) == kTimeShown);  // still counting
+}
+
 TEST_CASE("without the time shown only the program icon is in the tray") {
     TrayCountdown run("non");
     RequireHeld(run.callbackWindow, kProgramIconOnly);

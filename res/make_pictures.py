@@ -160,8 +160,11 @@ def darker(c, f):
 # ---------------------------------------------------------------------------
 
 class Canvas:
-    def __init__(self, w, h):
+    """unit: real pixels per drawing unit, so that a picture designed on 16
+    units can be drawn at 20, 24 or 32 pixels."""
+    def __init__(self, w, h, unit=1.0):
         self.w, self.h = w, h
+        self.unit = unit
         self.W, self.H = w * SS, h * SS
         n = self.W * self.H
         self.r = [0.0] * n
@@ -171,7 +174,7 @@ class Canvas:
 
     def fill(self, shape, colour, opacity=1.0):
         flat = isinstance(colour, tuple)
-        inv = 1.0 / SS
+        inv = 1.0 / (SS * self.unit)
         for j in range(self.H):
             y = (j + 0.5) * inv
             row = j * self.W
@@ -189,7 +192,7 @@ class Canvas:
 
     def erase(self, shape):
         """Cut a hole: the samples inside become fully see-through."""
-        inv = 1.0 / SS
+        inv = 1.0 / (SS * self.unit)
         for j in range(self.H):
             y = (j + 0.5) * inv
             for i in range(self.W):
@@ -516,16 +519,21 @@ PINK = (244, 140, 150)
 EMBER = (124, 12, 10)
 
 
-def tray_xp_frames():
+# The notification area shows small icons at 16 pixels at 100 %, 20 at 125 %,
+# 24 at 150 % and 32 at 200 %: each frame carries all four.
+TRAY_SIZES = (16, 20, 24, 32)
+
+
+def tray_xp_frames(size):
     looks = [((255, 255, 255), True)] * 3 + [(PALE, True), (PINK, True)] + \
             [(EMBER, False)] * 3 + [(PINK, True), (PALE, True)]
-    return [red_icon(16, colour, bar) for colour, bar in looks]
+    return [red_icon(size, colour, bar) for colour, bar in looks]
 
 
-def monitor(screen):
-    """A grey monitor seen slightly from the left, 16 x 16.  screen is
-    'sign' (blue with a yellow sparkle), 'blue' or 'dark'."""
-    cv = Canvas(16, 16)
+def monitor(screen, size=16):
+    """A grey monitor seen slightly from the left, designed on 16 x 16.
+    screen is 'sign' (blue with a yellow sparkle), 'blue' or 'dark'."""
+    cv = Canvas(size, size, size / 16.0)
     outline = (56, 58, 64)
     # foot and neck
     cv.fill(poly([(3.0, 12.4), (11.6, 12.0), (13.6, 14.8), (1.4, 15.4)]), outline)
@@ -557,9 +565,9 @@ def monitor(screen):
     return cv.pixels()
 
 
-def tray_std_frames():
+def tray_std_frames(size):
     looks = ["sign"] * 3 + ["blue"] + ["dark"] * 5 + ["blue"]
-    return [monitor(s) for s in looks]
+    return [monitor(s, size) for s in looks]
 
 
 def opaque_rows(pix, threshold=0.5):
@@ -667,11 +675,11 @@ def main():
     write("clock_alpha.bmp", bmp32_premultiplied(clock))
     write("clock_plain.bmp", bmp24(keyed(clock, MAGENTA)))
 
-    for i, frame in enumerate(tray_xp_frames()):
-        write("tray_xp_%d.ico" % i, ico_file([icon_image_32(frame)]))
-    for i, frame in enumerate(tray_std_frames()):
-        rows, clear = opaque_rows(frame)
-        write("tray_std_%d.ico" % i, ico_file([icon_image_8(rows, clear)]))
+    xp = [tray_xp_frames(size) for size in TRAY_SIZES]
+    std = [tray_std_frames(size) for size in TRAY_SIZES]
+    for i in range(10):
+        write("tray_xp_%d.ico" % i, ico_file([icon_image_32(frames[i]) for frames in xp]))
+        write("tray_std_%d.ico" % i, ico_file([icon_image_8(*opaque_rows(frames[i])) for frames in std]))
 
     write("transparent16.ico", transparent_icon())
 

@@ -9,6 +9,7 @@
 #include "app/ShutdownRules.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
+#include "framework/Seam.h"
 #include "settings/ColorText.h"
 #include "settings/IntConvert.h"
 #include "settings/Scramble.h"
@@ -23,6 +24,20 @@ namespace {
 constexpr int kHandCursor = 5;
 constexpr TColor kGreyText = 0x00808080;
 constexpr TColor kRedText = 0x000000FF;
+constexpr UINT kWmDpiChanged = 0x02E0;  // Windows 8.1 on
+
+// The four time icons as designed for 16 pixels: seconds, minutes, hours, days.
+constexpr int kDigitsHeight = -11;
+struct TimeIconDesign {
+    TTextTrayIcon* TForm2::*icon;
+    const char* name;
+    const char* hint;
+    int offsetX;
+};
+const TimeIconDesign kTimeIcons[] = {{&TForm2::TextTrayIcon1, "TextTrayIcon1", "Secondes", -1},
+                                     {&TForm2::TextTrayIcon2, "TextTrayIcon2", "Minutes", 0},
+                                     {&TForm2::TextTrayIcon3, "TextTrayIcon3", "Heures", 0},
+                                     {&TForm2::TextTrayIcon4, "TextTrayIcon4", "Jours", 3}};
 
 template <typename T, typename... A>
 T* Make(TForm2* form, int id, A&&... args) {
@@ -287,21 +302,12 @@ void TForm2::CreateTrayComponents() {
 
     TFont digits;
     digits.SetName("MS Sans Serif");
-    digits.SetHeight(-11);
+    digits.SetHeight(kDigitsHeight);
     digits.SetColor(clWindowText);
     const IconImagePtr transparent = TIconImage::FromResource("TRANSPARENT16");
-    struct {
-        TTextTrayIcon** icon;
-        const char* name;
-        const char* hint;
-        int offsetX;
-    } texts[] = {{&TextTrayIcon1, "TextTrayIcon1", "Secondes", -1},
-                 {&TextTrayIcon2, "TextTrayIcon2", "Minutes", 0},
-                 {&TextTrayIcon3, "TextTrayIcon3", "Heures", 0},
-                 {&TextTrayIcon4, "TextTrayIcon4", "Jours", 3}};
-    for (auto& t : texts) {
+    for (const TimeIconDesign& t : kTimeIcons) {
         auto* icon = new TTextTrayIcon(this);
-        *t.icon = icon;
+        this->*t.icon = icon;
         icon->Name = t.name;
         icon->SetHint(t.hint);
         icon->LoadBackgroundIcon(transparent);
@@ -313,9 +319,28 @@ void TForm2::CreateTrayComponents() {
         icon->OnMouseUp.Bind(this, &TForm2::TrayIconMouseUp);
     }
 
+    FitTrayIcons();
     for (TNotifyIcon* icon :
          std::initializer_list<TNotifyIcon*>{NotifyIcon1, TextTrayIcon1, TextTrayIcon2, TextTrayIcon3, TextTrayIcon4})
         icon->Loaded();
+}
+
+void TForm2::FitTrayIcons() {
+    const int size = TrayIconSizeFor(Seam().SmallIconSize());
+    if (size == trayIconSize_) return;
+    trayIconSize_ = size;
+    ImageList1->SetSize(size, size);
+    ImageList2->SetSize(size, size);
+    NotifyIcon1->SetIconIndex(NotifyIcon1->IconIndex());  // the frame shown, at the new size
+    // The digits keep their look: font, offsets and see-through background scaled from 16 pixels.
+    const IconImagePtr transparent = TIconImage::FromResource("TRANSPARENT16", size);
+    for (const TimeIconDesign& t : kTimeIcons) {
+        TTextTrayIcon* icon = this->*t.icon;
+        icon->LoadBackgroundIcon(transparent);
+        icon->Font().SetHeight(ScaleToTrayIcon(kDigitsHeight, size));
+        icon->Options().SetOffsetX(ScaleToTrayIcon(t.offsetX, size));
+        icon->SetIconSize(size);
+    }
 }
 
 // ---- set-up -------------------------------------------------------------------------------------
@@ -518,6 +543,9 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
         RunGuarded(this, [this] { TaskbarThemeChanged(); });
+    // A new scale shows in the small-icon size, after any of these.
+    if (msg == WM_SETTINGCHANGE || msg == WM_DISPLAYCHANGE || msg == kWmDpiChanged)
+        RunGuarded(this, [this] { FitTrayIcons(); });
     return TForm::WndProc(msg, wp, lp);
 }
 

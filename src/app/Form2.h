@@ -181,6 +181,8 @@ public:
 private:
     void CreateComponents();
     void CreateTrayComponents();
+    // The tray's pictures at the shell's small-icon size, drawn again when it changes.
+    void FitTrayIcons();
     // The countdown panel in front, with "Annuler" and "Réduire", as a tray click and the final
     // warning show it.
     void ShowCountdownPanel();
@@ -228,6 +230,7 @@ private:
     COLORREF colorDialogColour_ = 0;
     COLORREF customColours_[16] = {};
     UniqueFont timeFont_;
+    int trayIconSize_ = kTrayIconSize;  // the pictures are designed for it
 };
 
 }  // namespace noc

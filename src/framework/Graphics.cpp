@@ -80,7 +80,18 @@ bool TImageList::AddIconResource(const char* name) {
     IconImagePtr image = TIconImage::FromResource(name, width_);
     if (!image) return false;
     images_.push_back(std::move(image));
+    resources_.resize(images_.size());
+    resources_.back() = name;
     return true;
+}
+
+void TImageList::SetSize(int width, int height) {
+    if (width == width_ && height == height_) return;
+    width_ = width;
+    height_ = height;
+    for (size_t i = 0; i < images_.size(); ++i)
+        if (!resources_[i].empty())
+            if (IconImagePtr image = TIconImage::FromResource(resources_[i].c_str(), width_)) images_[i] = std::move(image);
 }
 
 IconImagePtr TImageList::Image(int index) const {

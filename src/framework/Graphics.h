@@ -90,13 +90,19 @@ public:
     int Count() const { return static_cast<int>(images_.size()); }
     // Adds the icon resource at the list's size; false when there is none.
     bool AddIconResource(const char* name);
-    void Add(IconImagePtr image) { images_.push_back(std::move(image)); }
+    void Add(IconImagePtr image) {
+        images_.push_back(std::move(image));
+        resources_.resize(images_.size());
+    }
     // Null outside 0..Count() - 1.
     IconImagePtr Image(int index) const;
+    // Loads each picture that came from a resource again at the new size; the others stay.
+    void SetSize(int width, int height);
 
 private:
     int width_, height_;
     std::vector<IconImagePtr> images_;
+    std::vector<std::string> resources_;  // the resource of each picture, or empty
 };
 
 }  // namespace noc

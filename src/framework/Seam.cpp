@@ -67,6 +67,26 @@ BOOL SystemSeam::DestroyShutdownBlockReason(HWND window) {
     return destroy ? destroy(window) : FALSE;
 }
 
+int SystemSeam::SmallIconSize() {
+    // A program unaware of the scale is told 16 pixels whatever it is, while the shell shows its
+    // icons at the real size: the thread is made aware of it for the question (Windows 10 1607 on).
+    using Context = HANDLE;
+    using SetContext = Context(WINAPI*)(Context);
+    using ForDpi = int(WINAPI*)(int, UINT);
+    using SystemDpi = UINT(WINAPI*)();
+    static const SetContext setContext = User32Function<SetContext>("SetThreadDpiAwarenessContext");
+    static const ForDpi forDpi = User32Function<ForDpi>("GetSystemMetricsForDpi");
+    static const SystemDpi systemDpi = User32Function<SystemDpi>("GetDpiForSystem");
+    if (!setContext || !forDpi || !systemDpi) return GetSystemMetrics(SM_CXSMICON);
+    const Context perMonitorV2 = reinterpret_cast<Context>(static_cast<INT_PTR>(-4));
+    const Context perMonitor = reinterpret_cast<Context>(static_cast<INT_PTR>(-3));
+    Context before = setContext(perMonitorV2);
+    if (!before) before = setContext(perMonitor);  // before the second version
+    const UINT dpi = systemDpi();
+    if (before) setContext(before);
+    return forDpi(SM_CXSMICON, dpi);
+}
+
 namespace {
 SystemSeam g_realSeam;
 SystemSeam* g_seam = &g_realSeam;

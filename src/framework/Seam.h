@@ -4,7 +4,8 @@
 // The requests to the notification area pass here too, so that a test can see what reaches the
 // shell; a recorder still makes that call. So do the reason given to Windows for a refused log-off
 // and its withdrawal, and the opening of the program's registry keys, so that a test can refuse
-// the machine's keys as Windows refuses them to a standard user.
+// the machine's keys as Windows refuses them to a standard user, and the size of the shell's
+// small icons.
 // The program uses the real calls; a test installs a recorder (see SetSystemSeam).
 #include <windows.h>
 #include <shellapi.h>
@@ -36,6 +37,9 @@ public:
     // withdrawal. Systems before Vista have neither: nothing happens there and the answer is FALSE.
     virtual BOOL CreateShutdownBlockReason(HWND window, const std::wstring& reason);
     virtual BOOL DestroyShutdownBlockReason(HWND window);
+    // The size of the shell's small icons, at the scale of the screen, so that a test can ask for
+    // the pictures of another scale.
+    virtual int SmallIconSize();
 };
 
 // The seam in use; never null. Passing null puts the real calls back.

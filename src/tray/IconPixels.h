@@ -1,5 +1,5 @@
 #pragma once
-// 16 x 16 pictures as plain pixels, and icons made from them with a see-through colour.
+// Small pictures as plain pixels, and icons made from them with a see-through colour.
 #include <windows.h>
 
 #include <cstdint>

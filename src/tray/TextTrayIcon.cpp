@@ -2,7 +2,6 @@
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
-#include "tray/TrayRules.h"
 
 namespace noc {
 
@@ -64,6 +63,15 @@ void TTextTrayIcon::SetBorderColor(TColor v) {
     RenderIcon();
 }
 
+void TTextTrayIcon::SetIconSize(int px) {
+    if (px == size_) return;
+    size_ = px;
+    textBitmap_ = TPixelBitmap(px, px);
+    merged_ = TPixelBitmap(px, px);
+    layer_.clear();  // the background is drawn again at the new size
+    RenderIcon();
+}
+
 void TTextTrayIcon::RenderIcon() {
     SetCycleIcons(false);  // a text icon never animates
     PaintText();
@@ -91,7 +99,7 @@ void TTextTrayIcon::PaintText() {
         SetBkMode(dc, OPAQUE);
         SetBkColor(dc, fill);
         SetTextColor(dc, fontRgb);
-        RECT square{0, 0, kTrayIconSize, kTrayIconSize};
+        RECT square{0, 0, size_, size_};
         ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &square, "", 0, nullptr);  // the fill
 
         auto draw = [&](int x, int y, const std::string& line) {
@@ -102,7 +110,7 @@ void TTextTrayIcon::PaintText() {
             return TextExtent{static_cast<int>(e.cx), static_cast<int>(e.cy)};
         };
         for (const PlacedLine& line :
-             PlaceText(text_, measure, options_.OffsetX(), options_.OffsetY(), options_.LineDistance()))
+             PlaceText(text_, measure, options_.OffsetX(), options_.OffsetY(), options_.LineDistance(), size_))
             draw(line.x, line.y, line.text);
         if (border_) {
             UniqueBrush frame(CreateSolidBrush(ColorToRGB(borderColor_)));
@@ -114,16 +122,16 @@ void TTextTrayIcon::PaintText() {
 void TTextTrayIcon::MergeWithBackground(TIcon& result, TColor fill) {
     const COLORREF fontRgb = ColorToRGB(font_.Color());
     const uint32_t mask = PixelOf(ColorToRGB(TextFillColor(fill, font_.Color(), fontRgb)));
-    const size_t count = static_cast<size_t>(kTrayIconSize * kTrayIconSize);
+    const size_t count = static_cast<size_t>(size_ * size_);
     if (layer_.empty() || layerOf_ != backgroundIcon_.Image() || layerMask_ != mask) {
         // The background with its own transparency over the mask colour: where it is
         // see-through the mask colour stays.
-        TPixelBitmap layer(kTrayIconSize, kTrayIconSize);
+        TPixelBitmap layer(size_, size_);
         layer.Fill(mask);
         {
             HDC dc = DrawingDc();
             SelectGuard bitmap(dc, layer.bitmap.get());
-            DrawIconEx(dc, 0, 0, backgroundIcon_.Handle(), kTrayIconSize, kTrayIconSize, 0, nullptr, DI_NORMAL);
+            DrawIconEx(dc, 0, 0, backgroundIcon_.Handle(), size_, size_, 0, nullptr, DI_NORMAL);
         }
         GdiFlush();
         layer_.assign(layer.bits, layer.bits + count);

@@ -1,12 +1,13 @@
 #pragma once
-// A tray icon whose picture is a short text: drawn in a chosen font into the 16 x 16 square, laid
-// over a background icon, so the notification area shows the text itself. Every change of text,
+// A tray icon whose picture is a short text: drawn in a chosen font into a square of the shell's
+// small-icon size (16 x 16 unless told otherwise), laid over a background icon, so the notification area shows the text itself. Every change of text,
 // font, colours, border, offsets or background draws it again and refreshes the tray entry.
 #include <vector>
 
 #include "framework/Graphics.h"
 #include "tray/IconPixels.h"
 #include "tray/NotifyIcon.h"
+#include "tray/TrayRules.h"
 
 namespace noc {
 
@@ -57,6 +58,9 @@ public:
     TColor BorderColor() const { return borderColor_; }
     void SetBorderColor(TColor v);
     TOffsetOptions& Options() { return options_; }
+    // The square's side in pixels. Setting another draws.
+    int IconSize() const { return size_; }
+    void SetIconSize(int px);
 
     // The last drawing of the text, and the colour that fills everything in it that is not text.
     const TPixelBitmap& TextBitmap() const { return textBitmap_; }
@@ -77,6 +81,7 @@ private:
     bool border_ = false;
     TColor borderColor_ = 0;
     TOffsetOptions options_;
+    int size_ = kTrayIconSize;
     TPixelBitmap textBitmap_;
     uint32_t transparentColour_ = 0;
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Lines = std::vector<std::string>;
@@ -52,6 +53,39 @@ TEST_CASE("text placement in the icon square") {
     SUBCASE("extreme font metrics do not overflow") {
         CHECK(noc::CentredPosition(INT_MIN, 0) == 1073741831);
         CHECK(noc::TextBlockTop(2, INT_MAX, 0) == -2147483639);
+        CHECK(noc::CentredPosition(INT_MIN, INT_MAX, 64) == INT_MAX);
+    }
+    SUBCASE("a larger square centres on its size less one, by the same rule") {
+        struct Case {
+            int extent, offset, square, position;
+        } cases[] = {{12, 0, 24, 5}, {17, 0, 24, 3}, {24, 0, 24, 0}, {26, 0, 24, -1}, {12, -1, 20, 2},
+                     {22, 0, 32, 4}, {0, 0, 32, 15}, {33, 5, 32, 4}};
+        for (const Case& c : cases) {
+            INFO(c.extent, " px, offset ", c.offset, ", square ", c.square);
+            CHECK(noc::CentredPosition(c.extent, c.offset, c.square) == c.position);
+        }
+        CHECK(noc::TextBlockTop(2, 13, 0, 32) == 2);  // (31 - 26) div 2
+        CHECK(noc::TextBlockTop(2, 13, 0, 24) == -1);  // (23 - 26) div 2
+    }
+}
+
+TEST_CASE("the tray's icon size and the lengths scaled to it") {
+    SUBCASE("the shell's small-icon size, within 16 and 64 pixels") {
+        for (auto [reported, used] : {std::pair{16, 16}, {20, 20}, {24, 24}, {32, 32}, {0, 16}, {-5, 16}, {15, 16},
+                                      {64, 64}, {65, 64}, {INT_MAX, 64}}) {
+            INFO("reported ", reported);
+            CHECK(noc::TrayIconSizeFor(reported) == used);
+        }
+    }
+    SUBCASE("rounded to the nearest, halves away from zero") {
+        struct Case {
+            int length, square, scaled;
+        } cases[] = {{-11, 16, -11}, {-11, 20, -14}, {-11, 24, -17}, {-11, 32, -22}, {-1, 20, -1}, {-1, 24, -2},
+                     {3, 20, 4},     {3, 24, 5},     {3, 32, 6},     {0, 24, 0},     {1, 24, 2},  {-1, 16, -1}};
+        for (const Case& c : cases) {
+            INFO(c.length, " at ", c.square);
+            CHECK(noc::ScaleToTrayIcon(c.length, c.square) == c.scaled);
+        }
     }
 }
 

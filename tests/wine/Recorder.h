@@ -176,6 +176,10 @@ public:
     }
     std::function<bool(HKEY root, const std::string& path, REGSAM access)> refuseKey;
 
+    // The shell's small-icon size as the program is told it; 0 leaves the system's answer.
+    int SmallIconSize() override { return smallIconSize ? smallIconSize : noc::SystemSeam::SmallIconSize(); }
+    int smallIconSize = 0;
+
     std::vector<RecordedCall> Dialogs() const { return Only(RecordedCall::Dialog); }
 
     BOOL NotifyShell(DWORD message, NOTIFYICONDATAA* data) override {

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -55,11 +57,13 @@ void PostToIcon(const noc::TNotifyIcon& icon, UINT event) {
 struct Counting {
     std::unique_ptr<TForm2> form;
     SeamRecorder rec;
-    Counting(int d, int h, int m, int s, const char* chrono = "oui", const char* colour = "clMedGray") {
+    Counting(int d, int h, int m, int s, const char* chrono = "oui", const char* colour = "clMedGray",
+             int smallIconSize = 0) {
         StoredSettings stored;
         stored.Chrono = chrono;
         stored.Couleur = colour;
         stored.Write();
+        rec.smallIconSize = smallIconSize;
         form = MakeForm2();
         SetDial(*form, d, h, m, s);
         rec.Clear();
@@ -396,6 +400,85 @@ TEST_CASE("a right click on any icon offers to show the countdown or to cancel i
             if (c.pick == 2 && !c.protectedCountdown) CHECK(f.TabControl1->Visible());
             f.Chronos1->SetEnabled(false);
         }
+}
+
+// The smallest rectangle around the pixels of one colour, edges included.
+struct Ink {
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    double CentreX() const { return (left + right) / 2.0; }
+    double CentreY() const { return (top + bottom) / 2.0; }
+};
+Ink InkOf(const IconPicture& p, uint32_t colour) {
+    Ink ink;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (!p.ClearAt(x, y) && p.At(x, y) == colour) {
+                ink.left = std::min(ink.left, x);
+                ink.right = std::max(ink.right, x);
+                ink.top = std::min(ink.top, y);
+                ink.bottom = std::max(ink.bottom, y);
+            }
+    return ink;
+}
+
+TEST_CASE("the pictures at the shell's small-icon size, drawn again when it changes") {
+    const std::vector<noc::TTextTrayIcon* TForm2::*> texts = {&TForm2::TextTrayIcon1, &TForm2::TextTrayIcon2,
+                                                              &TForm2::TextTrayIcon3, &TForm2::TextTrayIcon4};
+    std::vector<IconPicture> at16;
+    {
+        Counting run(1, 2, 3, 4);
+        for (auto icon : texts) at16.push_back(PictureOf(((*run.form).*icon)->Icon().Handle()));
+    }
+    Counting run(1, 2, 3, 4, "oui", "clMedGray", 24);
+    TForm2& f = *run.form;
+    REQUIRE(Sequence(run.rec, NIM_ADD, f).size() == 6);  // the hours twice, as any start of a day or more
+    for (const ShellCall& c : run.rec.Shell(NIM_ADD)) {
+        INFO("icon ", c.id);
+        CHECK(c.picture.width == 24);
+        CHECK(c.picture.height == 24);
+        CHECK(c.picture.Opaque() > 0);
+    }
+    // The digits: taller by the scale, at the place the 16-pixel design puts them, scaled.
+    for (size_t i = 0; i < texts.size(); ++i) {
+        noc::TTextTrayIcon& icon = *(f.*texts[i]);
+        INFO("text «", icon.Text(), "»");
+        const Ink small = InkOf(at16[i], kBlack), large = InkOf(PictureOf(icon.Icon().Handle()), kBlack);
+        REQUIRE(small.right >= 0);
+        REQUIRE(large.right >= 0);
+        CHECK(large.bottom - large.top + 1 >= (small.bottom - small.top + 1) * 4 / 3);
+        CHECK(std::abs(large.CentreX() - small.CentreX() * 1.5) <= 1.5);
+        CHECK(std::abs(large.CentreY() - small.CentreY() * 1.5) <= 1.5);
+    }
+
+    // A new scale: every icon sends its picture again, at the new size.
+    auto lastPictures = [&] {
+        std::vector<IconPicture> last;
+        for (noc::TNotifyIcon* icon : AllIcons(f)) {
+            const std::vector<ShellCall> calls = run.rec.Shell(NIM_MODIFY, icon->TrayId());
+            last.push_back(calls.empty() ? IconPicture{} : calls.back().picture);
+        }
+        return last;
+    };
+    run.rec.Clear();
+    run.rec.smallIconSize = 32;
+    SendMessageA(f.Handle(), WM_SETTINGCHANGE, 0, 0);
+    for (const IconPicture& p : lastPictures()) CHECK((p.width == 32 && p.height == 32));
+
+    // Back at 16 pixels, the digits are today's, pixel for pixel.
+    run.rec.Clear();
+    run.rec.smallIconSize = 16;
+    SendMessageA(f.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    const std::vector<IconPicture> back = lastPictures();
+    CHECK((back[0].width == 16 && back[0].height == 16));
+    for (size_t i = 0; i < texts.size(); ++i) {
+        INFO("text icon ", i + 1);
+        CHECK(back[i + 1].rgb == at16[i].rgb);
+        CHECK(back[i + 1].clear == at16[i].clear);
+    }
+    // The same scale again draws nothing.
+    run.rec.Clear();
+    SendMessageA(f.Handle(), WM_SETTINGCHANGE, 0, 0);
+    CHECK(run.rec.Shell(NIM_MODIFY).empty());
 }
 
 TEST_CASE("a re-created taskbar gets back exactly the icons shown, with their current pictures") {

@@ -28,6 +28,19 @@ sox -n -r 22050 -c 1 -b 16 "$STATE/prefix/drive_c/tone.wav" synth 2 sine 880 vol
 lame --quiet "$STATE/prefix/drive_c/tone.wav" "$STATE/prefix/drive_c/tone.mp3" || fail "lame cannot make the mp3"
 
 now() { date +%s.%N; }
+# Whether one of the processes given holds the file open. Looking from Linux opens nothing, so it
+# cannot stand in the way of the program's own open.
+holds() {
+    local file=$1 p; shift
+    for p in "$@"; do ls -l "/proc/$p/fd" 2>/dev/null | grep -qF -- "$file" && return 0; done
+    return 1
+}
+# The wineserver of this prefix: Wine hands it the files that programs open.
+server=
+for p in $(pgrep -f wineserver); do
+    grep -qz "^WINEPREFIX=$NOC_WINEPREFIX\$" "/proc/$p/environ" 2>/dev/null && server=$p && break
+done
+[ -n "$server" ] || fail "no wineserver runs for the prefix"
 size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 # Whether the recording so far holds the tone: its band, loud, after a band-pass filter.
 heard() {
@@ -51,13 +64,20 @@ countdown() {
     NOC_WINEDLLOVERRIDES="mscoree,mshtml=" "$WINECTL" run "$STATE" \
         "$BUILD/NocTuro.exe" '*' 0 0 0 "$COUNTDOWN" '*' '*' '*' "$alert" "C:\\$file" "$LEAD" </dev/null >/dev/null 2>&1 &
     local noc=$!; pids+=($noc)
-    heardAt=- end=
-    for _ in $(seq 1 100); do
+    # Zero is when the player lets the sound file go: the close comes first at the end, before the
+    # save and the shutdown request, whose new process can take seconds to start on a busy machine.
+    local sound="$STATE/prefix/drive_c/$file"
+    heardAt=- end= zero= held=no
+    while :; do
         [ "$heardAt" = - ] && heard "$rec" && heardAt=$(now)
+        if holds "$sound" "$noc" "$server"; then held=yes
+        elif [ "$held" = yes ] && [ -z "$zero" ]; then zero=$(now); fi
         kill -0 "$noc" 2>/dev/null || { end=$(now); break; }
-        sleep 0.2
+        awk -v a="$launch" -v b="$(now)" 'BEGIN { exit !(b - a > 20) }' && break
+        sleep 0.05
     done
     [ -z "$end" ] && fail "NocTuro still runs 20 s after a ${COUNTDOWN}-second countdown"
+    [ -z "$zero" ] && zero=$end  # let go as the process ended, between two looks
     # The recording holds the end once it is as long as the time from the recorder's start to the
     # end: its first sample cannot be older than that start (22050 two-byte samples a second).
     local upToEnd
@@ -68,30 +88,31 @@ countdown() {
     kill "$recorder" 2>/dev/null
 }
 
-# Checks that the tone came with about the lead time left before the end, not at the start.
+# Checks that the tone came with about the lead time left before zero, not at the start.
 check_heard() {
-    local what=$1 launch=$2 heardAt=$3 end=$4
+    local what=$1 launch=$2 heardAt=$3 zero=$4
     [ "$heardAt" = - ] && fail "$what: the tone was never heard"
+    [ "$held" = yes ] || fail "$what: the sound file was never open"
     local after left
     after=$(awk -v a="$launch" -v b="$heardAt" 'BEGIN { printf "%.1f", b - a }')
-    left=$(awk -v a="$heardAt" -v b="$end" 'BEGIN { printf "%.1f", b - a }')
-    echo "$what: heard ${after} s after the start, ${left} s before the end (lead time ${LEAD} s)"
+    left=$(awk -v a="$heardAt" -v b="$zero" 'BEGIN { printf "%.1f", b - a }')
+    echo "$what: heard ${after} s after the start, ${left} s before zero (lead time ${LEAD} s)"
     awk -v l="$left" -v d="$LEAD" 'BEGIN { exit !(l >= d - 2.5 && l <= d + 1.5) }' ||
-        fail "$what: heard ${left} s before the end, expected about ${LEAD} s"
+        fail "$what: heard ${left} s before zero, expected about ${LEAD} s"
     awk -v a="$after" -v d="$((COUNTDOWN - LEAD))" 'BEGIN { exit !(a >= d - 1) }' ||
         fail "$what: heard ${after} s after the start, too early"
 }
 
 passed=0
 countdown oui tone.wav
-check_heard "wave" "$launch" "$heardAt" "$end"; passed=$((passed + 1))
+check_heard "wave" "$launch" "$heardAt" "$zero"; passed=$((passed + 1))
 
 countdown non tone.wav
 [ "$heardAt" = - ] || fail "the tone was heard although the sound was not wanted"
 echo "not wanted: nothing heard"; passed=$((passed + 1))
 
 countdown oui tone.mp3
-check_heard "mp3" "$launch" "$heardAt" "$end"; passed=$((passed + 1))
+check_heard "mp3" "$launch" "$heardAt" "$zero"; passed=$((passed + 1))
 
 end_prefix
 echo "$passed passed, 0 failed"

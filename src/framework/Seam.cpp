@@ -76,13 +76,18 @@ int SystemSeam::SmallIconSize() {
     using SystemDpi = UINT(WINAPI*)();
     static const SetContext setContext = User32Function<SetContext>("SetThreadDpiAwarenessContext");
     static const ForDpi forDpi = User32Function<ForDpi>("GetSystemMetricsForDpi");
+    using WindowDpi = UINT(WINAPI*)(HWND);
     static const SystemDpi systemDpi = User32Function<SystemDpi>("GetDpiForSystem");
-    if (!setContext || !forDpi || !systemDpi) return GetSystemMetrics(SM_CXSMICON);
+    static const WindowDpi windowDpi = User32Function<WindowDpi>("GetDpiForWindow");
+    if (!setContext || !forDpi || !systemDpi || !windowDpi) return GetSystemMetrics(SM_CXSMICON);
     const Context perMonitorV2 = reinterpret_cast<Context>(static_cast<INT_PTR>(-4));
     const Context perMonitor = reinterpret_cast<Context>(static_cast<INT_PTR>(-3));
     Context before = setContext(perMonitorV2);
     if (!before) before = setContext(perMonitor);  // before the second version
-    const UINT dpi = systemDpi();
+    // The taskbar's own scale: a new one applies there at once, the system's only at the next log-on.
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    UINT dpi = taskbar ? windowDpi(taskbar) : 0;
+    if (!dpi) dpi = systemDpi();
     if (before) setContext(before);
     return forDpi(SM_CXSMICON, dpi);
 }

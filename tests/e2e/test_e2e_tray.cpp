@@ -430,3 +430,42 @@ TEST_CASE("after Annuler a shell restart brings no icon back, and Quitter ends t
     // for a program that would leave its icons behind.)
     CheckNoIconLeft(run.callbackWindow);
 }
+
+namespace {
+// The local clock's hours and minutes, `seconds` from now.
+std::string ClockIn(int seconds) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{};
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000u;
+    const FILETIME later{t.LowPart, t.HighPart};
+    FILETIME local{};
+    SYSTEMTIME clock{};
+    FileTimeToLocalFileTime(&later, &local);
+    FileTimeToSystemTime(&local, &clock);
+    char text[8];
+    snprintf(text, sizeof text, "%02u:%02u", clock.wHour, clock.wMinute);
+    return text;
+}
+}  // namespace
+
+// (Wine's notification area sends nothing when a notice is clicked; the wine tier checks that path.)
+TEST_CASE("ten minutes before the end a notice from the program icon says when the computer goes off") {
+    // The notice is given between these two readings of the clock, and names the end, ten minutes on.
+    const std::string endAtLaunch = ClockIn(600);
+    Scenario run(RedDigits("oui"), "* 0 0 10 2", Start::Hidden);
+    const std::string prefix = "L'ordinateur s'éteindra dans 10 minutes (à ";
+    std::string notice;
+    const bool given = WaitUntil(
+        [&] {
+            for (const std::string& t : ShownTooltips())
+                if (t.rfind(prefix, 0) == 0) notice = t;
+            return !notice.empty();
+        },
+        kLong);
+    const std::string endNow = ClockIn(600);
+    REQUIRE_MESSAGE(given, "tooltips on screen:" << TooltipsText());
+    CHECK_MESSAGE((notice == prefix + endAtLaunch + ")." || notice == prefix + endNow + ")."), notice);
+}

@@ -54,6 +54,10 @@ bool IsAlertMoment(const Remaining& r, int32_t leadTime) {
     return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds == leadTime;
 }
 
+bool AlertMomentPassed(const Remaining& r, int32_t leadTime) {
+    return r.Days == 0 && r.Hours == 0 && r.Minutes == 0 && r.Seconds <= leadTime;
+}
+
 int32_t WrapDialPosition(int32_t position, int32_t limit) {
     if (position > limit) position = 0;
     if (position < 0) position = limit;
@@ -62,6 +66,35 @@ int32_t WrapDialPosition(int32_t position, int32_t limit) {
 
 int64_t SecondsLeft(const Remaining& r) {
     return int64_t{r.Days} * 86400 + int64_t{r.Hours} * 3600 + int64_t{r.Minutes} * 60 + r.Seconds;
+}
+
+int64_t TicksToEnd(const Remaining& r) {
+    if (r.Days < 0) return -1;
+    if (r.Hours >= 0 && r.Minutes >= 0 && r.Seconds >= 0 && !AllZero(r)) return SecondsLeft(r);
+    // One tick leaves no value negative and, unless it was the last, something to count.
+    Remaining next = r;
+    if (TickDown(next)) return 1;
+    return 1 + TicksToEnd(next);
+}
+
+Remaining Postponed(const Remaining& r, int64_t seconds) {
+    const int64_t ticks = TicksToEnd(r);
+    if (ticks < 0 || seconds <= 0) return r;
+    const int64_t total = ticks + seconds;
+    Remaining later;
+    if (total / 86400 > kMax) {
+        // As far as the counters go, and never sooner than before.
+        later.Days = kMax;
+        later.Hours = 23;
+        later.Minutes = 59;
+        later.Seconds = 59;
+        return SecondsLeft(later) > ticks ? later : r;
+    }
+    later.Days = static_cast<int32_t>(total / 86400);
+    later.Hours = static_cast<int32_t>(total / 3600 % 24);
+    later.Minutes = static_cast<int32_t>(total / 60 % 60);
+    later.Seconds = static_cast<int32_t>(total % 60);
+    return later;
 }
 
 int32_t NoticeDue(const Remaining& r, int64_t length) {
@@ -76,6 +109,10 @@ std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay) {
     const int32_t minutes = secondsLeft / 60;
     return "L'ordinateur s'éteindra dans " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes") +
            " (à " + TwoDigits(end / 3600) + ":" + TwoDigits(end / 60 % 60) + ").";
+}
+
+std::string PostponeText(int32_t minutes) {
+    return "Reporter de " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
 }
 
 std::string TwoDigits(int32_t value) { return value < 10 ? "0" + std::to_string(value) : std::to_string(value); }

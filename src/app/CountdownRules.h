@@ -39,17 +39,35 @@ bool InFinalWarning(const Remaining& r, int32_t leadTime);
 // Days, hours and minutes are 0 and seconds equal the warning time.
 bool IsAlertMoment(const Remaining& r, int32_t leadTime);
 
+// Days, hours and minutes are 0 and seconds are at most the warning time: the alert's moment has come.
+bool AlertMomentPassed(const Remaining& r, int32_t leadTime);
+
 // The whole time left, in seconds.
 int64_t SecondsLeft(const Remaining& r);
 
-// The notice due with `r` left, for a countdown that started with `length` seconds: 600, ten
-// minutes before the end, and 60, one minute before, each only when the countdown was longer than
-// that; 0 when none is due.
+// How many ticks from `r` until TickDown reports the end: SecondsLeft for counters none of which is
+// negative, not all zero; otherwise one tick more than from the counters that tick leaves (negative
+// hours, minutes and seconds of a countdown that has not ticked yet, all zero). -1 with negative days:
+// such counters never end.
+int64_t TicksToEnd(const Remaining& r);
+
+// The counters of a countdown put off by `seconds`: they end exactly that many ticks later than `r`
+// would, written as days, hours below 24, minutes and seconds below 60. Days stop at the int32
+// maximum, with 23:59:59, and the end never comes sooner than with `r`. Counters that never end, or
+// a put-off that is not positive, give `r`.
+Remaining Postponed(const Remaining& r, int64_t seconds);
+
+// The notice due with `r` left, for a countdown `length` seconds long (from its start to its end,
+// postpones included): 600, ten minutes before the end, and 60, one minute before, each only when
+// the countdown was longer than that; 0 when none is due.
 int32_t NoticeDue(const Remaining& r, int64_t length);
 
 // The notice's text `secondsLeft` (600 or 60) before the end, with the end's clock time from the
 // time of day now (seconds since midnight): "L'ordinateur s'éteindra dans 10 minutes (à 23:42)."
 std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay);
+
+// The menu's text for a postpone of `minutes`: "Reporter de 10 minutes", "Reporter de 1 minute".
+std::string PostponeText(int32_t minutes);
 
 // Arrow step on a dial whose highest position is `limit`: above the limit -> 0, then below 0 -> limit.
 int32_t WrapDialPosition(int32_t position, int32_t limit);

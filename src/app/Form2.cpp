@@ -229,6 +229,10 @@ void TForm2::CreateComponents() {
     SpeedButton3 = Make<TSpeedButton>(this, idSpeedButton3, this, 146, 177, 71, 21, "Quitter");
     SpeedButton2 = Make<TSpeedButton>(this, idSpeedButton2, this, 146, 177, 71, 21, "Annuler");
     SpeedButton2->Hide();
+    // Between "Réduire" and "Annuler", as far from each as they are from the window's edges.
+    SpeedButton4 = Make<TSpeedButton>(this, idSpeedButton4, this, 88, 177, 54, 21, "+10 min");
+    SpeedButton4->SetHint("Reporter l'extinction de 10 minutes\r\n(clic droit : choisir la durée)");
+    SpeedButton4->Hide();
 
     // ---- hidden picture holders, below the visible area ----
     Image1 = Make<TImage>(this, idImage1, this, 0, 210, 32, 32);
@@ -252,6 +256,8 @@ void TForm2::CreateComponents() {
     SpeedButton1->OnClick.Bind(this, &TForm2::SpeedButton1Click);
     SpeedButton2->OnClick.Bind(this, &TForm2::SpeedButton2Click);
     SpeedButton3->OnClick.Bind(this, &TForm2::SpeedButton3Click);
+    SpeedButton4->OnClick.Bind(this, &TForm2::SpeedButton4Click);
+    SpeedButton4->OnMouseUp.Bind(this, &TForm2::SpeedButton4MouseUp);
     Button4->OnClick.Bind(this, &TForm2::Button4Click);
     Image7->OnClick.Bind(this, &TForm2::Image7Click);
     OnCloseQuery.Bind(this, &TForm2::FormCloseQuery);

@@ -19,6 +19,11 @@ namespace noc {
 // The window's caption, by which a second start also finds it.
 constexpr char kForm2Caption[] = "Extinction de l'ordinateur";
 
+// The minutes by which "+10 min" and the icons' menu put the end off, and those a right click on
+// "+10 min" offers.
+constexpr int32_t kPostponeMinutes = 10;
+constexpr int32_t kPostponeChoices[] = {5, 10, 15, 30, 60};
+
 // "oui" when the program was started with parameters, else empty. Set once, before the window exists.
 extern std::string StartedWithParameters;
 
@@ -65,6 +70,14 @@ public:
     void Chronos1Timer(TObject* sender);
     void CancelCountdown();
     void SpeedButton2Click(TObject* sender);
+    // Puts the end `minutes` later, with the alert, the final warning and the notices; the dial
+    // keeps what was dialled. A protected countdown asks for the password first, as "Annuler" does.
+    // From the final warning the window goes back to the notification area, as with "Réduire".
+    void PostponeCountdown(int32_t minutes);
+    // "+10 min"; a right click on it offers other amounts.
+    void SpeedButton4Click(TObject* sender);
+    void SpeedButton4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // The right password does what asked for it: the cancel or the postpone.
     void Button4Click(TObject* sender);
     // Asks the system to shut down and switch the machine off.
     void ShutDown();
@@ -82,7 +95,8 @@ public:
     // does what a click on the icon does, while the countdown runs.
     void GiveEndNotice(int32_t secondsLeft);
     void NotifyIcon1BalloonClick(TObject* sender);
-    // A right click on any of the icons: a menu to show the countdown or to cancel it.
+    // A right click on any of the icons: a menu to show the countdown, to put it off by ten minutes or
+    // to cancel it.
     void TrayIconMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void SpeedButton1Click(TObject* sender);
     // The text icon of seconds, minutes, hours or days.
@@ -170,7 +184,7 @@ public:
     TButton* Button4;
     TImage* Image7;
     TLabel* Label3;
-    TSpeedButton *SpeedButton1, *SpeedButton3, *SpeedButton2;
+    TSpeedButton *SpeedButton1, *SpeedButton3, *SpeedButton2, *SpeedButton4;
     TImage *Image1, *Image2, *Image3, *Image9;
     TThreadedTimer* Chronos1;
     TMediaPlayer* MediaPlayer1;
@@ -183,8 +197,8 @@ private:
     void CreateTrayComponents();
     // The tray's pictures at the shell's small-icon size, drawn again when it changes.
     void FitTrayIcons();
-    // The countdown panel in front, with "Annuler" and "Réduire", as a tray click and the final
-    // warning show it.
+    // The countdown panel in front, with "Annuler", "+10 min" and "Réduire", as a tray click and the
+    // final warning show it.
     void ShowCountdownPanel();
     // What the countdown panel shows below the remaining time.
     enum class CountdownLook {
@@ -194,6 +208,21 @@ private:
         PromptWithdrawn,  // the prompt taken away (no password needed any more), the rest as it was
     };
     void SetCountdownLook(CountdownLook look);
+    // What the password prompt stands before, and what the right password then does.
+    enum class Guarded { Cancel, Postpone };
+    // Whether a protected countdown still waits for its password.
+    bool PasswordNeeded() const;
+    // When the password is needed: the prompt opens for `action` (a postpone of `minutes`), and the
+    // answer is true; the caller then stops there.
+    bool AskPasswordFirst(Guarded action, int32_t minutes = 0);
+    // The remaining time on the countdown panel, the text icons and the program icon's tooltip.
+    void ShowTimeLeft();
+    // The program icon and the text icons `times`, added in that order, which is their order on the
+    // taskbar.
+    void ShowTrayIcons(const std::vector<TimeIcon>& times);
+    // After a postpone: the text icons of hours and days that the new time needs and that the start
+    // did not show come in, the icons all added again in their order.
+    void FitTimeIcons();
     // A panel (password, alert sound) over the options, in place of the colour swatch, its button
     // and the listen icon; or the panel away and those back.
     void CoverOptions(TPanel* panel);
@@ -215,8 +244,11 @@ private:
     bool setupFailed_ = false;
     // Set while the countdown's end closes the window.
     bool closingAtZero_ = false;
-    // The running countdown's length at its start, in seconds.
+    // The running countdown's length, in seconds: at its start, and longer by each postpone.
     int64_t countdownLength_ = 0;
+    // What the open password prompt is for.
+    Guarded guarded_ = Guarded::Cancel;
+    int32_t guardedMinutes_ = 0;
     // A second start met during the set-up waits for its end: the window is not ready to be seen.
     bool settingUp_ = false;
     bool secondStartWaiting_ = false;

@@ -1,6 +1,10 @@
 // The dial, the on/off switch, the countdown and its end.
 #include <windows.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "app/Form2.h"
 #include "app/ShutdownRules.h"
 #include "framework/Application.h"
@@ -59,6 +63,7 @@ void TForm2::ShowCountdownPanel() {
     Image7->SetEnabled(false);
     Label3->SetEnabled(false);
     SpeedButton2->Show();
+    SpeedButton4->Show();
     SpeedButton1->Show();
 }
 
@@ -129,14 +134,8 @@ void TForm2::Chronos1Timer(TObject*) {
         closingAtZero_ = false;
         ShutDown();
     }
-    UpdateTray();
-    // 5. The countdown panel.
-    Label4->SetCaption(TwoDigits(Counters.Seconds));
-    Label9->SetCaption(TwoDigits(Counters.Minutes));
-    Label7->SetCaption(TwoDigits(Counters.Hours));
-    Label2->SetCaption(TwoDigits(Counters.Days));
-    // A tooltip the pointer has asked for follows the time, carried by the animation's pictures.
-    if (!NotifyIcon1->Hint().empty()) NotifyIcon1->SetHintQuietly(ProgramIconHintNow());
+    // 5. The countdown panel, and the tray.
+    ShowTimeLeft();
 
     // 6. The alert, exactly when the lead time is left.
     const int32_t leadTime = TrackBar1->Position();
@@ -155,20 +154,39 @@ void TForm2::Chronos1Timer(TObject*) {
         GiveEndNotice(due);
 }
 
+void TForm2::ShowTimeLeft() {
+    UpdateTray();
+    Label4->SetCaption(TwoDigits(Counters.Seconds));
+    Label9->SetCaption(TwoDigits(Counters.Minutes));
+    Label7->SetCaption(TwoDigits(Counters.Hours));
+    Label2->SetCaption(TwoDigits(Counters.Days));
+    // A tooltip the pointer has asked for follows the time, carried by the animation's pictures.
+    if (!NotifyIcon1->Hint().empty()) NotifyIcon1->SetHintQuietly(ProgramIconHintNow());
+}
+
+bool TForm2::PasswordNeeded() const { return CheckBox3->Checked() && !IsYes(PasswordAccepted); }
+
+bool TForm2::AskPasswordFirst(Guarded action, int32_t minutes) {
+    if (!PasswordNeeded()) return false;
+    // The password first; the countdown goes on meanwhile. The last request made is the one the
+    // password answers.
+    guarded_ = action;
+    guardedMinutes_ = minutes;
+    SetCountdownLook(CountdownLook::PasswordPrompt);
+    return true;
+}
+
 void TForm2::SpeedButton2Click(TObject*) { CancelCountdown(); }
 
 void TForm2::CancelCountdown() {
-    if (CheckBox3->Checked() && !IsYes(PasswordAccepted)) {
-        // The password first; the countdown goes on meanwhile.
-        SetCountdownLook(CountdownLook::PasswordPrompt);
-        return;
-    }
+    if (AskPasswordFirst(Guarded::Cancel)) return;
     HideTrayDisplay();
     Chronos1->SetEnabled(false);
     UpdateShutdownBlockReason();
     StopAlert();
     Label3->SetEnabled(true);
     SpeedButton2->Hide();
+    SpeedButton4->Hide();
     TabControl2->Hide();
     TabControl1->Show();
     SpeedButton1->Hide();
@@ -181,10 +199,60 @@ void TForm2::CancelCountdown() {
     PasswordAccepted = "non";
 }
 
+void TForm2::SpeedButton4Click(TObject*) { PostponeCountdown(kPostponeMinutes); }
+
+void TForm2::SpeedButton4MouseUp(TObject*, TMouseButton button, TShiftState, int, int) {
+    if (button != TMouseButton::mbRight) return;
+    std::vector<std::pair<UINT, std::string>> items;
+    for (int32_t minutes : kPostponeChoices) items.emplace_back(static_cast<UINT>(minutes), PostponeText(minutes));
+    // The countdown may have ended while the menu was up: the postpone then does nothing.
+    if (const UINT minutes = Seam().ChooseMenuItem(Handle(), items)) PostponeCountdown(static_cast<int32_t>(minutes));
+}
+
+void TForm2::PostponeCountdown(int32_t minutes) {
+    // A menu or a prompt can outlive its countdown.
+    if (!Chronos1->Enabled() || minutes <= 0) return;
+    if (AskPasswordFirst(Guarded::Postpone, minutes)) return;
+    PasswordAccepted = "non";
+    guarded_ = Guarded::Cancel;
+
+    const int32_t leadTime = TrackBar1->Position();
+    const bool warning = InFinalWarning(Counters, leadTime);
+    // The alert belongs to the end it came before: it stops (its report too, for a file that could
+    // not be opened) and comes again the lead time before the new end.
+    if (AlertMomentPassed(Counters, leadTime)) StopAlert();
+    // Exactly so many ticks more: the ticks keep their grid, so the end moves by whole seconds.
+    const int64_t ticksBefore = TicksToEnd(Counters);
+    Counters = Postponed(Counters, int64_t{minutes} * 60);
+    countdownLength_ += TicksToEnd(Counters) - ticksBefore;
+    FitTimeIcons();
+    ShowTimeLeft();
+
+    if (warning && !InFinalWarning(Counters, leadTime)) {
+        // Out of the final warning: the window goes back to the notification area, as with
+        // "Réduire", which can be used again.
+        FlashWindow(Handle(), FALSE);
+        SpeedButton1->SetEnabled(true);
+        SpeedButton1Click(SpeedButton1);
+    } else {
+        // A password prompt is done with.
+        SetCountdownLook(CountdownLook::Warning);
+    }
+    // A notice whose moment the new time is gets given now, as a tick reaching it would; the others
+    // come with the ticks, again if they were given before.
+    if (const int32_t due = NoticeDue(Counters, countdownLength_); due != 0 && !InFinalWarning(Counters, leadTime))
+        GiveEndNotice(due);
+}
+
 void TForm2::Button4Click(TObject*) {
     if (Edit2->Text() == Edit1->Text()) {
         PasswordAccepted = "oui";
-        CancelCountdown();
+        if (guarded_ == Guarded::Postpone)
+            PostponeCountdown(guardedMinutes_);
+        else
+            CancelCountdown();
+        // Given for the one request it answered.
+        PasswordAccepted = "non";
         return;
     }
     DefaultBeep();

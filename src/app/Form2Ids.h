@@ -61,6 +61,7 @@ enum Form2Id : int {
     idSpeedButton1,
     idSpeedButton3,
     idSpeedButton2,
+    idSpeedButton4,
     idImage1 = 200,
     idImage2,
     idImage3,

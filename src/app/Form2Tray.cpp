@@ -1,5 +1,8 @@
 // The countdown's home in the notification area: the animated program icon, the text icons of the
-// remaining time, the way back to the window and "Réduire".
+// remaining time, the icons' menu, the way back to the window and "Réduire".
+#include <algorithm>
+#include <vector>
+
 #include "app/Form2.h"
 #include "framework/Seam.h"
 
@@ -22,12 +25,33 @@ TTextTrayIcon* TForm2::TimeTrayIcon(TimeIcon which) const {
 void TForm2::ShowTrayDisplay() {
     const bool xp = DetectXP() == "XP";
     if (!xp) NotifyIcon1->SetIconList(ImageList2);
-    // Which text icons show is decided here, once: none comes or goes while the countdown runs.
-    for (TimeIcon which : TimeIconsToShow(xp, CheckBox1->Checked(), Counters))
-        TimeTrayIcon(which)->SetIconVisible(true);
+    // Which text icons show is decided here, once: none goes while the countdown runs, and only a
+    // postpone brings one in (FitTimeIcons).
+    ShowTrayIcons(TimeIconsToShow(xp, CheckBox1->Checked(), Counters));
+    UpdateTray();
+}
+
+void TForm2::ShowTrayIcons(const std::vector<TimeIcon>& times) {
+    for (TimeIcon which : times) TimeTrayIcon(which)->SetIconVisible(true);
     NotifyIcon1->SetCycleIcons(true);
     NotifyIcon1->SetIconVisible(true);
-    UpdateTray();
+}
+
+void TForm2::FitTimeIcons() {
+    // The seconds show whenever the time does.
+    if (!TextTrayIcon1->IconVisible()) return;
+    // The icons for the new time, and every one already there: an hours icon stays when its hours
+    // run out, and so it does here.
+    Remaining needed = Counters;
+    if (TextTrayIcon4->IconVisible()) needed.Days = std::max(needed.Days, 1);
+    if (TextTrayIcon3->IconVisible()) needed.Hours = std::max(needed.Hours, 1);
+    const std::vector<TimeIcon> times = TimeIconsToShow(DetectXP() == "XP", true, needed);
+    if (std::all_of(times.begin(), times.end(), [this](TimeIcon which) { return TimeTrayIcon(which)->IconVisible(); }))
+        return;
+    // The shell puts each new icon at one end of the others: the new ones take their places among
+    // them only when all come again, in their order, the program icon last as at the start.
+    HideTrayDisplay();
+    ShowTrayIcons(times);
 }
 
 void TForm2::HideTrayDisplay() {
@@ -69,11 +93,18 @@ void TForm2::GiveEndNotice(int32_t secondsLeft) {
 
 void TForm2::TrayIconMouseUp(TObject* sender, TMouseButton button, TShiftState, int, int) {
     if (button != TMouseButton::mbRight || !Chronos1->Enabled()) return;
-    enum : UINT { kShow = 1, kCancel = 2 };
-    switch (Seam().ChooseMenuItem(
-        Handle(), {{kShow, "Afficher le compte à rebours"}, {kCancel, "Annuler le compte à rebours"}})) {
+    enum : UINT { kShow = 1, kCancel = 2, kPostpone = 3 };
+    switch (Seam().ChooseMenuItem(Handle(), {{kShow, "Afficher le compte à rebours"},
+                                             {kPostpone, PostponeText(kPostponeMinutes)},
+                                             {kCancel, "Annuler le compte à rebours"}})) {
     case kShow:
         NotifyIcon1Click(sender);
+        break;
+    case kPostpone:
+        // The way of the "+10 min" button. A password prompt shows in the window, as for a cancel;
+        // without one the window stays as it was (it leaves the final warning as the button does).
+        if (PasswordNeeded()) NotifyIcon1Click(sender);
+        SpeedButton4Click(SpeedButton4);
         break;
     case kCancel:
         // The way of the "Annuler" button, in the window: the password prompt shows there.

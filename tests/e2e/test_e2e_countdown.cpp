@@ -1,5 +1,5 @@
-// A countdown driven from outside: the switch, the refusal of a too short dial, the final warning
-// and "Annuler". No test here lets a countdown reach zero: the shutdown request would end every
+// A countdown driven from outside: the switch, the refusal of a too short dial, the final warning,
+// "Annuler" and "+10 min". No test here lets a countdown reach zero: the shutdown request would end every
 // program of the shared Wine prefix (that case runs alone, in shutdown_e2e.sh).
 #include <doctest/doctest.h>
 
@@ -69,6 +69,50 @@ TEST_CASE("the final warning brings the window back, and Annuler puts the time l
     CHECK(Number(atCancel) == left);
     CHECK_FALSE(WaitUntil([&] { return Text(seconds) != atCancel || IsShown(countdown); }, kShort));
     CHECK(Number(run.Text(noc::idMaskEdit3)) == left);
+    CHECK(run.NoMessageBoxWithin(200));
+}
+
+TEST_CASE("+10 min clicked in the final warning puts the shutdown off and sends the window back to the tray") {
+    Stored s;
+    s.Secondes = "23";
+    Scenario run(s);
+    const HWND form = run.form;
+    ClickSwitch(run);
+    REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
+    REQUIRE(WaitUntil([&] { return IsShown(form); }, kLong));  // the final warning
+    HWND later = run.Required(noc::idSpeedButton4);
+    REQUIRE(IsShown(later));
+    CHECK(Text(later) == "+10 min");
+    CHECK(IsWindowEnabled(later));
+    CHECK_FALSE(IsWindowEnabled(run.Control(noc::idSpeedButton1)));
+    CHECK(Number(Text(run.Control(noc::idLabel4))) <= 20);
+
+    // A real click, in the middle of the button.
+    SolePointer pointer;
+    REQUIRE(pointer.Installed());
+    RECT r{};
+    GetWindowRect(later, &r);
+    ClickScreenAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    const bool hidden = WaitUntil([&] { return !IsShown(form); }, kLong);
+    MoveMouseTo(kAway);
+    REQUIRE(hidden);
+    // Ten minutes more than the few seconds that were left: above nine minutes, below eleven.
+    auto secondsLeft = [&] {
+        return Number(run.Text(noc::idLabel9)) * 60 + Number(run.Text(noc::idLabel4)) +
+               Number(run.Text(noc::idLabel7)) * 3600 + Number(run.Text(noc::idLabel2)) * 86400;
+    };
+    const int left = secondsLeft();
+    CHECK(left > 9 * 60);
+    CHECK(left <= 10 * 60 + 20);
+    // The countdown goes on, out of the final warning: the window stays away, "Réduire" is back.
+    HWND seconds = run.Control(noc::idLabel4);
+    const std::string atClick = Text(seconds);
+    REQUIRE(WaitUntil([&] { return Text(seconds) != atClick; }, kLong));
+    CHECK(secondsLeft() < left);
+    CHECK_FALSE(WaitUntil([&] { return IsShown(form); }, kShort));
+    CHECK(IsWindowEnabled(run.Control(noc::idSpeedButton1)));
+    // The dial keeps the time dialled.
+    run.CheckDial("00", "00", "00", "23");
     CHECK(run.NoMessageBoxWithin(200));
 }
 

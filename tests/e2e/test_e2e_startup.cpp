@@ -81,6 +81,7 @@ TEST_CASE("the window's look at start") {
         bool shown;
     } buttons[] = {{noc::idSpeedButton3, "Quitter", true},
                    {noc::idSpeedButton2, "Annuler", false},
+                   {noc::idSpeedButton4, "+10 min", false},
                    {noc::idSpeedButton1, "Réduire", false}};
     for (const auto& b : buttons) {
         CAPTURE(b.text);

@@ -292,6 +292,43 @@ TEST_CASE("a right click on the program icon opens its menu, whose first item br
     CHECK(IconsInShell(run.callbackWindow) == kTimeShown);  // still counting
 }
 
+TEST_CASE("the program icon's menu puts the end off by ten minutes from its middle item") {
+    TrayCountdown run("oui");
+    WaitForTimeIcons(run.callbackWindow);
+    WaitForFirstTick(run.form);  // 4:5x left
+    SolePointer pointer;
+    REQUIRE(pointer.Installed());
+    MoveMouseTo(TrayPlace(kProgramPlace));
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, press, sizeof(INPUT));
+    HWND menu = nullptr;
+    REQUIRE(
+        WaitUntil([&] { return (menu = FindTopWindow(run.prog.Id(), "#32768", nullptr, true)) != nullptr; }, kLong));
+    // The second item, then Enter.
+    INPUT keys[6] = {};
+    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = keys[2].ki.wVk = keys[3].ki.wVk = VK_DOWN;
+    keys[4].ki.wVk = keys[5].ki.wVk = VK_RETURN;
+    keys[1].ki.dwFlags = keys[3].ki.dwFlags = keys[5].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(6, keys, sizeof(INPUT));
+    HWND minutes = run.Control(noc::idLabel9);
+    const bool later = WaitUntil([&] { return Number(Text(minutes)) >= 14; }, kLong);
+    MoveMouseTo(kAway);
+    REQUIRE_MESSAGE(later, "minutes: " << Text(minutes));
+    CHECK(Number(Text(minutes)) == 14);
+    CHECK_FALSE(IsWindowVisible(menu));
+    // Put off in the tray: the window stays away, the same icons count on.
+    CHECK_FALSE(WaitUntil([&] { return IsShown(run.form); }, kShort));
+    CHECK(IconsInShell(run.callbackWindow) == kTimeShown);
+    const std::optional<Picture> seconds = ReadTrayPlace(kSecondsPlace);
+    REQUIRE(seconds.has_value());
+    CHECK(NextPicture(kSecondsPlace, *seconds, 2500).has_value());
+    CHECK(ShowsDigits(ReadTrayPlace(kMinutesPlace)));
+}
+
 TEST_CASE("without the time shown only the program icon is in the tray") {
     TrayCountdown run("non");
     RequireHeld(run.callbackWindow, kProgramIconOnly);

@@ -230,6 +230,74 @@ TEST_CASE("the notices before the end: when, and what they say") {
     }
 }
 
+TEST_CASE("the ticks to the end, as TickDown counts them") {
+    constexpr int32_t hi = std::numeric_limits<int32_t>::max();
+    for (const Remaining& r :
+         {Make(0, 0, 0, 1), Make(0, 0, 0, 20), Make(0, 1, 0, 0), Make(1, 2, 3, 4), Make(0, 0, 75, 0), Make(0, 30, 0, 0),
+          Make(0, 0, 0, 90), Make(0, 0, 0, 0), Make(0, -3, 5, 0), Make(0, 2, -5, 10), Make(2, -3, 0, 0),
+          Make(0, 0, 2, -7), Make(0, 0, 0, -1)}) {
+        CAPTURE(r.Days);
+        CAPTURE(r.Hours);
+        CAPTURE(r.Minutes);
+        CAPTURE(r.Seconds);
+        CHECK(noc::TicksToEnd(r) == TicksToFinish(r, 200000));
+    }
+    CHECK(noc::TicksToEnd(Make(hi, hi, hi, hi)) == noc::SecondsLeft(Make(hi, hi, hi, hi)));
+    CHECK(noc::TicksToEnd(Make(-1, 0, 5, 0)) == -1);  // never ends
+}
+
+TEST_CASE("a postpone ends exactly so many ticks later, in dial ranges") {
+    struct Case {
+        const char* name;
+        Remaining left;
+        int64_t seconds;
+        Remaining after;
+    };
+    constexpr int32_t hi = std::numeric_limits<int32_t>::max();
+    for (const Case& c : {
+             Case{"in the final warning", Make(0, 0, 0, 15), 600, Make(0, 0, 10, 15)},
+             Case{"across the hour", Make(0, 0, 55, 30), 600, Make(0, 1, 5, 30)},
+             Case{"across the day", Make(0, 23, 59, 59), 3600, Make(1, 0, 59, 59)},
+             Case{"an hour", Make(2, 3, 4, 5), 3600, Make(2, 4, 4, 5)},
+             Case{"out of dial ranges from the command line", Make(0, 0, 75, 0), 300, Make(0, 1, 20, 0)},
+             Case{"hours out of range", Make(0, 30, 0, 0), 600, Make(1, 6, 10, 0)},
+             Case{"negative hours before the first tick", Make(0, -3, 5, 0), 600, Make(0, 23, 15, 0)},
+             Case{"all zero before a tick: a minute's ticks", Make(0, 0, 0, 0), 300, Make(0, 0, 6, 0)},
+             Case{"the farthest end", Make(hi, 23, 59, 0), 600, Make(hi, 23, 59, 59)},
+             Case{"already beyond the farthest end: unchanged", Make(hi, hi, 0, 0), 600, Make(hi, hi, 0, 0)},
+             Case{"never ends: unchanged", Make(-1, 0, 5, 0), 600, Make(-1, 0, 5, 0)},
+             Case{"nothing to add: unchanged", Make(0, 0, 75, 0), 0, Make(0, 0, 75, 0)},
+         }) {
+        CAPTURE(c.name);
+        const Remaining after = noc::Postponed(c.left, c.seconds);
+        CheckEq(after, c.after.Days, c.after.Hours, c.after.Minutes, c.after.Seconds);
+    }
+    // Whatever the counters, the end comes exactly `seconds` ticks later.
+    for (const Remaining& r : {Make(0, 0, 0, 15), Make(0, 0, 75, 0), Make(0, -3, 5, 0), Make(1, 2, 3, 4),
+                               Make(0, 0, 0, 0), Make(0, 0, 2, -7)})
+        for (int64_t seconds : {300, 600, 900, 1800, 3600}) {
+            CAPTURE(seconds);
+            CHECK(TicksToFinish(noc::Postponed(r, seconds), 300000) == TicksToFinish(r, 300000) + seconds);
+        }
+}
+
+TEST_CASE("the alert's moment has passed from the lead time to the end") {
+    CHECK(noc::AlertMomentPassed(Make(0, 0, 0, 20), 20));
+    CHECK(noc::AlertMomentPassed(Make(0, 0, 0, 0), 20));
+    CHECK(noc::AlertMomentPassed(Make(0, 0, 0, 5), 20));
+    CHECK_FALSE(noc::AlertMomentPassed(Make(0, 0, 0, 21), 20));
+    CHECK_FALSE(noc::AlertMomentPassed(Make(0, 0, 1, 5), 20));
+    CHECK_FALSE(noc::AlertMomentPassed(Make(0, 1, 0, 5), 20));
+    CHECK_FALSE(noc::AlertMomentPassed(Make(1, 0, 0, 5), 20));
+}
+
+TEST_CASE("the postpone's text") {
+    CHECK(noc::PostponeText(10) == "Reporter de 10 minutes");
+    CHECK(noc::PostponeText(5) == "Reporter de 5 minutes");
+    CHECK(noc::PostponeText(60) == "Reporter de 60 minutes");
+    CHECK(noc::PostponeText(1) == "Reporter de 1 minute");
+}
+
 TEST_CASE("WrapDialPosition") {
     CHECK(noc::WrapDialPosition(32, 31) == 0);
     CHECK(noc::WrapDialPosition(-1, 31) == 31);

@@ -42,6 +42,7 @@ TEST_CASE_FIXTURE(FreshApplication, "during a countdown the window comes back on
     CHECK(Shown(form->TabControl2));
     CHECK_FALSE(Shown(form->TabControl1));
     CHECK(Shown(form->SpeedButton2));
+    CHECK(Shown(form->SpeedButton4));
     CHECK(Shown(form->SpeedButton1));
     CHECK_FALSE(form->Image7->Enabled());
     CheckInFront(*form);

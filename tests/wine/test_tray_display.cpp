@@ -391,7 +391,8 @@ TEST_CASE("a right click on any icon offers to show the countdown or to cancel i
             const auto menus = run.rec.Dialogs();
             REQUIRE(menus.size() == 1);
             CHECK(menus[0].text == "menu");
-            CHECK(menus[0].caption == "Afficher le compte à rebours|Annuler le compte à rebours");
+            CHECK(menus[0].caption ==
+                  "Afficher le compte à rebours|Reporter de 10 minutes|Annuler le compte à rebours");
             const bool counting = c.pick != 2 || c.protectedCountdown;
             CHECK(f.Chronos1->Enabled() == counting);
             CHECK((IsWindowVisible(f.Handle()) != FALSE) == (c.pick != 0));

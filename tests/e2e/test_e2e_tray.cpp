@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <sstream>
+#include <vector>
 
 #include "Scenario.h"
 
@@ -179,6 +181,34 @@ struct TrayCountdown : Scenario {
     explicit TrayCountdown(const char* chrono) : Scenario(RedDigits(chrono), kFiveMinutes, Start::Hidden) {}
 };
 
+// A real right click on the program icon, and the menu it opens.
+HWND OpenProgramIconMenu(const TrayCountdown& run) {
+    MoveMouseTo(TrayPlace(kProgramPlace));
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, press, sizeof(INPUT));
+    HWND menu = nullptr;
+    REQUIRE(
+        WaitUntil([&] { return (menu = FindTopWindow(run.prog.Id(), "#32768", nullptr, true)) != nullptr; }, kLong));
+    return menu;
+}
+
+// Each key pressed and let go, in turn, as from the keyboard.
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> input;
+    for (WORD key : keys)
+        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT k{};
+            k.type = INPUT_KEYBOARD;
+            k.ki.wVk = key;
+            k.ki.dwFlags = up;
+            input.push_back(k);
+        }
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
 }  // namespace
 
 TEST_CASE("with the time shown, red digits of the minutes and the seconds stand beside the program icon") {
@@ -268,23 +298,10 @@ TEST_CASE("a right click on the program icon opens its menu, whose first item br
     WaitForTimeIcons(run.callbackWindow);
     SolePointer pointer;
     REQUIRE(pointer.Installed());
-    MoveMouseTo(TrayPlace(kProgramPlace));
-    INPUT press[2] = {};
-    press[0].type = press[1].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    press[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(2, press, sizeof(INPUT));
-    HWND menu = nullptr;
-    REQUIRE(
-        WaitUntil([&] { return (menu = FindTopWindow(run.prog.Id(), "#32768", nullptr, true)) != nullptr; }, kLong));
+    const HWND menu = OpenProgramIconMenu(run);
     CHECK_FALSE(IsShown(run.form));
     // The keyboard goes to the menu, as for a user: the first item, then Enter.
-    INPUT keys[4] = {};
-    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_DOWN;
-    keys[2].ki.wVk = keys[3].ki.wVk = VK_RETURN;
-    keys[1].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
+    PressKeys({VK_DOWN, VK_RETURN});
     REQUIRE(WaitUntil([&] { return IsShown(run.form); }, kLong));
     MoveMouseTo(kAway);
     CHECK_FALSE(IsWindowVisible(menu));
@@ -298,22 +315,9 @@ TEST_CASE("the program icon's menu puts the end off by ten minutes from its midd
     WaitForFirstTick(run.form);  // 4:5x left
     SolePointer pointer;
     REQUIRE(pointer.Installed());
-    MoveMouseTo(TrayPlace(kProgramPlace));
-    INPUT press[2] = {};
-    press[0].type = press[1].type = INPUT_MOUSE;
-    press[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    press[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(2, press, sizeof(INPUT));
-    HWND menu = nullptr;
-    REQUIRE(
-        WaitUntil([&] { return (menu = FindTopWindow(run.prog.Id(), "#32768", nullptr, true)) != nullptr; }, kLong));
+    const HWND menu = OpenProgramIconMenu(run);
     // The second item, then Enter.
-    INPUT keys[6] = {};
-    for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = keys[2].ki.wVk = keys[3].ki.wVk = VK_DOWN;
-    keys[4].ki.wVk = keys[5].ki.wVk = VK_RETURN;
-    keys[1].ki.dwFlags = keys[3].ki.dwFlags = keys[5].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(6, keys, sizeof(INPUT));
+    PressKeys({VK_DOWN, VK_DOWN, VK_RETURN});
     HWND minutes = run.Control(noc::idLabel9);
     const bool later = WaitUntil([&] { return Number(Text(minutes)) >= 14; }, kLong);
     MoveMouseTo(kAway);

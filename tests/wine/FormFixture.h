@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Pump.h"
@@ -117,5 +119,33 @@ struct RunningProgram {
         CHECK(noc::Application().Terminated());
     }
 };
+
+// The dial as the user leaves it: each arrow's position, and its field showing it.
+inline void SetDial(noc::TForm2& f, int d, int h, int m, int s) {
+    f.UpDown4->SetPosition(d);
+    f.UpDown1->SetPosition(h);
+    f.UpDown2->SetPosition(m);
+    f.UpDown3->SetPosition(s);
+    for (auto [arrow, field] : {std::pair{f.UpDown4, f.MaskEdit4}, std::pair{f.UpDown1, f.MaskEdit1},
+                                std::pair{f.UpDown2, f.MaskEdit2}, std::pair{f.UpDown3, f.MaskEdit3}})
+        field->SetCaption(noc::IntToStr(arrow->Position()));
+}
+
+// Names of the icons by their identity towards the shell.
+inline std::map<UINT, std::string> IconNames(const noc::TForm2& f) {
+    return {{f.NotifyIcon1->TrayId(), "program"},
+            {f.TextTrayIcon1->TrayId(), "seconds"},
+            {f.TextTrayIcon2->TrayId(), "minutes"},
+            {f.TextTrayIcon3->TrayId(), "hours"},
+            {f.TextTrayIcon4->TrayId(), "days"}};
+}
+
+// The icons named in the order of the shell requests of one kind.
+inline std::vector<std::string> Sequence(const SeamRecorder& rec, DWORD message, const noc::TForm2& f) {
+    auto names = IconNames(f);
+    std::vector<std::string> out;
+    for (const ShellCall& c : rec.Shell(message)) out.push_back(names.count(c.id) ? names[c.id] : "stranger");
+    return out;
+}
 
 }  // namespace testing

@@ -15,16 +15,6 @@ const char kTooShort[] =
     "Le réglage du Chrono est trop court ! (20 sec min)\r\nVous n'auriez pas assez de temps pour "
     "annuler\r\nl'extinction automatique de l'ordinateur.";
 
-void SetDial(TForm2& f, int d, int h, int m, int s) {
-    f.UpDown4->SetPosition(d);
-    f.UpDown1->SetPosition(h);
-    f.UpDown2->SetPosition(m);
-    f.UpDown3->SetPosition(s);
-    for (auto [arrow, field] : {std::pair{f.UpDown4, f.MaskEdit4}, std::pair{f.UpDown1, f.MaskEdit1},
-                                std::pair{f.UpDown2, f.MaskEdit2}, std::pair{f.UpDown3, f.MaskEdit3}})
-        field->SetCaption(noc::IntToStr(arrow->Position()));
-}
-
 std::string Dial(TForm2& f) {
     return f.MaskEdit4->Caption() + ":" + f.MaskEdit1->Caption() + ":" + f.MaskEdit2->Caption() + ":" +
            f.MaskEdit3->Caption();

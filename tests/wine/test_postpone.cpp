@@ -22,16 +22,6 @@ using noc::TForm2;
 
 namespace {
 
-void SetDial(TForm2& f, int d, int h, int m, int s) {
-    f.UpDown4->SetPosition(d);
-    f.UpDown1->SetPosition(h);
-    f.UpDown2->SetPosition(m);
-    f.UpDown3->SetPosition(s);
-    for (auto [arrow, field] : {std::pair{f.UpDown4, f.MaskEdit4}, std::pair{f.UpDown1, f.MaskEdit1},
-                                std::pair{f.UpDown2, f.MaskEdit2}, std::pair{f.UpDown3, f.MaskEdit3}})
-        field->SetCaption(noc::IntToStr(arrow->Position()));
-}
-
 // The dial's four fields and arrows, as "DD:HH:MM:SS|d h m s".
 std::string Dial(const TForm2& f) {
     return f.MaskEdit4->Caption() + ":" + f.MaskEdit1->Caption() + ":" + f.MaskEdit2->Caption() + ":" +
@@ -62,21 +52,6 @@ void CheckPlainLook(const TForm2& f) {
     CHECK(f.Edit2->Text().empty());
     CHECK_FALSE(f.Button4->Visible());
     CHECK(f.SpeedButton1->Enabled());
-}
-
-std::map<UINT, std::string> IconNames(const TForm2& f) {
-    return {{f.NotifyIcon1->TrayId(), "program"},
-            {f.TextTrayIcon1->TrayId(), "seconds"},
-            {f.TextTrayIcon2->TrayId(), "minutes"},
-            {f.TextTrayIcon3->TrayId(), "hours"},
-            {f.TextTrayIcon4->TrayId(), "days"}};
-}
-
-std::vector<std::string> Sequence(const SeamRecorder& rec, DWORD message, const TForm2& f) {
-    auto names = IconNames(f);
-    std::vector<std::string> out;
-    for (const ShellCall& c : rec.Shell(message)) out.push_back(names.count(c.id) ? names[c.id] : "stranger");
-    return out;
 }
 
 // The notices the shell was given, by the minutes they tell.

@@ -15,13 +15,6 @@ namespace {
 // As Windows must read it, in UTF-16.
 const std::wstring kReason = L"NocTuro : un compte \u00e0 rebours prot\u00e9g\u00e9 par mot de passe est en cours.";
 
-void SetDial(TForm2& f, int d, int h, int m, int s) {
-    f.UpDown4->SetPosition(d);
-    f.UpDown1->SetPosition(h);
-    f.UpDown2->SetPosition(m);
-    f.UpDown3->SetPosition(s);
-}
-
 void CheckCreated(const BlockReasonCall& call, const TForm2& f) {
     CHECK(call.create);
     CHECK(call.window == f.Handle());

@@ -22,29 +22,6 @@ namespace {
 
 constexpr uint32_t kRed = 0xFF0000, kBlack = 0x000000;  // as pictures' pixels
 
-void SetDial(TForm2& f, int d, int h, int m, int s) {
-    f.UpDown4->SetPosition(d);
-    f.UpDown1->SetPosition(h);
-    f.UpDown2->SetPosition(m);
-    f.UpDown3->SetPosition(s);
-}
-
-// Names of the icons by their identity towards the shell.
-std::map<UINT, std::string> IconNames(const TForm2& f) {
-    return {{f.NotifyIcon1->TrayId(), "program"},
-            {f.TextTrayIcon1->TrayId(), "seconds"},
-            {f.TextTrayIcon2->TrayId(), "minutes"},
-            {f.TextTrayIcon3->TrayId(), "hours"},
-            {f.TextTrayIcon4->TrayId(), "days"}};
-}
-
-std::vector<std::string> Sequence(const SeamRecorder& rec, DWORD message, const TForm2& f) {
-    auto names = IconNames(f);
-    std::vector<std::string> out;
-    for (const ShellCall& c : rec.Shell(message)) out.push_back(names.count(c.id) ? names[c.id] : "stranger");
-    return out;
-}
-
 std::vector<noc::TNotifyIcon*> AllIcons(const TForm2& f) {
     return {f.NotifyIcon1, f.TextTrayIcon1, f.TextTrayIcon2, f.TextTrayIcon3, f.TextTrayIcon4};
 }

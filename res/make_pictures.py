@@ -470,6 +470,22 @@ def reset_button():
     return cv.pixels()
 
 
+def small_clock():
+    """The "A heure fixe..." control: a clock face, the hands at three o'clock, a red hub."""
+    cv = Canvas(16, 16)
+    cv.fill(circle(8.0, 8.0, 7.6), (72, 92, 124))
+    cv.fill(circle(8.0, 8.0, 6.5), rgrad(6.6, 6.2, 8.4, (255, 255, 255), (214, 222, 236)))
+    for k in range(4):
+        a = math.radians(k * 90)
+        sx, sy = math.sin(a), -math.cos(a)
+        cv.fill(seg(8.0 + 4.7 * sx, 8.0 + 4.7 * sy, 8.0 + 5.6 * sx, 8.0 + 5.6 * sy, 1.1), (104, 112, 128))
+    hand = (36, 40, 52)
+    cv.fill(rect(7.0, 3.0, 9.0, 8.0), hand)
+    cv.fill(rect(8.0, 7.0, 11.5, 9.0), hand)
+    cv.fill(circle(8.0, 8.0, 1.1), (214, 30, 30))
+    return cv.pixels()
+
+
 def info_letter():
     cv = Canvas(7, 13)
     blue = (0, 60, 204)
@@ -670,6 +686,7 @@ def main():
     write("palette.bmp", bmp24(keyed(paint_palette(), MAGENTA)))
     write("reset.bmp", bmp24(keyed(reset_button(), MAGENTA)))
     write("info_letter.bmp", bmp24(keyed(info_letter(), MAGENTA)))
+    write("small_clock.bmp", bmp24(keyed(small_clock(), MAGENTA)))
 
     clock = alarm_clock()
     write("clock_alpha.bmp", bmp32_premultiplied(clock))

@@ -46,3 +46,9 @@ set_tests_properties(e2e.program_path PROPERTIES LABELS e2e FIXTURES_REQUIRED WI
 noc_wine_test(test_shutdown_block_reason ${CMAKE_SOURCE_DIR}/tests/wine/test_shutdown_block_reason.cpp)
 noc_wine_test(test_second_start ${CMAKE_SOURCE_DIR}/tests/wine/test_second_start.cpp)
 noc_e2e_test(test_e2e_second_start ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_second_start.cpp)
+noc_wine_test(test_time_of_day ${CMAKE_SOURCE_DIR}/tests/wine/test_time_of_day.cpp)
+# Again in a time zone with daylight saving time, which Wine takes from TZ.
+add_test(NAME wine.test_time_of_day_paris COMMAND test_time_of_day)
+set_tests_properties(wine.test_time_of_day_paris PROPERTIES LABELS wine FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
+                     TIMEOUT 300 ENVIRONMENT TZ=Europe/Paris)
+noc_e2e_test(test_e2e_time_of_day ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_time_of_day.cpp)

@@ -117,8 +117,17 @@ std::string StartedWithParametersFlag(const std::vector<std::string>& params) {
     return ParamStr(params, 1).empty() ? std::string() : std::string("oui");
 }
 
+EndTimeParameter ReadEndTime(const std::vector<std::string>& params) {
+    EndTimeParameter end;
+    end.text = ParamStr(params, 12);
+    end.given = !end.text.empty() && end.text != "*";
+    end.valid = end.given && ParseClockTime(end.text, end.time);
+    return end;
+}
+
 std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held) {
     std::vector<std::string> failures;
+    const bool timeOfDay = ReadEndTime(params).given;
     // A number that does not convert leaves what was loaded, so that nothing stored is lost to it.
     auto number = [&failures](const std::string& text, int32_t& setting) {
         try {
@@ -130,6 +139,7 @@ std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params
     for (size_t index = 1; index <= 11 && index < params.size(); ++index) {
         const std::string& p = params[index];
         if (p == "*") continue;
+        if (timeOfDay && index >= 2 && index <= 5) continue;
         switch (index) {
         case 1:
             held.Couleur = p;

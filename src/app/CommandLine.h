@@ -1,10 +1,12 @@
 #pragma once
-// The command line: splitting it into parameters and applying the eleven positions to the settings.
+// The command line: splitting it into parameters and applying the eleven positions to the settings,
+// or the twelfth, a clock time to end at, in place of the four time positions.
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "app/TimeOfDay.h"
 #include "settings/HeldSettings.h"
 
 namespace noc {
@@ -28,11 +30,25 @@ std::string ParamStr(const std::vector<std::string>& params, size_t index);
 // "oui" when parameter 1 is not empty, else "".
 std::string StartedWithParametersFlag(const std::vector<std::string>& params);
 
+// Parameter 12, «HH:MM» (ParseClockTime): the clock time at which the countdown is to end. Given
+// when present and not "*"; it then takes the place of the four time positions 2 to 5, which are
+// not read at all. A given one that is no time refuses the whole command line: the caller applies
+// none of it.
+struct EndTimeParameter {
+    bool given = false;
+    bool valid = false;  // given and a time
+    std::string text;    // as given
+    ClockTime time;      // when valid
+};
+EndTimeParameter ReadEndTime(const std::vector<std::string>& params);
+
 // Applies parameters 1..11 to the held settings in position order; an absent parameter or "*" keeps
 // the setting. 1 Couleur, 2 Jours, 3 Heures, 4 Minutes, 5 Secondes, 6 Chrono, 7 MdPasse, 8 MdPasseOK,
 // 9 Alerte, 10 Son, 11 Delai. Numbers go through StrToInt; one that does not convert keeps its setting
 // too, and the conversion's message ("'<text>' is not a valid integer value") is returned, one per bad
-// number in position order, for the caller to report. Every other position still applies.
+// number in position order, for the caller to report. Every other position still applies. With a
+// twelfth parameter given (ReadEndTime), positions 2 to 5 are left out: the caller puts the time
+// until then on the dial.
 std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held);
 
 }  // namespace noc

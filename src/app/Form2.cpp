@@ -178,6 +178,12 @@ void TForm2::CreateComponents() {
     Image11->OnClick.Bind(this, &TForm2::Image11Click);
     Panel2->Hide();
 
+    // A clock time to end at, beside the switch.
+    Image13 = Make<TImage>(this, idImage13, TabControl1, 194, 24, 16, 16);
+    Image13->SetCaption("À heure fixe...");
+    Image13->SetHint("Cliquez ici pour régler le Chrono\r\njusqu'à une heure fixe (HH:MM)...");
+    Image13->OnClick.Bind(this, &TForm2::Image13Click);
+
     // ---- countdown panel, at the same place ----
     TabControl2 = Make<TTabPanel>(this, idTabControl2, this, 2, 2, 217, 170);
     Image5 = Make<TImage>(this, idImage5, TabControl2, 10, 12, 32, 32);
@@ -279,6 +285,7 @@ void TForm2::CreateComponents() {
     Image12->SetPicture(TPicture::FromResource("FOLDER"));
     Image4->SetPicture(TPicture::FromResource("PALETTE"));
     Image8->SetPicture(TPicture::FromResource("RESET"));
+    Image13->SetPicture(TPicture::FromResource("SMALL_CLOCK"));
     Image7->SetPicture(TPicture::FromResource("INFO_LETTER"));
     Image5->SetPicture(TPicture::FromResource("CLOCK_ALPHA"));
     Image6->SetPicture(TPicture::FromResource("CLOCK_PLAIN"));
@@ -357,7 +364,8 @@ void TForm2::FormCreate(TObject*) {
 
     // 2. The program's hand cursor on every clickable image.
     Screen().SetCursor(kHandCursor, LoadCursorA(GetModuleHandleA(nullptr), "CURSOR"));
-    for (TControl* c : std::initializer_list<TControl*>{MyImage1, Image7, Image8, Image4, Image10, Image11, Image12})
+    for (TControl* c :
+         std::initializer_list<TControl*>{MyImage1, Image7, Image8, Image4, Image10, Image11, Image12, Image13})
         c->SetCursor(kHandCursor);
 
     // 3. Hints.
@@ -376,9 +384,16 @@ void TForm2::FormCreate(TObject*) {
     // 4. The stored settings, checked against their integrity text.
     LoadSettings();
 
-    // 5. The command line overrides them for this run.
-    for (const std::string& failure : ApplyCommandLine(params_, Held)) ReportConversionFailure(failure);
-    if (!ParamStr(params_, 11).empty() && ParamStr(params_, 11) != "*") TrackBar1->SetPosition(Held.Delai);
+    // 5. The command line overrides them for this run. A twelfth parameter, a clock time, stands for
+    // the four time positions; one that is no time refuses the whole command line.
+    const EndTimeParameter endTime = ReadEndTime(params_);
+    if (endTime.given && !endTime.valid) {
+        RefuseCommandLine(endTime.text);
+    } else {
+        for (const std::string& failure : ApplyCommandLine(params_, Held)) ReportConversionFailure(failure);
+        if (!ParamStr(params_, 11).empty() && ParamStr(params_, 11) != "*") TrackBar1->SetPosition(Held.Delai);
+        if (endTime.valid) HoldTimeUntil(endTime.time);
+    }
 
     // 6. The sound file shown.
     if (FileExists(Held.Son))
@@ -423,8 +438,8 @@ void TForm2::FormCreate(TObject*) {
     // 11-12. After a number that did not convert, no countdown starts by itself and the empty main
     // form shows too, as when the set-up stopped there; the window still holds every other setting.
     if (!setupFailed_) {
-        // 11. Automatic start.
-        if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) StartCountdown();
+        // 11. Automatic start; none after a refused command line.
+        if (!commandLineRefused_ && (IsYes(Held.Demarrage) || IsYes(StartedWithParameters))) StartCountdown();
 
         // 12. Neither the empty main form nor the application window shows on the taskbar.
         Application().ShowMainForm = false;
@@ -530,8 +545,9 @@ void TForm2::AfterCreation() {
     Held.Demarrage = ReadSetting("Demarrage");
     if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) {
         // No countdown started for a number that did not convert: the window shows what it holds,
-        // with that value repaired, so that it can be put right, started, or closed.
-        if (setupFailed_) Show();
+        // with that value repaired, so that it can be put right, started, or closed. Nor for a
+        // refused command line: the window shows the stored settings.
+        if (setupFailed_ || commandLineRefused_) Show();
         return;
     }
     Show();

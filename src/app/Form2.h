@@ -5,6 +5,7 @@
 
 #include "app/CountdownRules.h"
 #include "app/MediaPlayer.h"
+#include "app/TimeOfDay.h"
 #include "controls/MyImage.h"
 #include "controls/ThreadedTimer.h"
 #include "framework/Controls.h"
@@ -58,6 +59,9 @@ public:
     // True once the set-up met a number that did not convert (stored or given): it was reported,
     // and neither the automatic start nor the hiding of the empty main form happen.
     bool SetupFailed() const { return setupFailed_; }
+    // True when the command line's twelfth parameter was no time: that was told, and nothing of the
+    // command line applies; no countdown starts by itself, and the window shows.
+    bool CommandLineRefused() const { return commandLineRefused_; }
     void FitSoundPathLabel();
     void TrackBar1Change(TObject* sender);
 
@@ -67,6 +71,9 @@ public:
     void Image8MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void DialStep(TUpDown* arrow, TMaskEdit* field, int limit);
     void UpDownClick(TObject* sender, TUDBtnType button);
+    // "À heure fixe...": asks for a clock time and puts the time from now until then on the dial
+    // (Form2TimeOfDay.cpp). Starting is still the switch's.
+    void Image13Click(TObject* sender);
     void Chronos1Timer(TObject* sender);
     void CancelCountdown();
     void SpeedButton2Click(TObject* sender);
@@ -161,6 +168,7 @@ public:
     TUpDown *UpDown4, *UpDown1, *UpDown2, *UpDown3;
     TImage* Image8;
     TMyImage* MyImage1;
+    TImage* Image13;
     TGroupBox* GroupBox2;
     TCheckBox *CheckBox1, *CheckBox4, *CheckBox3, *CheckBox2;
     TShape* Shape1;
@@ -234,6 +242,10 @@ private:
     // order the caller needs.
     enum class DialOrder { ArrowFirst, FieldFirst };
     void PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order);
+    // The command line's twelfth parameter: told and the whole command line refused when it is no
+    // time; the time until then held for the dial when it is one.
+    void RefuseCommandLine(const std::string& endTime);
+    void HoldTimeUntil(ClockTime time);
 
     // A stored number, or its design value when the text does not convert (that failure reported).
     int32_t StoredNumber(Setting setting);
@@ -242,6 +254,9 @@ private:
 
     std::vector<std::string> params_;
     bool setupFailed_ = false;
+    bool commandLineRefused_ = false;
+    // What was last typed into the "À heure fixe..." prompt and taken, offered again the next time.
+    std::string clockTimeText_;
     // Set while the countdown's end closes the window.
     bool closingAtZero_ = false;
     // The running countdown's length, in seconds: at its start, and longer by each postpone.

@@ -25,6 +25,7 @@ enum Form2Id : int {
     idShape1,
     idImage4,
     idImage10,
+    idImage13,
     idPanel1 = 130,
     idLabel12,
     idEdit1,

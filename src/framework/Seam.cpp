@@ -1,5 +1,7 @@
 #include "framework/Seam.h"
 
+#include "framework/InputQuery.h"
+
 namespace noc {
 
 int SystemSeam::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
@@ -40,6 +42,44 @@ LONG SystemSeam::OpenRegistryKey(HKEY root, const std::string& path, REGSAM acce
         rc = RegOpenKeyExA(root, path.c_str(), 0, access, key);
     if (rc != ERROR_SUCCESS) *key = nullptr;
     return rc;
+}
+
+bool SystemSeam::InputQuery(HWND owner, const std::string& caption, const std::string& prompt, std::string& value) {
+    return RunInputQuery(owner, caption, prompt, value);
+}
+
+namespace {
+
+constexpr int64_t kFileTimeUnitsPerSecond = 10000000;
+
+int64_t FileTimeValue(const FILETIME& t) {
+    return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+FILETIME FileTimeOf(int64_t value) {
+    const auto v = static_cast<uint64_t>(value);
+    return FILETIME{static_cast<DWORD>(v & 0xFFFFFFFFu), static_cast<DWORD>(v >> 32)};
+}
+
+}  // namespace
+
+int64_t SystemSeam::UtcSecondsNow() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return FileTimeValue(now) / kFileTimeUnitsPerSecond;
+}
+
+int64_t SystemSeam::LocalOffsetAt(int64_t utcSeconds) {
+    const FILETIME utc = FileTimeOf(utcSeconds * kFileTimeUnitsPerSecond);
+    SYSTEMTIME utcParts{}, localParts{};
+    FILETIME local{};
+    // The zone's rules for that date; should they fail, the offset that holds now.
+    if (FileTimeToSystemTime(&utc, &utcParts) && SystemTimeToTzSpecificLocalTime(nullptr, &utcParts, &localParts) &&
+        SystemTimeToFileTime(&localParts, &local))
+        return (FileTimeValue(local) - FileTimeValue(utc)) / kFileTimeUnitsPerSecond;
+    if (FileTimeToLocalFileTime(&utc, &local))
+        return (FileTimeValue(local) - FileTimeValue(utc)) / kFileTimeUnitsPerSecond;
+    return 0;
 }
 
 BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }

@@ -5,12 +5,14 @@
 // shell; a recorder still makes that call. So do the reason given to Windows for a refused log-off
 // and its withdrawal, and the opening of the program's registry keys, so that a test can refuse
 // the machine's keys as Windows refuses them to a standard user, and the size of the shell's
-// small icons.
+// small icons. So do the question for a line of text (a clock time to end at) and the clock that
+// such a time is counted from, so that a test can answer the one and set the other.
 // The program uses the real calls; a test installs a recorder (see SetSystemSeam).
 #include <windows.h>
 #include <shellapi.h>
 #include <commdlg.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +35,15 @@ public:
     // Opens the key at `path` under `root`; with `create`, creates it first when it is missing.
     // Gives the registry's error code; the key is null unless it is ERROR_SUCCESS.
     virtual LONG OpenRegistryKey(HKEY root, const std::string& path, REGSAM access, bool create, HKEY* key);
+    // A small modal question for one line of text, over `owner` (InputQuery.h): a caption, a prompt
+    // above the field, "OK" and "Annuler". The field starts with `value`; true, with `value` the
+    // text typed, when the user confirmed.
+    virtual bool InputQuery(HWND owner, const std::string& caption, const std::string& prompt, std::string& value);
+    // The clock: now, in whole seconds since 1 January 1601 UTC; and how far the local time is ahead
+    // of UTC at such an instant, in seconds, by the time zone's rules for that date (daylight
+    // saving time included).
+    virtual int64_t UtcSecondsNow();
+    virtual int64_t LocalOffsetAt(int64_t utcSeconds);
     // The reason that Windows shows beside the window when it refuses a log-off or shutdown, and its
     // withdrawal. Systems before Vista have neither: nothing happens there and the answer is FALSE.
     virtual BOOL CreateShutdownBlockReason(HWND window, const std::wstring& reason);

@@ -66,6 +66,19 @@ inline bool ToInt(const std::string& text, int32_t& out) {
     return true;
 }
 
+// A clock time as HH:MM: the hours in one or two digits, 0 to 23, a colon, the minutes in two
+// digits, 00 to 59, and nothing else.
+inline bool ToClockTime(const std::string& text, int& hour, int& minute) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const size_t n = text.size();
+    if (n < 4 || n > 5 || text[n - 3] != ':') return false;
+    for (size_t i = 0; i < n; ++i)
+        if (i != n - 3 && !digit(text[i])) return false;
+    hour = std::atoi(text.substr(0, n - 3).c_str());
+    minute = std::atoi(text.substr(n - 2).c_str());
+    return hour < 24 && minute < 60;
+}
+
 // The conversion's message, as far as its first zero byte (where a C string's reader stops).
 inline std::string ConversionMessage(const std::string& text) {
     const std::string message = "'" + text + "' is not a valid integer value";

@@ -1,5 +1,6 @@
-// The command line: its splitting into parameters, the program's own path at its head, and the
-// eleven positions applied to the held settings.
+// The command line: its splitting into parameters, the program's own path at its head, the eleven
+// positions applied to the held settings, and the twelfth, a clock time, in place of the four time
+// positions.
 #include "Reference.h"
 #include "app/CommandLine.h"
 #include "settings/IntConvert.h"
@@ -134,13 +135,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
+    // The whole input as a clock time, and the twelfth parameter.
+    int hour = 0, minute = 0;
+    noc::ClockTime time{-1, -1};
+    const bool isTime = ref::ToClockTime(line, hour, minute);
+    FUZZ_CHECK(noc::ParseClockTime(line, time) == isTime);
+    FUZZ_CHECK(isTime ? time.Hour == hour && time.Minute == minute : time.Hour == -1 && time.Minute == -1);
+    if (isTime) FUZZ_CHECK(noc::ClockTimeText(time) == (line.size() == 4 ? "0" + line : line));
+    const std::string twelfth = params.size() > 12 ? params[12] : "";
+    const bool endTimeGiven = params.size() > 12 && twelfth != "*";
+    const noc::EndTimeParameter end = noc::ReadEndTime(params);
+    FUZZ_CHECK(end.given == endTimeGiven);
+    FUZZ_CHECK(end.text == twelfth);
+    FUZZ_CHECK(end.valid == (endTimeGiven && ref::ToClockTime(twelfth, hour, minute)));
+    if (end.valid) FUZZ_CHECK(end.time.Hour == hour && end.time.Minute == minute);
+
     // The positions, one by one; a number that does not convert keeps its setting and is reported,
-    // in position order, and the later positions still apply.
+    // in position order, and the later positions still apply. A twelfth parameter given leaves the
+    // four time positions unread.
     noc::HeldSettings expected = Sample();
     std::vector<std::string> failures;
     for (size_t i = 1; i <= 11 && i < params.size(); ++i) {
         const std::string& p = params[i];
         if (p == "*") continue;
+        if (endTimeGiven && i >= 2 && i <= 5) continue;
         std::string* texts[] = {
             nullptr,           &expected.Couleur,   nullptr,          nullptr,       nullptr, nullptr, &expected.Chrono,
             &expected.MdPasse, &expected.MdPasseOK, &expected.Alerte, &expected.Son, nullptr};

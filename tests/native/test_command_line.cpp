@@ -200,12 +200,28 @@ TEST_CASE("ApplyCommandLine: each parameter given replaces its setting, the othe
          }},
         {"nine stars then a quoted sound path", "prog * * * * * * * * * \"C:\\Mes sons\\bip.wav\"",
          [](HeldSettings& h) { h.Son = "C:\\Mes sons\\bip.wav"; }},
-        {"parameters after the eleventh are ignored", "prog * * * * * * * * * * 50 xyz 99",
+        {"parameters after the twelfth are ignored", "prog * * * * * * * * * * 50 * xyz 99",
          [](HeldSettings& h) { h.Delai = 50; }},
         {"an x prefix reads as hexadecimal", "prog * * x3 xA", [](HeldSettings& h) { h.Heures = 3, h.Minutes = 10; }},
         {"high byte inside a text parameter", "prog * * * * * * mötdepasse",
          [](HeldSettings& h) { h.MdPasse = "m\xF6tdepasse"; }},
         {"no parameters leaves everything", "prog", [](HeldSettings&) {}},
+        // A twelfth parameter, a clock time, takes the place of the four time positions.
+        {"with a twelfth, the four time positions are not read",
+         "prog clRed 7 8 9 10 oui secret oui oui b.wav 45 23:50",
+         [](HeldSettings& h) {
+             h.Couleur = "clRed", h.Chrono = "oui", h.MdPasse = "secret", h.MdPasseOK = "oui", h.Alerte = "oui";
+             h.Son = "b.wav", h.Delai = 45;
+         }},
+        {"without them (stars)", "prog * * * * * oui * * * * * 7:05", [](HeldSettings& h) { h.Chrono = "oui"; }},
+        // Not read at all: nothing to report about them.
+        {"time positions that are no numbers", "prog * x y z w * * * * * * 7:05", [](HeldSettings&) {}},
+        // A star is no time: the four positions count as before.
+        {"a star in its place", "prog * 0 1 30 0 * * * * * * *",
+         [](HeldSettings& h) { h.Jours = 0, h.Heures = 1, h.Minutes = 30, h.Secondes = 0; }},
+        // Read only once the caller has refused a twelfth that is no time; the positions are
+        // skipped all the same.
+        {"no time", "prog clRed 7 8 9 10 * * * * * * 24:00", [](HeldSettings& h) { h.Couleur = "clRed"; }},
     };
     for (const Case& c : cases) {
         CAPTURE(c.name);
@@ -281,4 +297,49 @@ TEST_CASE("ApplyCommandLine") {
         CHECK(h.Heures == 1);
         CHECK(h.Delai == 45);
     }
+}
+
+TEST_CASE("ReadEndTime: the twelfth parameter, a clock time, given unless absent or a star") {
+    struct Case {
+        std::string name;
+        std::string line;
+        bool given, valid;
+        std::string text;
+        int32_t hour, minute;
+    };
+    const Case cases[] = {
+        {"absent", "prog * 0 1 30 0 * * * * * 30", false, false, "", 0, 0},
+        {"no parameters", "prog", false, false, "", 0, 0},
+        {"a star", "prog * * * * * * * * * * * *", false, false, "*", 0, 0},
+        {"a time", "prog * * * * * * * * * * * 23:50", true, true, "23:50", 23, 50},
+        {"one digit of hours", "prog * * * * * * * * * * * 7:05", true, true, "7:05", 7, 5},
+        {"midnight", "prog * * * * * * * * * * * 00:00", true, true, "00:00", 0, 0},
+        {"in quotes", "prog * * * * * * * * * * * \"23:50\"", true, true, "23:50", 23, 50},
+        {"24:00", "prog * * * * * * * * * * * 24:00", true, false, "24:00", 0, 0},
+        {"7:5x", "prog * * * * * * * * * * * 7:5x", true, false, "7:5x", 0, 0},
+        {"12:60", "prog * * * * * * * * * * * 12:60", true, false, "12:60", 0, 0},
+        {"a blank inside quotes", "prog * * * * * * * * * * * \"12: 30\"", true, false, "12: 30", 0, 0},
+        {"two stars", "prog * * * * * * * * * * * **", true, false, "**", 0, 0},
+        // An empty pair is skipped like a blank: no empty twelfth parameter can be given.
+        {"an empty pair", "prog * * * * * * * * * * * \"\"", false, false, "", 0, 0},
+        {"the thirteenth and on are ignored", "prog * * * * * * * * * * * 6:30 xyz 99", true, true, "6:30", 6, 30},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        const EndTimeParameter end = ReadEndTime(SplitCommandLine(c.line));
+        CHECK(end.given == c.given);
+        CHECK(end.valid == c.valid);
+        CHECK(end.text == c.text);
+        if (c.valid) {
+            CHECK(end.time.Hour == c.hour);
+            CHECK(end.time.Minute == c.minute);
+        }
+    }
+}
+
+TEST_CASE("ApplyCommandLine: with a twelfth parameter, a number that does not convert elsewhere is still told") {
+    HeldSettings h = Sample();
+    CHECK(ApplyCommandLine(SplitCommandLine("prog * x * * * * * * * * 4y 23:50"), h) ==
+          std::vector<std::string>{"'4y' is not a valid integer value"});
+    CheckHeld(h, Sample());
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Replaces the system seam for the life of a test: message boxes, beeps and the shutdown request
-// are recorded instead of made. What goes to the notification area is recorded too, picture
-// included, and still sent to the shell; so is the reason given to Windows for a refused log-off,
-// still given.
+// are recorded instead of made, and so are the questions for a line of text, which the test
+// answers. What goes to the notification area is recorded too, picture included, and still sent to
+// the shell; so is the reason given to Windows for a refused log-off, still given.
 #include <windows.h>
 
 #include <cstdint>
@@ -165,6 +165,27 @@ public:
     std::function<bool(CHOOSECOLORA&)> colourAnswer;
     std::function<bool(OPENFILENAMEA&)> fileAnswer;
 
+    // A question for a line of text is recorded as a dialog, its caption as text and its prompt as
+    // caption, with the text it starts with; it is cancelled unless the test answers it (true, with
+    // the text typed put in `value`).
+    bool InputQuery(HWND, const std::string& caption, const std::string& prompt, std::string& value) override {
+        Record({RecordedCall::Dialog, caption, prompt, 0});
+        offered.push_back(value);
+        return inputAnswer ? inputAnswer(value) : false;
+    }
+    std::function<bool(std::string& value)> inputAnswer;
+    // What each question started with, in their order.
+    std::vector<std::string> offered;
+
+    // The clock, the system's unless the test sets its own: now (seconds since 1601 UTC) and the
+    // local time's offset from UTC at an instant.
+    int64_t UtcSecondsNow() override { return clockNow ? clockNow() : noc::SystemSeam::UtcSecondsNow(); }
+    int64_t LocalOffsetAt(int64_t at) override {
+        return localOffset ? localOffset(at) : noc::SystemSeam::LocalOffsetAt(at);
+    }
+    std::function<int64_t()> clockNow;
+    std::function<int64_t(int64_t)> localOffset;
+
     // The program's registry keys: those for which this answers true are refused with
     // ERROR_ACCESS_DENIED, as Windows refuses a standard user the machine's keys; the others are
     // opened for real.
@@ -234,6 +255,7 @@ public:
         calls.clear();
         shell.clear();
         blockReasons.clear();
+        offered.clear();
     }
 
     std::vector<RecordedCall> calls;

@@ -195,20 +195,6 @@ HWND OpenProgramIconMenu(const TrayCountdown& run) {
     return menu;
 }
 
-// Each key pressed and let go, in turn, as from the keyboard.
-void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> input;
-    for (WORD key : keys)
-        for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-            INPUT k{};
-            k.type = INPUT_KEYBOARD;
-            k.ki.wVk = key;
-            k.ki.dwFlags = up;
-            input.push_back(k);
-        }
-    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
-}
-
 }  // namespace
 
 TEST_CASE("with the time shown, red digits of the minutes and the seconds stand beside the program icon") {

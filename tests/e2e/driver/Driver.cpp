@@ -158,12 +158,16 @@ void TypeKeys(const std::string& text) {
     SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
 
-void PressKey(WORD vk) {
+void PressKeys(std::initializer_list<WORD> vks) {
     std::vector<INPUT> keys;
-    AddKey(keys, vk, false);
-    AddKey(keys, vk, true);
+    for (WORD vk : vks) {
+        AddKey(keys, vk, false);
+        AddKey(keys, vk, true);
+    }
     SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
 }
+
+void PressKey(WORD vk) { PressKeys({vk}); }
 
 HWND FocusOf(HWND wnd) {
     GUITHREADINFO info{};

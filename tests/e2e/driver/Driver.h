@@ -3,6 +3,7 @@
 // clicks its controls, reads and dismisses its message boxes, and looks at the registry.
 #include <windows.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +74,8 @@ void MouseClick(HWND control, int x, int y, bool right = false);
 // characters of `text`, or one key.
 void TypeKeys(const std::string& text);
 void PressKey(WORD vk);
+// Each key pressed and let go, in turn.
+void PressKeys(std::initializer_list<WORD> vks);
 // The control that has the keyboard focus in the thread of `wnd`.
 HWND FocusOf(HWND wnd);
 // Sends a message and waits at most a second for the answer.

@@ -45,3 +45,6 @@ set_tests_properties(e2e.program_path PROPERTIES LABELS e2e FIXTURES_REQUIRED WI
 noc_wine_test(test_shutdown_block_reason ${CMAKE_SOURCE_DIR}/tests/wine/test_shutdown_block_reason.cpp)
 noc_wine_test(test_second_start ${CMAKE_SOURCE_DIR}/tests/wine/test_second_start.cpp)
 noc_e2e_test(test_e2e_second_start ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_second_start.cpp)
+noc_wine_test(test_keyboard ${CMAKE_SOURCE_DIR}/tests/wine/test_keyboard.cpp)
+noc_wine_test(test_accessibility ${CMAKE_SOURCE_DIR}/tests/wine/test_accessibility.cpp)
+target_link_libraries(test_accessibility PRIVATE oleacc oleaut32 ole32)

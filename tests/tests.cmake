@@ -48,3 +48,5 @@ noc_e2e_test(test_e2e_second_start ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_second
 noc_wine_test(test_keyboard ${CMAKE_SOURCE_DIR}/tests/wine/test_keyboard.cpp)
 noc_wine_test(test_accessibility ${CMAKE_SOURCE_DIR}/tests/wine/test_accessibility.cpp)
 target_link_libraries(test_accessibility PRIVATE oleacc oleaut32 ole32)
+noc_e2e_test(test_e2e_keyboard ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_keyboard.cpp)
+target_link_libraries(test_e2e_keyboard PRIVATE oleacc ole32 oleaut32)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Scenario.h"
+#include "driver/Keyboard.h"
 
 using namespace e2e;
 
@@ -19,35 +20,6 @@ constexpr char kFiveMinutes[] = "* 0 0 5 0";
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 size_t TextLength(HWND wnd) { return static_cast<size_t>(Send(wnd, WM_GETTEXTLENGTH)); }
-
-// The control that has the keyboard focus in the thread of `wnd`.
-HWND FocusOf(HWND wnd) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info);
-    return info.hwndFocus;
-}
-
-// Real keystrokes through the system's input queue, to whichever window has the focus.
-void TypeKeys(const std::string& text) {
-    std::vector<INPUT> keys;
-    auto key = [&](WORD vk, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        keys.push_back(in);
-    };
-    for (char c : text) {
-        const SHORT scan = VkKeyScanA(c);
-        const bool shift = (HIBYTE(scan) & 1) != 0;
-        if (shift) key(VK_SHIFT, false);
-        key(LOBYTE(scan), false);
-        key(LOBYTE(scan), true);
-        if (shift) key(VK_SHIFT, true);
-    }
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
-}
 
 // The password typed into the prompt and confirmed with its "OK".
 void AnswerPrompt(const Scenario& run, const std::string& password) {

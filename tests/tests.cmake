@@ -52,3 +52,8 @@ add_test(NAME wine.test_time_of_day_paris COMMAND test_time_of_day)
 set_tests_properties(wine.test_time_of_day_paris PROPERTIES LABELS wine FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
                      TIMEOUT 300 ENVIRONMENT TZ=Europe/Paris)
 noc_e2e_test(test_e2e_time_of_day ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_time_of_day.cpp)
+noc_wine_test(test_keyboard ${CMAKE_SOURCE_DIR}/tests/wine/test_keyboard.cpp)
+noc_wine_test(test_accessibility ${CMAKE_SOURCE_DIR}/tests/wine/test_accessibility.cpp)
+target_link_libraries(test_accessibility PRIVATE oleacc oleaut32 ole32)
+noc_e2e_test(test_e2e_keyboard ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_keyboard.cpp)
+target_link_libraries(test_e2e_keyboard PRIVATE oleacc ole32 oleaut32)

@@ -64,6 +64,11 @@ int32_t WrapDialPosition(int32_t position, int32_t limit) {
     return position;
 }
 
+int32_t TypedDialPosition(int32_t position, int32_t digit, int32_t limit) {
+    const int32_t both = (position >= 0 ? position % 10 : 0) * 10 + digit;
+    return both <= limit ? both : digit;
+}
+
 int64_t SecondsLeft(const Remaining& r) {
     return int64_t{r.Days} * 86400 + int64_t{r.Hours} * 3600 + int64_t{r.Minutes} * 60 + r.Seconds;
 }

@@ -72,6 +72,10 @@ std::string PostponeText(int32_t minutes);
 // Arrow step on a dial whose highest position is `limit`: above the limit -> 0, then below 0 -> limit.
 int32_t WrapDialPosition(int32_t position, int32_t limit);
 
+// A digit typed into a dial field whose highest position is `limit`: the field's last digit and the
+// new one, as a clock is set, when that is within the limit; the new digit alone otherwise.
+int32_t TypedDialPosition(int32_t position, int32_t digit, int32_t limit);
+
 // Decimal text, with a "0" in front when the value is below 10: "05", "59", "123", "0-1".
 std::string TwoDigits(int32_t value);
 

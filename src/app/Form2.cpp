@@ -1,6 +1,7 @@
 #include "app/Form2.h"
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include "app/AppFiles.h"
 #include "app/CommandLine.h"
@@ -97,9 +98,10 @@ void TForm2::CreateComponents() {
 
     // ---- set-up panel ----
     TabControl1 = Make<TTabPanel>(this, idTabControl1, this, 2, 2, 217, 170);
+    TabControl1->SetAccessibleName("Réglage du Chronomètre");
     Label1 = Make<TLabel>(this, idLabel1, TabControl1, 8, 8, "Réglage du Chronomètre");
     Label1->SetHint("Temps d'attente avant l'extinction de l'ordinateur...");
-    struct DialColumn {
+    struct {
         TMaskEdit** field;
         TUpDown** arrow;
         int fieldId, arrowId, max;
@@ -111,11 +113,16 @@ void TForm2::CreateComponents() {
         {&MaskEdit3, &UpDown3, idMaskEdit3, idUpDown3, 60, "Secondes"},
     };
     int x = 8;
-    for (const DialColumn& c : columns) {
+    for (const auto& c : columns) {
+        // A hidden label just before the field names it for screen readers.
+        (new TLabel(this, TabControl1, x, 26, c.hint))->Hide();
         *c.field = Make<TMaskEdit>(this, c.fieldId, TabControl1, x, 26, 22, 21);
         (*c.field)->SetHint(c.hint);
         *c.arrow = Make<TUpDown>(this, c.arrowId, TabControl1, x + 22, 26, 12, 21, -1, c.max);
         (*c.arrow)->OnArrowClick.Bind(this, &TForm2::UpDownClick);
+        (*c.field)->SetArrows(*c.arrow);
+        (*c.field)->OnDigit.Bind(this, &TForm2::DialDigit);
+        dial_.push_back({*c.arrow, *c.field});
         x += 35;
     }
     MaskEdit4->SetFontColor(0xFF000002);  // the days in the caption colour
@@ -134,10 +141,15 @@ void TForm2::CreateComponents() {
     CheckBox1 = Make<TCheckBox>(this, idCheckBox1, GroupBox2, 8, 14, 143, 17, "Afficher le temps restant");
     CheckBox4 = Make<TCheckBox>(this, idCheckBox4, GroupBox2, 8, 30, 143, 17, "Jouer un son avant la fin");
     CheckBox4->OnMouseUp.Bind(this, &TForm2::CheckBox4MouseUp);
-    CheckBox3 = Make<TCheckBox>(this, idCheckBox3, GroupBox2, 8, 46, 168, 17, "Mot de passe pour Annuler...", false);
+    CheckBox3 = Make<TCheckBox>(this, idCheckBox3, GroupBox2, 8, 46, 168, 17, "Mot de passe pour Annuler...");
     CheckBox3->OnMouseUp.Bind(this, &TForm2::CheckBox3MouseUp);
-    CheckBox2 = Make<TCheckBox>(this, idCheckBox2, GroupBox2, 8, 62, 185, 17, "Lancer NocTuro au démarrage", false);
+    CheckBox2 = Make<TCheckBox>(this, idCheckBox2, GroupBox2, 8, 62, 185, 17, "Lancer NocTuro au démarrage");
     CheckBox2->OnMouseUp.Bind(this, &TForm2::CheckBox2MouseUp);
+    // The alert's box ticked from the keyboard keeps the chosen sound and opens no panel, as it
+    // always has; the menu key opens it, as a right click does.
+    for (TCheckBox* box : {CheckBox1, CheckBox3, CheckBox2})
+        box->OnKeyToggle.Bind(this, &TForm2::CheckBoxKeyToggle);
+    CheckBox4->OnMenuKey.Bind(this, &TForm2::CheckBox4MenuKey);
     Image10 = Make<TImage>(this, idImage10, GroupBox2, 152, 32, 16, 17);
     Image10->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
     Image10->OnClick.Bind(this, &TForm2::Image10Click);
@@ -147,6 +159,8 @@ void TForm2::CreateComponents() {
     Image4->OnMouseDown.Bind(this, &TForm2::Image4MouseDown);
     Shape1 = Make<TShape>(this, idShape1, GroupBox2, 179, 50, 10, 10, stEllipse);
     Shape1->SetBrushColor(clMedGray);
+    Shape1->SetAccessibleRole(ROLE_SYSTEM_GRAPHIC);
+    Shape1->SetAccessibleName([this] { return "Couleur actuelle : " + ColorToText(Shape1->BrushColor()); });
 
     // Password entry, over the options.
     Panel1 = Make<TPanel>(this, idPanel1, GroupBox2, 8, 13, 161, 68);
@@ -154,6 +168,7 @@ void TForm2::CreateComponents() {
     Edit1 = Make<TEdit>(this, idEdit1, Panel1, 4, 26, 118, 21);
     Button3 = Make<TButton>(this, idButton3, Panel1, 126, 26, 32, 21, "OK");
     Button3->OnClick.Bind(this, &TForm2::Button3Click);
+    Button3->Default = true;
     Panel1->Hide();
 
     // Alert sound choice, over the options.
@@ -174,6 +189,7 @@ void TForm2::CreateComponents() {
     Label17 = Make<TLabel>(this, idLabel17, Panel2, 89, 46, "20s");
     Button6 = Make<TButton>(this, idButton6, Panel2, 112, 40, 47, 23, "OK");
     Button6->OnClick.Bind(this, &TForm2::Button6Click);
+    Button6->Default = true;
     Image12->OnClick.Bind(this, &TForm2::Image12Click);
     Image11->OnClick.Bind(this, &TForm2::Image11Click);
     Panel2->Hide();
@@ -186,6 +202,7 @@ void TForm2::CreateComponents() {
 
     // ---- countdown panel, at the same place ----
     TabControl2 = Make<TTabPanel>(this, idTabControl2, this, 2, 2, 217, 170);
+    TabControl2->SetAccessibleName("Compte à rebours");
     Image5 = Make<TImage>(this, idImage5, TabControl2, 10, 12, 32, 32);
     Image6 = Make<TImage>(this, idImage6, TabControl2, 10, 12, 32, 32);
     Image6->Hide();
@@ -209,16 +226,18 @@ void TForm2::CreateComponents() {
     }
     Label19 = Make<TLabel>(this, idLabel19, TabControl2, 12, 62, "Attention, l'ordinateur va s'éteindre.");
     Label20 = Make<TLabel>(this, idLabel20, TabControl2, 12, 80, "Veuillez enregistrer votre travail.");
-    Label13 = Make<TLabel>(this, idLabel13, TabControl2, 12, 62, "Mot de passe pour annuler :");
-    Label13->Hide();
     Label15 = Make<TLabel>(this, idLabel15, TabControl2, 12, 62, "Ooops, mot de passe faux !");
     Label15->SetFontColor(kRedText);
     Label15->Hide();
+    // Just before the field, which it names for screen readers.
+    Label13 = Make<TLabel>(this, idLabel13, TabControl2, 12, 62, "Mot de passe pour annuler :");
+    Label13->Hide();
     Edit2 = Make<TEdit>(this, idEdit2, TabControl2, 12, 80, 140, 21);
     Edit2->SetPasswordChar('*');
     Edit2->SetHint("Tapez ici le mot de passe");
     Edit2->Hide();
     Button4 = Make<TButton>(this, idButton4, TabControl2, 156, 80, 40, 21, "OK");
+    Button4->Default = true;
     Button4->Hide();
     Label11 = Make<TLabel>(this, idLabel11, TabControl2, 12, 146, "NocTuro ©");
     Label11->SetEnabled(false);
@@ -229,16 +248,20 @@ void TForm2::CreateComponents() {
     Image7->SetHint("Cliquez ici pour lire les instructions");
     Label3 = Make<TLabel>(this, idLabel3, this, 13, 182, "nformations");
     Label3->SetHint("Cliquez ici pour lire les instructions");
+    // The image draws the first letter.
+    Label3->SetAccessibleName("Informations");
+    Label3->SetAccessibleRole(ROLE_SYSTEM_STATICTEXT);
     SpeedButton1 = Make<TSpeedButton>(this, idSpeedButton1, this, 4, 177, 80, 21, "Réduire", true);
     SpeedButton1->SetHint("Réduire dans la zone de notification");
-    SpeedButton1->Hide();
-    SpeedButton3 = Make<TSpeedButton>(this, idSpeedButton3, this, 146, 177, 71, 21, "Quitter");
-    SpeedButton2 = Make<TSpeedButton>(this, idSpeedButton2, this, 146, 177, 71, 21, "Annuler");
-    SpeedButton2->Hide();
     // Between "Réduire" and "Annuler", as far from each as they are from the window's edges.
     SpeedButton4 = Make<TSpeedButton>(this, idSpeedButton4, this, 88, 177, 54, 21, "+10 min");
     SpeedButton4->SetHint("Reporter l'extinction de 10 minutes\r\n(clic droit : choisir la durée)");
     SpeedButton4->Hide();
+    SpeedButton1->Cancel = true;
+    SpeedButton1->Hide();
+    SpeedButton3 = Make<TSpeedButton>(this, idSpeedButton3, this, 146, 177, 71, 21, "Quitter");
+    SpeedButton2 = Make<TSpeedButton>(this, idSpeedButton2, this, 146, 177, 71, 21, "Annuler");
+    SpeedButton2->Hide();
 
     // ---- hidden picture holders, below the visible area ----
     Image1 = Make<TImage>(this, idImage1, this, 0, 210, 32, 32);
@@ -270,11 +293,16 @@ void TForm2::CreateComponents() {
     OnClose.Bind(this, &TForm2::FormClose);
 
     // What lies over something else stays above it, shown or hidden: the countdown panel over the
-    // set-up panel, the option panels over the options, "Annuler" over "Quitter", "Réduire" over
-    // the information link, "..." over the start of a long sound path.
-    for (TControl* c :
-         std::initializer_list<TControl*>{TabControl2, Panel1, Panel2, SpeedButton2, SpeedButton1, Label18})
-        c->BringToFront();
+    // set-up panel, the option panels over the options, "Réduire" over the information link,
+    // "Annuler" over "Quitter", "..." over the start of a long sound path. Tab goes through the
+    // panel in front, then along the bottom row.
+    StackInOrder({TabControl2, TabControl1, SpeedButton1, SpeedButton4, Image7, Label3, SpeedButton2, SpeedButton3});
+    StackInOrder({Panel2, Panel1});
+    Label18->BringToFront();
+
+    // The clickable images answer the keyboard too.
+    for (TControl* c : std::initializer_list<TControl*>{Image8, MyImage1, Image10, Image4, Image12, Image11, Image7})
+        c->SetKeyboardClicks(true);
 
     // ---- design-time pictures ----
     Image1->SetPicture(TPicture::FromResource("SWITCH_NORMAL"));

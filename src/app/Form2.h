@@ -74,6 +74,8 @@ public:
     // "À heure fixe...": asks for a clock time and puts the time from now until then on the dial
     // (Form2TimeOfDay.cpp). Starting is still the switch's.
     void Image13Click(TObject* sender);
+    // A digit typed into one of the dial's fields.
+    void DialDigit(TObject* sender, int digit);
     void Chronos1Timer(TObject* sender);
     void CancelCountdown();
     void SpeedButton2Click(TObject* sender);
@@ -149,6 +151,12 @@ public:
     // The default digits follow the taskbar's theme, which Windows announces to every window.
     void TaskbarThemeChanged();
     void CheckBox4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // The space bar has ticked or unticked an option box: what a mouse button's release over it does.
+    void CheckBoxKeyToggle(TObject* sender);
+    // The menu key on the alert's box: the sound panel, as a right click.
+    void CheckBox4MenuKey(TObject* sender);
+    // After a box opened a panel over the options from the keyboard: the panel takes the keyboard.
+    void GiveKeyboardToPanel(TCheckBox* box);
     void Button3Click(TObject* sender);
     void Button6Click(TObject* sender);
 
@@ -235,6 +243,17 @@ private:
     // and the listen icon; or the panel away and those back.
     void CoverOptions(TPanel* panel);
     void UncoverOptions(TPanel* panel);
+    // Tab leaves out the option boxes while a panel covers them.
+    void UpdateOptionTabStops();
+    // One column of the dial: its arrows, its field, and the highest position the arrows step to
+    // (one below their maximum, where they wrap to 0).
+    struct DialColumn {
+        TUpDown* arrow;
+        TMaskEdit* field;
+        int32_t Limit() const { return arrow->Max() - 1; }
+    };
+    // The column of an arrow pair or a field, or null.
+    const DialColumn* ColumnOf(const TObject* control) const;
     // The counters the dial stands for: its four positions, as signed 16-bit values, with negative
     // days (only a command line or a hand edit gives them) counted as none.
     Remaining ReadDial() const;
@@ -253,6 +272,11 @@ private:
     void ReportConversionFailure(const std::string& message);
 
     std::vector<std::string> params_;
+    // Days, hours, minutes, seconds.
+    std::vector<DialColumn> dial_;
+    // The option box whose keyboard toggle opened the panel over the options: the keyboard goes
+    // back to it when the panel closes.
+    TCheckBox* panelOpener_ = nullptr;
     bool setupFailed_ = false;
     bool commandLineRefused_ = false;
     // What was last typed into the "À heure fixe..." prompt and taken, offered again the next time.

@@ -64,6 +64,8 @@ void TForm2::ShowCountdownPanel() {
     Label3->SetEnabled(false);
     SpeedButton2->Show();
     SpeedButton4->Show();
+    // Covered by "Annuler": out of Tab's way and out of a screen reader's.
+    SpeedButton3->Hide();
     SpeedButton1->Show();
 }
 
@@ -109,13 +111,23 @@ void TForm2::CoverOptions(TPanel* panel) {
     Image4->Hide();
     Image10->Hide();
     panel->Show();
+    UpdateOptionTabStops();
 }
 
 void TForm2::UncoverOptions(TPanel* panel) {
+    const bool hadKeyboard = IsChild(panel->Handle(), GetFocus()) != FALSE;
     panel->Hide();
     Shape1->Show();
     Image4->Show();
     Image10->Show();
+    UpdateOptionTabStops();
+    if (hadKeyboard && panelOpener_) panelOpener_->SetFocus();
+    panelOpener_ = nullptr;
+}
+
+void TForm2::UpdateOptionTabStops() {
+    const bool covered = Panel1->Visible() || Panel2->Visible();
+    for (TCheckBox* box : {CheckBox1, CheckBox4, CheckBox3, CheckBox2}) box->SetTabStop(!covered);
 }
 
 void TForm2::Chronos1Timer(TObject*) {
@@ -187,6 +199,7 @@ void TForm2::CancelCountdown() {
     Label3->SetEnabled(true);
     SpeedButton2->Hide();
     SpeedButton4->Hide();
+    SpeedButton3->Show();
     TabControl2->Hide();
     TabControl1->Show();
     SpeedButton1->Hide();
@@ -320,11 +333,21 @@ void TForm2::PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrde
     }
 }
 
+const TForm2::DialColumn* TForm2::ColumnOf(const TObject* control) const {
+    for (const DialColumn& c : dial_)
+        if (control == c.arrow || control == c.field) return &c;
+    return nullptr;
+}
+
 void TForm2::UpDownClick(TObject* sender, TUDBtnType) {
-    if (sender == UpDown4) DialStep(UpDown4, MaskEdit4, 31);
-    if (sender == UpDown1) DialStep(UpDown1, MaskEdit1, 23);
-    if (sender == UpDown2) DialStep(UpDown2, MaskEdit2, 59);
-    if (sender == UpDown3) DialStep(UpDown3, MaskEdit3, 59);
+    if (const DialColumn* c = ColumnOf(sender)) DialStep(c->arrow, c->field, c->Limit());
+}
+
+void TForm2::DialDigit(TObject* sender, int digit) {
+    if (const DialColumn* c = ColumnOf(sender)) {
+        const int32_t typed = TypedDialPosition(c->arrow->Position(), digit, c->Limit());
+        PutOnDial(c->arrow, c->field, typed, DialOrder::ArrowFirst);
+    }
 }
 
 // ---- the switch's three looks ------------------------------------------------------------------------

@@ -23,6 +23,28 @@ void TForm2::CheckBox3MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
 
 void TForm2::Button3Click(TObject*) { UncoverOptions(Panel1); }
 
+void TForm2::CheckBoxKeyToggle(TObject* sender) {
+    auto* box = static_cast<TCheckBox*>(sender);
+    box->OnMouseUp(box, TMouseButton::mbLeft, 0, box->Width() / 2, box->Height() / 2);
+    GiveKeyboardToPanel(box);
+}
+
+void TForm2::CheckBox4MenuKey(TObject*) {
+    // As a right click on the ticked box: the sound panel, which then takes the keyboard.
+    CheckBox4MouseUp(CheckBox4, TMouseButton::mbRight, 0, 0, 0);
+    GiveKeyboardToPanel(CheckBox4);
+}
+
+void TForm2::GiveKeyboardToPanel(TCheckBox* box) {
+    // A panel that has come over the box takes the keyboard, which goes back to the box when the
+    // panel closes.
+    for (TPanel* panel : {Panel1, Panel2}) {
+        if (!panel->Visible()) continue;
+        if (!IsChild(panel->Handle(), GetFocus())) ::SetFocus(GetNextDlgTabItem(panel->Handle(), nullptr, FALSE));
+        panelOpener_ = box;
+    }
+}
+
 // ---- start with Windows ------------------------------------------------------------------------
 
 void TForm2::CheckBox2MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
@@ -70,6 +92,7 @@ void TForm2::Image4Click(TObject*) {
     if (Seam().ChooseColour(request)) {
         colorDialogColour_ = request.rgbResult;
         Shape1->SetBrushColor(request.rgbResult & 0x00FFFFFFu);
+        Shape1->AccessibleNameChanged();
     }
     SetDigitFontColour(Shape1->BrushColor());
     defaultDigits_ = false;

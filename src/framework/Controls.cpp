@@ -1,11 +1,14 @@
 #include "framework/Controls.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <stdexcept>
 #include <vector>
 
+#include "framework/Accessible.h"
 #include "framework/Application.h"
+#include "framework/Messages.h"
 
 namespace noc {
 
@@ -173,6 +176,19 @@ bool TControl::DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         OnMouseDown(this, b, ShiftState(wp), x, y);
         return true;
     }
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_CONTEXTMENU: {
+        // The menu key, Shift+F10, or the system's request from either (a right click's own
+        // request carries a position, not -1).
+        const bool menuKey = msg == WM_KEYUP         ? wp == VK_APPS
+                             : msg == WM_SYSKEYDOWN ? wp == VK_F10 && GetKeyState(VK_SHIFT) < 0
+                                                    : lp == -1;
+        if (!menuKey || !OnMenuKey.Assigned()) return false;
+        OnMenuKey(this);
+        result = 0;
+        return true;
+    }
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
@@ -248,11 +264,89 @@ void TControl::MouseLeft() {
     OnMouseLeave(this);
 }
 
+POINT TControl::Centre() const {
+    RECT rc{};
+    GetClientRect(handle_, &rc);
+    return {rc.right / 2, rc.bottom / 2};
+}
+
+void TControl::KeyboardClick() {
+    const POINT c = Centre();
+    OnMouseDown(this, TMouseButton::mbLeft, ssLeft, c.x, c.y);
+    OnClick(this);
+    OnMouseUp(this, TMouseButton::mbLeft, 0, c.x, c.y);
+}
+
+bool TControl::DispatchKeyboardClick(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    const bool held = (lp & (1 << 30)) != 0;  // a key that repeats while held down
+    const POINT c = Centre();
+    switch (msg) {
+    case WM_GETDLGCODE:
+        // Enter comes here rather than to the dialog manager, which would look for a default button.
+        result = DefaultProc(msg, wp, lp);
+        if (wp == VK_RETURN && lp && reinterpret_cast<const MSG*>(lp)->message == WM_KEYDOWN)
+            result |= DLGC_WANTMESSAGE;
+        return true;
+    case WM_KEYDOWN:
+        if (held) return false;
+        if (wp == VK_SPACE && !spacePressed_) {
+            spacePressed_ = true;
+            OnMouseDown(this, TMouseButton::mbLeft, ssLeft, c.x, c.y);
+        } else if (wp == VK_RETURN) {
+            KeyboardClick();
+        } else {
+            return false;
+        }
+        result = 0;
+        return true;
+    case WM_KEYUP:
+        if (wp != VK_SPACE || !spacePressed_) return false;
+        spacePressed_ = false;
+        OnClick(this);
+        OnMouseUp(this, TMouseButton::mbLeft, 0, c.x, c.y);
+        result = 0;
+        return true;
+    case WM_KILLFOCUS:
+        // The focus gone while the space bar holds the control down: released without a click,
+        // as the mouse button released elsewhere.
+        if (spacePressed_) {
+            spacePressed_ = false;
+            OnMouseUp(this, TMouseButton::mbLeft, 0, c.x, c.y);
+        }
+        InvalidateRect(handle_, nullptr, FALSE);
+        return false;
+    case WM_SETFOCUS:
+    case WM_UPDATEUISTATE:
+        InvalidateRect(handle_, nullptr, FALSE);
+        return false;
+    case WM_NOC_KEYBOARD_CLICK:
+        if (IsWindowEnabled(handle_)) KeyboardClick();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TControl::PaintFocus(HDC dc) const {
+    // Only while the control has the focus and the window shows focus marks: a window used with the
+    // mouse alone looks as it always has.
+    if (!keyboardClicks_ || GetFocus() != handle_) return;
+    if (SendMessageA(handle_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;
+    RECT rc{};
+    GetClientRect(handle_, &rc);
+    DrawFocusRect(dc, &rc);
+}
+
 LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     HWND child = nullptr;
     switch (msg) {
     case WM_COMMAND:
+        // A control's notification carries its identifier; Enter and Escape that the dialog
+        // manager turns into commands (IDOK, IDCANCEL) are not the focused control's.
+        if (lp && GetDlgCtrlID(reinterpret_cast<HWND>(lp)) == LOWORD(wp)) child = reinterpret_cast<HWND>(lp);
+        break;
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLORSTATIC:
@@ -278,6 +372,7 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(handle_, &ps);
             Paint(dc);
+            PaintFocus(dc);
             EndPaint(handle_, &ps);
             return 0;
         }
@@ -289,11 +384,16 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         // Drawn into another DC (PrintWindow, a picture of the window) as on the screen.
         if (DrawsItself()) {
             Paint(reinterpret_cast<HDC>(wp));
+            PaintFocus(reinterpret_cast<HDC>(wp));
             return 0;
         }
         break;
+    case WM_GETOBJECT:
+        if (OverridesAccessible() && AnswerAccessibleObject(handle_, wp, lp, result)) return result;
+        break;
     default:
         if (DispatchMouse(msg, wp, lp, result)) return result;
+        if (keyboardClicks_ && DispatchKeyboardClick(msg, wp, lp, result)) return result;
         break;
     }
     if (child && child != handle_) {
@@ -320,6 +420,14 @@ void TControl::BringToFront() {
     if (handle_) SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void StackInOrder(std::initializer_list<TControl*> controls) {
+    HWND above = HWND_TOP;
+    for (TControl* c : controls) {
+        SetWindowPos(c->Handle(), above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        above = c->Handle();
+    }
+}
+
 void TControl::SetEnabled(bool enabled) {
     enabled_ = enabled;
     if (handle_) EnableWindow(handle_, enabled);
@@ -344,6 +452,36 @@ void TControl::SetHint(const std::string& hint) {
 
 void TControl::SetFocus() {
     if (handle_) ::SetFocus(handle_);
+}
+
+bool TControl::TabStop() const { return handle_ && (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_TABSTOP) != 0; }
+
+void TControl::SetTabStop(bool tabStop) {
+    if (!handle_) return;
+    const LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+    SetWindowLongPtrA(handle_, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+}
+
+void TControl::SetKeyboardClicks(bool on) {
+    keyboardClicks_ = on;
+    SetTabStop(on);
+    if (on && accessibleRole_ == 0) accessibleRole_ = ROLE_SYSTEM_PUSHBUTTON;
+}
+
+std::string TControl::AccessibleName() const {
+    if (accessibleName_) return accessibleName_();
+    if (!Caption().empty()) return {};
+    // The hint on one line.
+    std::string name;
+    for (char ch : hint_) {
+        if (ch == '\r') continue;
+        name += ch == '\n' ? ' ' : ch;
+    }
+    return name;
+}
+
+void TControl::AccessibleNameChanged() {
+    if (handle_) NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, handle_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 int TControl::ControlId() const { return handle_ ? GetDlgCtrlID(handle_) : 0; }
@@ -396,9 +534,43 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         RunGuarded(this, [&] { canClose = Application().QueryEndSession(this); });
         return canClose ? TRUE : FALSE;
     }
+    case DM_GETDEFID: {
+        // The dialog manager asks which button Enter clicks; it then sends that button's click here.
+        const TControl* target = DialogKeyTarget(VK_RETURN);
+        return target ? MAKELRESULT(target->ControlId(), DC_HASDEFID) : 0;
+    }
+    case WM_COMMAND:
+        // Escape, as the dialog manager gives it (IDCANCEL, and no button of that identifier).
+        if (wp == IDCANCEL && lp == 0) {
+            if (TControl* target = DialogKeyTarget(VK_ESCAPE)) target->OnClick(target);
+            return 0;
+        }
+        return TControl::WndProc(msg, wp, lp);
     default:
         return TControl::WndProc(msg, wp, lp);
     }
+}
+
+TControl* TForm::DialogKeyTarget(UINT key) const {
+    const HWND focus = GetFocus();
+    if (key == VK_RETURN)
+        if (TControl* focused = IsChild(handle_, focus) ? FromHandle(focus) : nullptr)
+            if (focused->AnswersDialogKey(key, focus)) return focused;
+    struct Search {
+        UINT key;
+        HWND focus;
+        TControl* found;
+    } search{key, focus, nullptr};
+    EnumChildWindows(
+        handle_,
+        [](HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            TControl* c = FromHandle(w);
+            if (w != s->focus && c && c->AnswersDialogKey(s->key, s->focus)) s->found = c;
+            return s->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 void TForm::DoCreate() {

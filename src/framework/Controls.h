@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "framework/Color.h"
 #include "framework/Component.h"
@@ -79,6 +82,9 @@ public:
     void SetCursor(int index) { cursor_ = index; }
 
     void SetFocus();
+    // Whether Tab stops on the control.
+    bool TabStop() const;
+    void SetTabStop(bool tabStop);
     void Repaint();
     // The control's dialog identifier, by which a driver or accessibility tool can find it.
     int ControlId() const;
@@ -89,9 +95,46 @@ public:
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    // The keyboard's menu key (or Shift+F10) on the control: where a right click does something,
+    // the keyboard's way to it.
+    TNotifyEvent OnMenuKey;
     TMouseMoveEvent OnMouseMove;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+
+    // A control that draws itself and acts on a click (an image): Tab stops on it, it shows the
+    // keyboard focus, and the space bar presses and releases it as the left mouse button does at its
+    // centre, raising the same events; Enter presses and releases it at once. For an accessibility
+    // client it is a button, named by its hint, whose default action is that click.
+    bool KeyboardClicks() const { return keyboardClicks_; }
+    void SetKeyboardClicks(bool on);
+
+    // What a screen reader is told of the control where its window class says nothing or too
+    // little. The name is read at each request (empty: the class's own, the hint for a control
+    // without text); the role is a ROLE_SYSTEM_ value (0: the class's own).
+    std::string AccessibleName() const;
+    void SetAccessibleName(std::function<std::string()> name) { accessibleName_ = std::move(name); }
+    void SetAccessibleName(const std::string& name) {
+        SetAccessibleName([name] { return name; });
+    }
+    long AccessibleRole() const { return accessibleRole_; }
+    void SetAccessibleRole(long role) { accessibleRole_ = role; }
+    // The state bits the control reports, from those its class gives.
+    virtual long AccessibleState(long classState) const { return classState; }
+    // Whether the control answers for itself rather than leaving it all to its class.
+    bool OverridesAccessible() const { return accessibleRole_ != 0 || accessibleName_ || keyboardClicks_; }
+    // Tells accessibility clients that the name has changed.
+    void AccessibleNameChanged();
+
+    // Enter (VK_RETURN) and Escape (VK_ESCAPE) in the control's form: whether this control answers
+    // the key while the keyboard focus is on `focus` (see TForm).
+    virtual bool AnswersDialogKey(UINT key, HWND focus) const {
+        (void)key;
+        (void)focus;
+        return false;
+    }
+    // The click that the keyboard or an accessibility client gives: Enter's.
+    void KeyboardClick();
 
     // The window procedure of every control; derived classes extend it by overriding.
     virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
@@ -131,9 +174,22 @@ protected:
 
 private:
     bool DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // The keys and focus of a control that the keyboard clicks.
+    bool DispatchKeyboardClick(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    void PaintFocus(HDC dc) const;
+    POINT Centre() const;
     // The pointer has left the control: raises OnMouseLeave and stops watching for it.
     void MouseLeft();
+
+    bool keyboardClicks_ = false;
+    bool spacePressed_ = false;
+    std::function<std::string()> accessibleName_;
+    long accessibleRole_ = 0;
 };
+
+// Puts sibling controls at the top of their parent in this order: the order in which Tab visits
+// them, and where two overlap the one named first covers the other.
+void StackInOrder(std::initializer_list<TControl*> controls);
 
 // A top-level window. Forms are owned by the application window and are hidden until shown.
 class TForm : public TControl {
@@ -162,6 +218,11 @@ public:
 
     // Tooltips for the form's controls (created on first use).
     void UpdateHint(TControl* control);
+
+    // The control that answers Enter or Escape now: for Enter the focused control when it answers
+    // it (a button), else the first other control that does (the default button of a container
+    // holding the focus); for Escape the first that does (the cancel button). Null when none does.
+    TControl* DialogKeyTarget(UINT key) const;
 
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

@@ -1,6 +1,7 @@
 #include "framework/StdCtrls.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cctype>
 #include <optional>
@@ -116,6 +117,7 @@ TTabPanel::TTabPanel(TComponent* owner, TControl* parent, int left, int top, int
     SetBounds(left, top, width, height);
     CreateHandle(WC_TABCONTROLA, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT,
                  ParentHandle(parent), NextId());
+    SetAccessibleRole(ROLE_SYSTEM_PROPERTYPAGE);
 }
 
 LRESULT TTabPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -254,6 +256,30 @@ void TMaskEdit::SetCaption(const std::string& text) {
     TControl::SetCaption(digits);
 }
 
+void TMaskEdit::SetArrows(TUpDown* arrows) {
+    arrows_ = arrows;
+    SetAccessibleRole(ROLE_SYSTEM_TEXT);  // answered by the field itself, for its state
+}
+
+long TMaskEdit::AccessibleState(long classState) const {
+    return arrows_ ? classState & ~static_cast<long>(STATE_SYSTEM_READONLY) : classState;
+}
+
+LRESULT TMaskEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (arrows_ && msg == WM_CHAR && wp >= ' ') {
+        if (wp >= '0' && wp <= '9') OnDigit(this, static_cast<int>(wp - '0'));
+        return 0;
+    }
+    if (arrows_ && msg == WM_KEYDOWN) {
+        const int steps = wp == VK_UP || wp == VK_DOWN ? 1 : wp == VK_PRIOR || wp == VK_NEXT ? 10 : 0;
+        if (steps) {
+            arrows_->Press(wp == VK_UP || wp == VK_PRIOR ? btNext : btPrev, steps);
+            return 0;
+        }
+    }
+    return TEdit::WndProc(msg, wp, lp);
+}
+
 bool TMaskEdit::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     // A read-only edit asks for the static colours.
     if (msg != WM_CTLCOLORSTATIC && msg != WM_CTLCOLOREDIT) return false;
@@ -273,6 +299,13 @@ TButton::TButton(TComponent* owner, TControl* parent, int left, int top, int wid
     CreateHandle("Button", WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON | (flat ? BS_FLAT : 0), 0, ParentHandle(parent),
                  NextId());
     SetCaption(caption);
+    SetAccessibleRole(ROLE_SYSTEM_PUSHBUTTON);
+}
+
+bool TButton::AnswersDialogKey(UINT key, HWND focus) const {
+    if (!IsWindowVisible(handle_) || !IsWindowEnabled(handle_)) return false;
+    if (key == VK_ESCAPE) return Cancel;
+    return key == VK_RETURN && (focus == handle_ || (Default && IsChild(GetParent(handle_), focus)));
 }
 
 bool TButton::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
@@ -294,9 +327,25 @@ TCheckBox::TCheckBox(TComponent* owner, TControl* parent, int left, int top, int
     SetBounds(left, top, width, height);
     CreateHandle("Button", WS_CHILD | (tabStop ? WS_TABSTOP : 0) | BS_AUTOCHECKBOX, 0, ParentHandle(parent), NextId());
     SetCaption(caption);
+    SetAccessibleRole(ROLE_SYSTEM_CHECKBUTTON);
 }
 
 bool TCheckBox::Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+long TCheckBox::AccessibleState(long classState) const {
+    return Checked() ? classState | STATE_SYSTEM_CHECKED : classState;
+}
+
+LRESULT TCheckBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_KEYUP) return TControl::WndProc(msg, wp, lp);
+    // The space bar's release changes the state, with the click notification on its way.
+    inKeyUp_ = true;
+    keyToggled_ = false;
+    const LRESULT result = TControl::WndProc(msg, wp, lp);
+    inKeyUp_ = false;
+    if (keyToggled_) OnKeyToggle(this);
+    return result;
+}
 
 void TCheckBox::SetChecked(bool checked) {
     SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -304,6 +353,7 @@ void TCheckBox::SetChecked(bool checked) {
 
 bool TCheckBox::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
     if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+        keyToggled_ = inKeyUp_;
         OnClick(this);
         result = 0;
         return true;
@@ -321,9 +371,14 @@ bool TCheckBox::HandleNotify(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
 TUpDown::TUpDown(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min, int max)
     : TControl(owner, parent), min_(min), max_(max) {
     SetBounds(left, top, width, height);
-    CreateHandle(UPDOWN_CLASSA, WS_CHILD, 0, ParentHandle(parent), NextId());
+    CreateHandle(UPDOWN_CLASSA, WS_CHILD | UDS_ARROWKEYS, 0, ParentHandle(parent), NextId());
     SendMessageA(handle_, UDM_SETRANGE32, static_cast<WPARAM>(min), max);
     SendMessageA(handle_, UDM_SETPOS32, 0, 0);
+    SetAccessibleRole(ROLE_SYSTEM_SPINBUTTON);
+}
+
+void TUpDown::Press(TUDBtnType button, int times) {
+    for (int i = 0; i < times; ++i) SendMessageA(handle_, WM_KEYDOWN, button == btNext ? VK_UP : VK_DOWN, 0);
 }
 
 void TUpDown::SetPosition(int position) {
@@ -356,6 +411,7 @@ TTrackBar::TTrackBar(TComponent* owner, TControl* parent, int left, int top, int
     SendMessageA(handle_, TBM_SETRANGEMIN, FALSE, min);
     SendMessageA(handle_, TBM_SETRANGEMAX, TRUE, max);
     SetPosition(min);
+    SetAccessibleRole(ROLE_SYSTEM_SLIDER);
 }
 
 void TTrackBar::SetPosition(int position) {

@@ -97,7 +97,11 @@ public:
     void SetReadOnly(bool readOnly);
 };
 
-// A read-only field that shows a number as two digits, a missing digit shown as 0.
+class TUpDown;
+
+// A read-only field that shows a number as two digits, a missing digit shown as 0. With arrows of
+// its own it takes the keyboard for them: Up and Down are their steps, Page Up and Page Down ten
+// steps, each as a click on the arrow; a digit typed raises OnDigit, and nothing else is typed in.
 class TMaskEdit : public TEdit {
 public:
     TMaskEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height);
@@ -106,12 +110,20 @@ public:
         fontColor_ = c;
         Repaint();
     }
+    void SetArrows(TUpDown* arrows);
+    // A field that takes digits is no read-only text for a screen reader.
+    long AccessibleState(long classState) const override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // The digit (0 to 9) typed.
+    Event<int> OnDigit;
 
 protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     TColor fontColor_ = 0xFF000008;
+    TUpDown* arrows_ = nullptr;
 };
 
 // ---- buttons ----------------------------------------------------------------------------------
@@ -121,6 +133,13 @@ public:
     TButton(TComponent* owner, TControl* parent, int left, int top, int width, int height, const std::string& caption,
             bool flat = false);
     void Click() { OnClick(this); }
+
+    // Enter clicks the button while it has the focus, and, when it is the default button, while the
+    // focus is anywhere else in its container; Escape clicks the cancel button. Only while the
+    // button is visible and enabled.
+    bool Default = false;
+    bool Cancel = false;
+    bool AnswersDialogKey(UINT key, HWND focus) const override;
 
 protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -135,10 +154,20 @@ public:
               bool tabStop = true);
     bool Checked() const;
     void SetChecked(bool checked);
+    long AccessibleState(long classState) const override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+    // Raised after the space bar has ticked or unticked the box (a mouse button's release over it
+    // raises OnMouseUp).
+    TNotifyEvent OnKeyToggle;
 
 protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     bool SynthesizesClick() const override { return false; }
+
+private:
+    bool inKeyUp_ = false;
+    bool keyToggled_ = false;
 };
 
 // ---- numbers ----------------------------------------------------------------------------------
@@ -154,6 +183,9 @@ public:
     void SetPosition(int position);
     int Min() const { return min_; }
     int Max() const { return max_; }
+    // Steps `times` times as the up (btNext) or down arrow key does on the control, which is what
+    // a click on that arrow does.
+    void Press(TUDBtnType button, int times = 1);
 
     // Raised after an arrow click has changed the position.
     Event<TUDBtnType> OnArrowClick;

@@ -228,9 +228,18 @@ void TNotifyIcon::Loaded() {
         DeleteTrayIcon();
     SetCycleIcons(cycleIcons_);
     SetWantEnterExitEvents(wantEnterExit_);
-    // The original callback behaviour: the mouse message alone in lParam, the icon's id in wParam.
-    notifyData_.uVersion = 0;
-    Seam().NotifyShell(NIM_SETVERSION, &notifyData_);
+    SetCallbackVersion();
+}
+
+bool TNotifyIcon::SetCallbackVersion() {
+    // The mouse message alone in lParam and the icon's id in wParam, as originally; besides, the
+    // shell tells a selection of the icon (NIN_SELECT, NIN_KEYSELECT from the keyboard) and a request
+    // for its menu (WM_CONTEXTMENU). The shell takes it only for an icon it holds: asked again
+    // after each add.
+    notifyData_.uVersion = NOTIFYICON_VERSION;
+    const bool taken = Seam().NotifyShell(NIM_SETVERSION, &notifyData_) != FALSE;
+    notifyData_.uVersion = 0;  // shared with the notices' time-out
+    return taken;
 }
 
 // ---- towards the shell ---------------------------------------------------------------------------
@@ -267,7 +276,10 @@ bool TNotifyIcon::ShowBalloonHint(const std::string& title, const std::string& t
 
 bool TNotifyIcon::SendAdd() {
     const bool taken = SendToShell(NIM_ADD);
-    if (taken) inShell_ = true;
+    if (taken) {
+        inShell_ = true;
+        SetCallbackVersion();
+    }
     return taken;
 }
 
@@ -381,6 +393,8 @@ void TNotifyIcon::LeaveCheckTick() {
 
 void TNotifyIcon::Callback(LPARAM event) {
     const UINT what = static_cast<UINT>(LOWORD(event));
+    const UINT previous = lastEvent_;
+    lastEvent_ = what;
     switch (what) {
     case NIN_BALLOONSHOW:
         OnBalloonHintShow(this);
@@ -433,9 +447,22 @@ void TNotifyIcon::Callback(LPARAM event) {
         doubleClickSeen_ = true;
         DoDblClick();
         break;
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+        // The shell follows a left click with a selection, already raised as that click; any other
+        // selection comes from the keyboard (Space or Enter on the icon) and is a click.
+        if (what == NIN_KEYSELECT || previous != WM_LBUTTONUP) DoClick();
+        break;
+    case WM_CONTEXTMENU:
+        // Likewise after a right click; from the keyboard it is the right click that the shell
+        // gave for it before it told selections apart.
+        if (previous != WM_RBUTTONUP) {
+            DoMouseDown(TMouseButton::mbRight, keys | ssRight, p.x, p.y);
+            DoMouseUp(TMouseButton::mbRight, keys | ssRight, p.x, p.y);
+        }
+        break;
     default:
-        // The right and middle buttons only go down and up; their double clicks, the context menu
-        // and keyboard selection are not taken.
+        // The right and middle buttons only go down and up; their double clicks are not taken.
         for (const OtherButton& b : kOtherButtons) {
             if (what == b.down) DoMouseDown(b.button, keys | b.held, p.x, p.y);
             if (what == b.up) DoMouseUp(b.button, keys | b.held, p.x, p.y);

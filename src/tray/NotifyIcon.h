@@ -6,7 +6,8 @@
 //
 // Not offered: a context menu (no PopupMenu or LeftPopup: right clicks raise OnMouseDown and
 // OnMouseUp only), balloon tips (nothing fills the balloon fields; the shell's balloon notices are
-// still raised as events), and a preview at design time.
+// still raised as events), and a preview at design time. The keyboard's selection of the icon is
+// a click, and its request for the icon's menu a right click.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -155,6 +156,7 @@ private:
     friend class TTrayIconHandler;
     bool SendToShell(DWORD message);
     bool SendAdd();
+    bool SetCallbackVersion();
     void FillNotifyData();
     void Callback(LPARAM event);
     void AnimationTick();
@@ -179,6 +181,7 @@ private:
     bool wantEnterExit_ = false;
 
     std::unique_ptr<TSimpleTimer> animationTimer_, clickDelayTimer_, leaveCheckTimer_;
+    UINT lastEvent_ = 0;  // the shell's previous callback
     bool leftDownSeen_ = false;
     bool clickPending_ = false;
     bool doubleClickSeen_ = false;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "E2eCommon.h"
+#include "driver/Keyboard.h"
 #include "driver/Tray.h"
 
 namespace e2e {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Scenario.h"
+#include "driver/Keyboard.h"
 
 using namespace e2e;
 

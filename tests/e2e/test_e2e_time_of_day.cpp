@@ -132,7 +132,7 @@ TEST_CASE("the clock beside the switch fills the dial until the time typed, to t
 
     // No time: told, and asked again with what was typed.
     TypeInto(field, "24:00");
-    PressKey(VK_RETURN);
+    PressKeys({VK_RETURN});
     const HWND box = WaitForTopWindow(run.prog.Id(), "#32770", "Information", kLong, true);
     REQUIRE_MESSAGE(box != nullptr, "no message");
     CHECK(Text(GetDlgItem(box, 0xFFFF)) ==
@@ -151,7 +151,7 @@ TEST_CASE("the clock beside the switch fills the dial until the time typed, to t
     std::snprintf(typed, sizeof(typed), "%02d:%02d", hour, minute);
     TypeInto(field, typed);
     const int64_t before = UtcNow();
-    PressKey(VK_RETURN);
+    PressKeys({VK_RETURN});
     REQUIRE(Gone(prompt));
     REQUIRE(WaitUntil([&] { return DialOf(run) != "00:01:02:03"; }, kLong));
     const int64_t after = UtcNow();
@@ -180,7 +180,7 @@ TEST_CASE("the clock beside the switch fills the dial until the time typed, to t
     ClickClock(run);
     prompt = AwaitPrompt(run, field);
     CHECK(Text(field) == typed);
-    PressKey(VK_ESCAPE);
+    PressKeys({VK_ESCAPE});
     REQUIRE(Gone(prompt));
     CHECK(DialOf(run) == dial);
     CHECK(run.NoMessageBoxWithin(300));

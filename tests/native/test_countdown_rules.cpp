@@ -310,6 +310,23 @@ TEST_CASE("WrapDialPosition") {
     CHECK(noc::WrapDialPosition(17, 23) == 17);
 }
 
+TEST_CASE("TypedDialPosition: the last digit and the new one within the limit, else the new one alone") {
+    const struct {
+        int32_t position, digit, limit, expected;
+    } cases[] = {
+        {0, 1, 59, 1},    {1, 5, 59, 15},   {15, 3, 59, 53},  {53, 7, 59, 37},  {37, 9, 59, 9},  // minutes
+        {0, 2, 23, 2},    {2, 3, 23, 23},   {23, 4, 23, 4},   {5, 1, 23, 1},    {1, 9, 23, 19},  // hours
+        {3, 1, 31, 31},   {3, 2, 31, 2},    {31, 0, 31, 10},  {0, 0, 31, 0},    {9, 9, 59, 9},   // days
+        {75, 8, 59, 58},  {-1, 4, 31, 4},   {-1, 0, 31, 0},   {59, 0, 59, 0},   {10, 0, 59, 0},  // off the dial
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.position);
+        CAPTURE(c.digit);
+        CAPTURE(c.limit);
+        CHECK(noc::TypedDialPosition(c.position, c.digit, c.limit) == c.expected);
+    }
+}
+
 TEST_CASE("TwoDigits") {
     CHECK(noc::TwoDigits(0) == "00");
     CHECK(noc::TwoDigits(5) == "05");

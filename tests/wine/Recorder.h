@@ -89,6 +89,7 @@ struct ShellCall {
     std::string tip;
     std::string infoTitle, info;  // a notice's, with NIF_INFO
     DWORD infoFlags = 0;
+    UINT version = 0;  // with NIM_SETVERSION
     IconPicture picture;
     BOOL answer = FALSE;
 };
@@ -219,6 +220,7 @@ public:
             c.infoFlags = data->dwInfoFlags;
         }
         if (message != NIM_SETVERSION) c.picture = PictureOf(data->hIcon);
+        if (message == NIM_SETVERSION) c.version = data->uVersion;
         if (message == NIM_ADD && refuseAdds > 0) {
             --refuseAdds;
             c.answer = FALSE;  // as a notification area that is not ready yet

@@ -264,6 +264,69 @@ TEST_CASE("the shell's callbacks become events") {
     }
 }
 
+TEST_CASE("the keyboard's selection of an icon is a click, its menu request a right click") {
+    StartApplication();
+    TOwnerForm form;
+    auto icon = std::make_unique<TNotifyIcon>(&form);
+    std::vector<std::string> log;
+    icon->OnClick.Set([&](noc::TObject*) { log.push_back("click"); });
+    icon->OnMouseDown.Set([&](noc::TObject*, noc::TMouseButton b, noc::TShiftState, int, int) {
+        log.push_back(b == noc::TMouseButton::mbLeft ? "down L" : "down R");
+    });
+    icon->OnMouseUp.Set([&](noc::TObject*, noc::TMouseButton b, noc::TShiftState, int, int) {
+        log.push_back(b == noc::TMouseButton::mbLeft ? "up L" : "up R");
+    });
+    using Log = std::vector<std::string>;
+    const struct {
+        const char* what;
+        std::vector<UINT> events;
+        Log expected;
+    } cases[] = {
+        {"Enter or Space on the icon", {NIN_KEYSELECT}, {"click"}},
+        {"a selection after no click", {NIN_SELECT}, {"click"}},
+        {"the selection that follows a click is that click", {WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT},
+         {"down L", "click", "up L"}},
+        {"the menu key", {WM_CONTEXTMENU}, {"down R", "up R"}},
+        {"the menu request that follows a right click is that click", {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU},
+         {"down R", "up R"}},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.what);
+        log.clear();
+        for (UINT e : c.events) PostCallback(*icon, e);
+        REQUIRE(testing::QueueDrained());
+        CHECK(log == c.expected);
+    }
+    icon->Enabled = false;
+    log.clear();
+    PostCallback(*icon, NIN_KEYSELECT);
+    PostCallback(*icon, WM_CONTEXTMENU);
+    REQUIRE(testing::QueueDrained());
+    CHECK(log.empty());
+}
+
+TEST_CASE("each add asks the shell for the callbacks that tell the keyboard's selection") {
+    StartApplication();
+    TOwnerForm form;
+    SeamRecorder rec;
+    auto icon = std::make_unique<TNotifyIcon>(&form);
+    icon->Loaded();
+    icon->SetIconVisible(true);
+    icon->SetIconVisible(false);
+    icon->SetIconVisible(true);
+    std::vector<std::pair<DWORD, UINT>> sent;  // the adds and version requests, in order
+    for (const ShellCall& c : rec.shell)
+        if (c.message == NIM_ADD || c.message == NIM_SETVERSION) sent.emplace_back(c.message, c.version);
+    const std::vector<std::pair<DWORD, UINT>> expected{{NIM_SETVERSION, NOTIFYICON_VERSION},  // at load, not yet held
+                                                       {NIM_ADD, 0u},
+                                                       {NIM_SETVERSION, NOTIFYICON_VERSION},
+                                                       {NIM_ADD, 0u},
+                                                       {NIM_SETVERSION, NOTIFYICON_VERSION}};
+    CHECK(sent == expected);
+    CHECK(rec.Shell(NIM_SETVERSION).back().answer);
+    CHECK(icon->NotifyData().uVersion == 0);  // the record's field is the notices' time-out too
+}
+
 TEST_CASE("the owner hooks of five icons chain on the owner and unwind in any order") {
     StartApplication();
     auto form = std::make_unique<TOwnerForm>();

@@ -135,47 +135,6 @@ void MouseClick(HWND control, int x, int y, bool right) {
     PostMessageA(control, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
 }
 
-namespace {
-void AddKey(std::vector<INPUT>& keys, WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    keys.push_back(in);
-}
-}  // namespace
-
-void TypeKeys(const std::string& text) {
-    std::vector<INPUT> keys;
-    for (char c : text) {
-        const SHORT scan = VkKeyScanA(c);
-        const bool shift = (HIBYTE(scan) & 1) != 0;
-        if (shift) AddKey(keys, VK_SHIFT, false);
-        AddKey(keys, LOBYTE(scan), false);
-        AddKey(keys, LOBYTE(scan), true);
-        if (shift) AddKey(keys, VK_SHIFT, true);
-    }
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
-}
-
-void PressKeys(std::initializer_list<WORD> vks) {
-    std::vector<INPUT> keys;
-    for (WORD vk : vks) {
-        AddKey(keys, vk, false);
-        AddKey(keys, vk, true);
-    }
-    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
-}
-
-void PressKey(WORD vk) { PressKeys({vk}); }
-
-HWND FocusOf(HWND wnd) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(wnd, nullptr), &info);
-    return info.hwndFocus;
-}
-
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
     HWND box = WaitForTopWindow(pid, "#32770", nullptr, timeoutMs, true);
     if (!box) return std::nullopt;

@@ -3,7 +3,6 @@
 // clicks its controls, reads and dismisses its message boxes, and looks at the registry.
 #include <windows.h>
 
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,14 +69,6 @@ bool IsChecked(HWND checkBox);
 void Click(HWND button);
 // Presses and releases a mouse button at (x, y) in the control's client area.
 void MouseClick(HWND control, int x, int y, bool right = false);
-// Real keystrokes through the system's input queue, to whichever window has the focus: the
-// characters of `text`, or one key.
-void TypeKeys(const std::string& text);
-void PressKey(WORD vk);
-// Each key pressed and let go, in turn.
-void PressKeys(std::initializer_list<WORD> vks);
-// The control that has the keyboard focus in the thread of `wnd`.
-HWND FocusOf(HWND wnd);
 // Sends a message and waits at most a second for the answer.
 LRESULT Send(HWND wnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0);
 

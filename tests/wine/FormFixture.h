@@ -148,4 +148,16 @@ inline std::vector<std::string> Sequence(const SeamRecorder& rec, DWORD message,
     return out;
 }
 
+// Pumps until `done`, for as long as the countdown goes on ticking: each tick must come within the
+// patience, however many ticks it takes. A busy machine slows the ticks down; only a countdown
+// that stops fails.
+template <typename F>
+bool TickUntil(const noc::TForm2& f, F&& done) {
+    while (!done()) {
+        const int64_t before = noc::SecondsLeft(f.Counters);
+        if (!PumpUntil([&] { return done() || noc::SecondsLeft(f.Counters) != before; })) return false;
+    }
+    return true;
+}
+
 }  // namespace testing

@@ -56,12 +56,12 @@ TEST_CASE_FIXTURE(FreshApplication, "a sound listened to, then gone, stops neith
     REQUIRE(form->Chronos1->Enabled());
 
     SUBCASE("the countdown reaches zero: the close goes through and the shutdown is asked for") {
-        REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }));
+        REQUIRE(TickUntil(*form, [&] { return !rec.Shutdowns().empty(); }));
         CHECK(noc::Application().Terminated());
         CHECK(rec.Shutdowns().size() == 1);
     }
     SUBCASE("a cancel after the failed alert puts the set-up panel back") {
-        REQUIRE(PumpUntil([&] { return form->Counters.Seconds < 5; }));
+        REQUIRE(TickUntil(*form, [&] { return form->Counters.Seconds < 5; }));
         form->SpeedButton2Click(form->SpeedButton2);
         CHECK_FALSE(form->Chronos1->Enabled());
         CHECK(Shown(form->TabControl1));

@@ -124,7 +124,7 @@ TEST_CASE_FIXTURE(FreshApplication, "an unprotected countdown never gives a reas
     form->StartCountdown();
     REQUIRE(form->Chronos1->Enabled());
     form->Chronos1->SetInterval(5);
-    REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }));
+    REQUIRE(TickUntil(*form, [&] { return !rec.Shutdowns().empty(); }));
     noc::ShowBoxesLeftAtEnd();
     CHECK(rec.blockReasons.empty());
 }

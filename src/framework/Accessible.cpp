@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -36,7 +37,12 @@ struct Library {
 
 template <typename F>
 void Find(const char* module, const char* name, F& fn) {
-    if (HMODULE m = LoadLibraryA(module)) fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+    // From the system's folder only: a library of that name beside the program is never taken.
+    char path[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    if (n == 0 || n + 1 + strlen(module) >= MAX_PATH) return;
+    const std::string full = std::string(path, n) + "\\" + module;
+    if (HMODULE m = LoadLibraryA(full.c_str())) fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
 }
 
 const Library& Libraries() {

@@ -298,10 +298,12 @@ void TForm2::CreateComponents() {
     // panel in front, then along the bottom row.
     StackInOrder({TabControl2, TabControl1, SpeedButton1, SpeedButton4, Image7, Label3, SpeedButton2, SpeedButton3});
     StackInOrder({Panel2, Panel1});
+    // The clock beside the switch comes after it for Tab, in reading order.
+    SetWindowPos(Image13->Handle(), MyImage1->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Label18->BringToFront();
 
     // The clickable images answer the keyboard too.
-    for (TControl* c : std::initializer_list<TControl*>{Image8, MyImage1, Image10, Image4, Image12, Image11, Image7})
+    for (TControl* c : std::initializer_list<TControl*>{Image8, MyImage1, Image13, Image10, Image4, Image12, Image11, Image7})
         c->SetKeyboardClicks(true);
 
     // ---- design-time pictures ----

@@ -97,6 +97,7 @@ TEST_CASE_FIXTURE(FreshApplication, "every control the user acts on has a name a
         {f.UpDown3, arrows + "de secondes d'attente", ROLE_SYSTEM_SPINBUTTON},
         {f.Image8, "Chronomètre à zéro", ROLE_SYSTEM_PUSHBUTTON},
         {f.MyImage1, "Cliquez ici pour activer l'extinction différée de votre ordinateur...", ROLE_SYSTEM_PUSHBUTTON},
+        {f.Image13, "À heure fixe...", ROLE_SYSTEM_PUSHBUTTON},
         {f.CheckBox1, "Afficher le temps restant", ROLE_SYSTEM_CHECKBUTTON},
         {f.CheckBox4, "Jouer un son avant la fin", ROLE_SYSTEM_CHECKBUTTON},
         {f.CheckBox3, "Mot de passe pour Annuler...", ROLE_SYSTEM_CHECKBUTTON},
@@ -116,6 +117,7 @@ TEST_CASE_FIXTURE(FreshApplication, "every control the user acts on has a name a
         {f.Image7, "Cliquez ici pour lire les instructions", ROLE_SYSTEM_PUSHBUTTON},
         {f.Label3, "Informations", ROLE_SYSTEM_STATICTEXT},
         {f.SpeedButton1, "Réduire", ROLE_SYSTEM_PUSHBUTTON},
+        {f.SpeedButton4, "+10 min", ROLE_SYSTEM_PUSHBUTTON},
         {f.SpeedButton3, "Quitter", ROLE_SYSTEM_PUSHBUTTON},
         {f.SpeedButton2, "Annuler", ROLE_SYSTEM_PUSHBUTTON},
     };

@@ -160,4 +160,16 @@ bool TickUntil(const noc::TForm2& f, F&& done) {
     return true;
 }
 
+// The countdown panel's two warnings, and no password prompt: neither its texts nor its field
+// (emptied) nor its button.
+inline void CheckWarningsWithoutPrompt(const noc::TForm2& f) {
+    CHECK(f.Label19->Visible());
+    CHECK(f.Label20->Visible());
+    CHECK_FALSE(f.Label13->Visible());
+    CHECK_FALSE(f.Label15->Visible());
+    CHECK_FALSE(f.Edit2->Visible());
+    CHECK(f.Edit2->Text().empty());
+    CHECK_FALSE(f.Button4->Visible());
+}
+
 }  // namespace testing

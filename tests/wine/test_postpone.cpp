@@ -44,13 +44,7 @@ bool Visible(const TForm2& f) { return IsWindowVisible(f.Handle()) != FALSE; }
 
 // The panel's look during the countdown, outside the final warning and without a prompt.
 void CheckPlainLook(const TForm2& f) {
-    CHECK(f.Label19->Visible());
-    CHECK(f.Label20->Visible());
-    CHECK_FALSE(f.Label13->Visible());
-    CHECK_FALSE(f.Label15->Visible());
-    CHECK_FALSE(f.Edit2->Visible());
-    CHECK(f.Edit2->Text().empty());
-    CHECK_FALSE(f.Button4->Visible());
+    CheckWarningsWithoutPrompt(f);
     CHECK(f.SpeedButton1->Enabled());
 }
 

@@ -57,3 +57,6 @@ noc_wine_test(test_accessibility ${CMAKE_SOURCE_DIR}/tests/wine/test_accessibili
 target_link_libraries(test_accessibility PRIVATE oleacc oleaut32 ole32)
 noc_e2e_test(test_e2e_keyboard ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_keyboard.cpp)
 target_link_libraries(test_e2e_keyboard PRIVATE oleacc ole32 oleaut32)
+noc_wine_test(test_dpi_layout ${CMAKE_SOURCE_DIR}/tests/wine/test_dpi_layout.cpp)
+# The reference pictures, read through Wine's drive for the root folder.
+target_compile_definitions(test_dpi_layout PRIVATE NOC_TEST_REFERENCE_DIR="Z:${CMAKE_SOURCE_DIR}/tests/wine/reference")

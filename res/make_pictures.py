@@ -16,6 +16,10 @@ See-through conventions used by the program:
                            colour (236,233,216), never against magenta
   * *_alpha.bmp            32-bit BI_RGB with premultiplied alpha
   * icons and the cursor   AND mask (plus alpha for the 32-bit ones)
+
+The window's pictures also come at 150 % and 200 % display scale
+(<name>_150.bmp, <name>_200.bmp): the same drawing at 1.5 and 2 pixels
+per design unit, in the same format and with the same key colour.
 """
 
 import math
@@ -158,6 +162,12 @@ def darker(c, f):
 # ---------------------------------------------------------------------------
 # Canvas: a super-sampled RGBA surface (premultiplied, floats 0..255)
 # ---------------------------------------------------------------------------
+
+def scaled(n, unit):
+    """Pixels that n design units take at unit pixels per unit, halves
+    rounded up (33 at 150 % gives 50)."""
+    return int(math.floor(n * unit + 0.5))
+
 
 class Canvas:
     """unit: real pixels per drawing unit, so that a picture designed on 16
@@ -391,8 +401,14 @@ def red_square(cv, x0, y0, x1, y1, radius, reds, border=1.0, gloss=True):
                 (255, 255, 255), 0.16)
 
 
-def switch_bitmap(reds, symbol, shift=0.0):
-    cv = Canvas(33, 33)
+def design(w, h, unit):
+    """A canvas for a picture designed on w x h units, drawn at unit pixels
+    per unit."""
+    return Canvas(scaled(w, unit), scaled(h, unit), unit)
+
+
+def switch_bitmap(reds, symbol, shift=0.0, unit=1.0):
+    cv = design(33, 33, unit)
     red_square(cv, 0, 0, 33, 33, 8.0, reds, border=1.2)
     power_symbol(cv, 16.5 + shift, 17.6 + shift, 8.4, 2.9, symbol, gap=38.0)
     return cv.pixels()
@@ -414,8 +430,8 @@ def red_icon(size, symbol=(255, 255, 255), bar=True):
 # The small pictures
 # ---------------------------------------------------------------------------
 
-def loudspeaker():
-    cv = Canvas(16, 16)
+def loudspeaker(unit=1.0):
+    cv = design(16, 16, unit)
     outline = (84, 86, 92)
     cv.fill(poly([(0.6, 5.4), (4.2, 5.4), (8.2, 1.6), (8.2, 14.4), (4.2, 10.6), (0.6, 10.6)]),
             outline)
@@ -428,8 +444,8 @@ def loudspeaker():
     return cv.pixels()
 
 
-def folder():
-    cv = Canvas(16, 16)
+def folder(unit=1.0):
+    cv = design(16, 16, unit)
     edge = (150, 108, 22)
     back = poly([(0.6, 2.6), (5.8, 2.6), (7.2, 4.2), (13.4, 4.2), (13.4, 13.6), (0.6, 13.6)])
     cv.fill(back, edge)
@@ -446,8 +462,8 @@ def folder():
     return cv.pixels()
 
 
-def paint_palette():
-    cv = Canvas(16, 16)
+def paint_palette(unit=1.0):
+    cv = design(16, 16, unit)
     edge = (128, 84, 40)
     notch = (12.9, 13.1)
     cv.fill(minus(ellipse(8.0, 8.4, 7.5, 6.0, -18.0), circle(*notch, 2.5)), edge)
@@ -463,16 +479,16 @@ def paint_palette():
     return cv.pixels()
 
 
-def reset_button():
-    cv = Canvas(8, 8)
+def reset_button(unit=1.0):
+    cv = design(8, 8, unit)
     cv.fill(circle(4.0, 4.0, 3.9), (72, 92, 124))
     cv.fill(circle(4.0, 4.0, 3.0), rgrad(2.9, 2.9, 4.4, (206, 218, 236), (122, 142, 178)))
     return cv.pixels()
 
 
-def small_clock():
+def small_clock(unit=1.0):
     """The "A heure fixe..." control: a clock face, the hands at three o'clock, a red hub."""
-    cv = Canvas(16, 16)
+    cv = design(16, 16, unit)
     cv.fill(circle(8.0, 8.0, 7.6), (72, 92, 124))
     cv.fill(circle(8.0, 8.0, 6.5), rgrad(6.6, 6.2, 8.4, (255, 255, 255), (214, 222, 236)))
     for k in range(4):
@@ -486,8 +502,8 @@ def small_clock():
     return cv.pixels()
 
 
-def info_letter():
-    cv = Canvas(7, 13)
+def info_letter(unit=1.0):
+    cv = design(7, 13, unit)
     blue = (0, 60, 204)
     cv.fill(rect(1, 1, 6, 3), blue)       # top serif
     cv.fill(rect(2, 3, 5, 9), blue)       # stem
@@ -495,8 +511,8 @@ def info_letter():
     return cv.pixels()
 
 
-def alarm_clock():
-    cv = Canvas(32, 32)
+def alarm_clock(unit=1.0):
+    cv = design(32, 32, unit)
     dark = (46, 50, 62)
     metal_hi, metal_lo = (190, 198, 214), (92, 100, 122)
     # feet
@@ -667,30 +683,42 @@ def write(name, data):
         f.write(data)
 
 
+# The window's pictures: as designed (100 %), and for 150 % and 200 %.
+WINDOW_SCALES = (("", 1.0), ("_150", 1.5), ("_200", 2.0))
+
+
+def window_pictures(suffix, unit):
+    def put(name, data):
+        write(name + suffix + ".bmp", data)
+
+    white = (255, 255, 255)
+    put("switch_normal", bmp24(keyed(switch_bitmap(RED_NORMAL, white, unit=unit), BLACK)))
+    put("switch_hover", bmp24(keyed(switch_bitmap(RED_HOVER, white, unit=unit), BLACK)))
+    put("switch_pressed",
+        bmp24(keyed(switch_bitmap(RED_PRESSED, (196, 178, 178), 0.5, unit), BLACK)))
+
+    speaker = loudspeaker(unit)
+    put("listen_alpha", bmp32_premultiplied(speaker))
+    put("listen_plain", bmp24(keyed(speaker, MAGENTA)))
+    put("folder", bmp24(keyed(folder(unit), MAGENTA)))
+    put("palette", bmp24(keyed(paint_palette(unit), MAGENTA)))
+    put("reset", bmp24(keyed(reset_button(unit), MAGENTA)))
+    put("info_letter", bmp24(keyed(info_letter(unit), MAGENTA)))
+    put("small_clock", bmp24(keyed(small_clock(unit), MAGENTA)))
+
+    clock = alarm_clock(unit)
+    put("clock_alpha", bmp32_premultiplied(clock))
+    put("clock_plain", bmp24(keyed(clock, MAGENTA)))
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
 
     write("hand.cur", cursor_file())
     write("nocturo.ico", ico_file([icon_image_32(red_icon(s)) for s in (16, 32, 48)]))
 
-    white = (255, 255, 255)
-    write("switch_normal.bmp", bmp24(keyed(switch_bitmap(RED_NORMAL, white), BLACK)))
-    write("switch_hover.bmp", bmp24(keyed(switch_bitmap(RED_HOVER, white), BLACK)))
-    write("switch_pressed.bmp",
-          bmp24(keyed(switch_bitmap(RED_PRESSED, (196, 178, 178), 0.5), BLACK)))
-
-    speaker = loudspeaker()
-    write("listen_alpha.bmp", bmp32_premultiplied(speaker))
-    write("listen_plain.bmp", bmp24(keyed(speaker, MAGENTA)))
-    write("folder.bmp", bmp24(keyed(folder(), MAGENTA)))
-    write("palette.bmp", bmp24(keyed(paint_palette(), MAGENTA)))
-    write("reset.bmp", bmp24(keyed(reset_button(), MAGENTA)))
-    write("info_letter.bmp", bmp24(keyed(info_letter(), MAGENTA)))
-    write("small_clock.bmp", bmp24(keyed(small_clock(), MAGENTA)))
-
-    clock = alarm_clock()
-    write("clock_alpha.bmp", bmp32_premultiplied(clock))
-    write("clock_plain.bmp", bmp24(keyed(clock, MAGENTA)))
+    for suffix, unit in WINDOW_SCALES:
+        window_pictures(suffix, unit)
 
     xp = [tray_xp_frames(size) for size in TRAY_SIZES]
     std = [tray_std_frames(size) for size in TRAY_SIZES]

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/Form2.h"
+#include "framework/SystemFunctions.h"
 
 namespace noc {
 
@@ -42,11 +43,7 @@ void CallRunningCopy() {
 
 void AcceptSecondStarts(HWND window) {
     using Filter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const auto filter =
-        user32
-            ? reinterpret_cast<Filter>(reinterpret_cast<void*>(GetProcAddress(user32, "ChangeWindowMessageFilterEx")))
-            : nullptr;
+    static const auto filter = User32Function<Filter>("ChangeWindowMessageFilterEx");
     const UINT message = SecondStartMessage();
     constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
     if (filter && message) filter(window, message, kAllow, nullptr);

@@ -1,6 +1,7 @@
 #include "framework/Seam.h"
 
 #include "framework/InputQuery.h"
+#include "framework/SystemFunctions.h"
 
 namespace noc {
 
@@ -83,17 +84,6 @@ int64_t SystemSeam::LocalOffsetAt(int64_t utcSeconds) {
 }
 
 BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
-
-namespace {
-
-// Found at run time: user32 has them from Vista on only.
-template <typename Function>
-Function User32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
-}
-
-}  // namespace
 
 BOOL SystemSeam::CreateShutdownBlockReason(HWND window, const std::wstring& reason) {
     using Create = BOOL(WINAPI*)(HWND, LPCWSTR);

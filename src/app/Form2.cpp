@@ -25,7 +25,6 @@ namespace {
 constexpr int kHandCursor = 5;
 constexpr TColor kGreyText = 0x00808080;
 constexpr TColor kRedText = 0x000000FF;
-constexpr UINT kWmDpiChanged = 0x02E0;  // Windows 8.1 on
 
 // The four time icons as designed for 16 pixels: seconds, minutes, hours, days.
 constexpr int kDigitsHeight = -11;
@@ -596,7 +595,7 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
         RunGuarded(this, [this] { TaskbarThemeChanged(); });
     // A new scale shows in the small-icon size, after any of these.
-    if (msg == WM_SETTINGCHANGE || msg == WM_DISPLAYCHANGE || msg == kWmDpiChanged)
+    if (msg == WM_SETTINGCHANGE || msg == WM_DISPLAYCHANGE || msg == WM_DPICHANGED)
         RunGuarded(this, [this] { FitTrayIcons(); });
     return TForm::WndProc(msg, wp, lp);
 }

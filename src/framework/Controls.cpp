@@ -3,12 +3,17 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <cstring>
+#include <map>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "framework/Accessible.h"
+#include "framework/DpiRules.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
+#include "framework/SystemFunctions.h"
 
 namespace noc {
 
@@ -60,6 +65,36 @@ HFONT DefaultFont() {
     return font;
 }
 
+HFONT FontForDpi(HFONT font, int dpi) {
+    if (dpi == kDesignDpi || !font) return font;
+    LOGFONTA lf{};
+    if (!GetObjectA(font, sizeof(lf), &lf)) return font;
+    // By what the font is, not by its handle, which may be made again for another font.
+    std::string key(reinterpret_cast<const char*>(&lf), sizeof(lf));
+    key += std::to_string(dpi);
+    static std::map<std::string, UniqueFont> fonts;
+    UniqueFont& scaled = fonts[key];
+    if (!scaled) {
+        // Rounded toward zero: a text never grows by more than the factor that its control grows by.
+        lf.lfHeight = FontHeightAtDpi(lf.lfHeight, dpi);
+        lf.lfWidth = FontHeightAtDpi(lf.lfWidth, dpi);
+        scaled.reset(CreateFontIndirectA(&lf));
+    }
+    return scaled ? scaled.get() : font;
+}
+
+int WindowDpi(HWND wnd) {
+    // Windows 10's per-monitor scale where there is one; before, the system's.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    if (forWindow && wnd)
+        if (const UINT dpi = forWindow(wnd)) return static_cast<int>(dpi);
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : kDesignDpi;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TControl
 
@@ -90,8 +125,10 @@ void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, H
     if (!enabled_) style |= WS_DISABLED;
     // Overlapping controls (the two panels, "Annuler" over "Quitter") draw in their z-order.
     if (style & WS_CHILD) style |= WS_CLIPSIBLINGS;
-    handle_ = CreateWindowExA(exStyle, className, "", style, left_, top_, width_, height_, parentOrOwner,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), this);
+    const RECT at = DeviceBounds();
+    handle_ = CreateWindowExA(exStyle, className, "", style, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                              parentOrOwner, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              GetModuleHandleA(nullptr), this);
     if (!handle_) throw std::runtime_error(std::string("Cannot create a window of class ") + className);
     if (!FromHandle(handle_)) {  // a standard class: hook it, beside what the common controls hook
         SetPropA(handle_, kControlProp, this);
@@ -101,7 +138,34 @@ void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, H
             return true;
         });
     }
-    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(DeviceFont()), FALSE);
+}
+
+int TControl::Dpi() const {
+    const TControl* top = this;
+    while (top->parent_) top = top->parent_;
+    return top->dpi_;
+}
+
+RECT TControl::DeviceBounds() const {
+    if (!parent_) return {left_, top_, left_ + width_, top_ + height_};
+    const int dpi = Dpi();
+    const int left = ToDpi(left_, dpi), top = ToDpi(top_, dpi);
+    // Sizes scale on their own rather than as the difference of two scaled edges, so that what a
+    // control holds grows by the whole factor.
+    const int width = std::max<int>(ToDpi(width_, dpi), deviceMin_.cx);
+    const int height = std::max<int>(ToDpi(height_, dpi), deviceMin_.cy);
+    return {left, top, left + width, top + height};
+}
+
+int TControl::DesignX(LPARAM lp) const { return FromDpi(static_cast<short>(LOWORD(lp)), Dpi()); }
+int TControl::DesignY(LPARAM lp) const { return FromDpi(static_cast<short>(HIWORD(lp)), Dpi()); }
+
+void TControl::ApplyDpi() {
+    if (!handle_) return;
+    const RECT at = DeviceBounds();
+    MoveWindow(handle_, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(DeviceFont()), TRUE);
 }
 
 void TControl::RegisterOwnClass(const char* className) {
@@ -157,7 +221,9 @@ TShiftState TControl::ShiftState(WPARAM keys) {
 }
 
 bool TControl::DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+    // The events get the design's coordinates; what the system compares stays in pixels.
+    const int x = DesignX(lp), y = DesignY(lp);
+    const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -201,7 +267,6 @@ bool TControl::DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             if (GetCapture() == handle_) ReleaseCapture();
             RECT rc;
             GetClientRect(handle_, &rc);
-            POINT pt{x, y};
             if (PtInRect(&rc, pt)) OnClick(this);
         }
         OnMouseUp(this, b, ShiftState(wp), x, y);
@@ -214,7 +279,6 @@ bool TControl::DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         if (GetCapture() == handle_) {
             RECT rc;
             GetClientRect(handle_, &rc);
-            POINT pt{x, y};
             over = PtInRect(&rc, pt) != FALSE;
         }
         if (over && !mouseInside_) {
@@ -267,7 +331,7 @@ void TControl::MouseLeft() {
 POINT TControl::Centre() const {
     RECT rc{};
     GetClientRect(handle_, &rc);
-    return {rc.right / 2, rc.bottom / 2};
+    return {FromDpi(rc.right / 2, Dpi()), FromDpi(rc.bottom / 2, Dpi())};
 }
 
 void TControl::KeyboardClick() {
@@ -408,7 +472,9 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     top_ = top;
     width_ = width;
     height_ = height;
-    if (handle_) MoveWindow(handle_, left, top, width, height, TRUE);
+    if (!handle_) return;
+    const RECT at = DeviceBounds();
+    MoveWindow(handle_, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
 }
 
 void TControl::SetVisible(bool visible) {
@@ -492,7 +558,7 @@ void TControl::SetControlId(int id) {
 
 void TControl::SetFont(HFONT font) {
     font_ = font;
-    if (handle_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    if (handle_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(DeviceFont()), TRUE);
 }
 
 void TControl::Repaint() {
@@ -519,6 +585,7 @@ TForm::~TForm() {
 void TForm::CreateFormWindow(DWORD style, DWORD exStyle) {
     RegisterOwnClass(className_.c_str());
     CreateHandle(className_.c_str(), style & ~WS_VISIBLE, exStyle, Application().Handle(), 0);
+    dpi_ = WindowDpi(handle_);
 }
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -534,6 +601,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         RunGuarded(this, [&] { canClose = Application().QueryEndSession(this); });
         return canClose ? TRUE : FALSE;
     }
+    case WM_DPICHANGED:
+        DpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case DM_GETDEFID: {
         // The dialog manager asks which button Enter clicks; it then sends that button's click here.
         const TControl* target = DialogKeyTarget(VK_RETURN);
@@ -580,20 +650,52 @@ void TForm::DoCreate() {
 int TForm::ClientWidth() const {
     RECT rc{};
     GetClientRect(handle_, &rc);
-    return rc.right;
+    return FromDpi(rc.right, dpi_);
 }
 
 int TForm::ClientHeight() const {
     RECT rc{};
     GetClientRect(handle_, &rc);
-    return rc.bottom;
+    return FromDpi(rc.bottom, dpi_);
 }
 
 void TForm::SetClientSize(int width, int height) {
+    designClient_ = {width, height};
+    FitClientArea(left_, top_, ToDpi(width, dpi_), ToDpi(height, dpi_));
+}
+
+void TForm::FitClientArea(int left, int top, int width, int height) {
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    const auto style = static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE));
     RECT rc{0, 0, width, height};
-    AdjustWindowRectEx(&rc, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
-    SetBounds(left_, top_, rc.right - rc.left, rc.bottom - rc.top);
+    if (dpi_ == kDesignDpi || !adjustForDpi || !adjustForDpi(&rc, style, FALSE, exStyle, static_cast<UINT>(dpi_)))
+        AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+    SetBounds(left, top, rc.right - rc.left, rc.bottom - rc.top);
+    // The frame the window really has decides: where it is not the one foreseen for that scale,
+    // the window takes the difference.
+    RECT client{};
+    GetClientRect(handle_, &client);
+    if (client.right != width || client.bottom != height)
+        SetBounds(left, top, width_ + width - client.right, height_ + height - client.bottom);
+}
+
+void TForm::DpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0) return;
+    dpi_ = dpi;
+    // Parents come before their children here, so that each child is laid out in its parent's new
+    // client area.
+    EnumChildWindows(
+        handle_,
+        [](HWND w, LPARAM) {
+            if (TControl* c = FromHandle(w)) c->ApplyDpi();
+            return TRUE;
+        },
+        0);
+    if (tooltip_) SendMessageA(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, ToDpi(400, dpi_));
+    FitClientArea(suggested.left, suggested.top, ToDpi(designClient_.cx, dpi_), ToDpi(designClient_.cy, dpi_));
+    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TForm::CenterOnScreen() {
@@ -652,7 +754,7 @@ void TForm::EnsureTooltip() {
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
                                    GetModuleHandleA(nullptr), nullptr));
     // A width limit makes the tooltip honour line breaks, so hints can span several lines.
-    SendMessageA(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 400);
+    SendMessageA(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, ToDpi(400, dpi_));
 }
 
 void TForm::UpdateHint(TControl* control) {

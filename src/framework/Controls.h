@@ -34,8 +34,13 @@ private:
 };
 TScreen& Screen();
 
-// The program's user-interface font: 8-point sans serif.
+// The program's user-interface font: 8-point sans serif, its size in pixels at 96 dpi.
 HFONT DefaultFont();
+// The font like `font` at `dpi`, its height scaled from 96 dpi; `font` itself at 96 dpi. Kept for
+// the program's life, one per font and scale.
+HFONT FontForDpi(HFONT font, int dpi);
+// The dots per inch of the monitor that shows the window (the system's where Windows cannot tell).
+int WindowDpi(HWND wnd);
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
@@ -51,6 +56,8 @@ public:
     // The form that holds the control (itself for a form).
     TForm* ParentForm();
 
+    // Positions and sizes are the design's, in pixels at 96 dpi; the window is laid out at its
+    // monitor's scale (a form's own bounds are the screen's).
     int Left() const { return left_; }
     int Top() const { return top_; }
     int Width() const { return width_; }
@@ -91,6 +98,12 @@ public:
     void SetControlId(int id);
     HFONT Font() const { return font_ ? font_ : DefaultFont(); }
     void SetFont(HFONT font);
+    // The scale the control is shown at: its form's dots per inch.
+    int Dpi() const;
+    // The font as the window draws with it, at the control's scale.
+    HFONT DeviceFont() const { return FontForDpi(Font(), Dpi()); }
+    // Lays the window out again at its form's scale: bounds, font, and whatever else it scales.
+    virtual void ApplyDpi();
 
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown;
@@ -169,8 +182,17 @@ protected:
     std::string hint_;
     int cursor_ = 0;
     HFONT font_ = nullptr;  // not owned; null for the default font
+    int dpi_ = 96;          // a form's scale; its controls take their form's
+    // The least size the window needs at its scale (a label's text), beyond the scaled design size.
+    SIZE deviceMin_{0, 0};
     bool mouseInside_ = false;
     bool leftPressed_ = false;
+
+    // The window's rectangle at its scale, in its parent's client pixels.
+    RECT DeviceBounds() const;
+    // A point of the window's client area in design units.
+    int DesignX(LPARAM lp) const;
+    int DesignY(LPARAM lp) const;
 
 private:
     bool DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -199,6 +221,8 @@ public:
 
     int ClientWidth() const;
     int ClientHeight() const;
+    // The client area's size, in design units: laid out at the form's scale, kept there when the
+    // scale changes.
     void SetClientSize(int width, int height);
     void CenterOnScreen();
 
@@ -234,8 +258,14 @@ protected:
 
 private:
     void EnsureTooltip();
+    // Moved to a monitor of another scale: every control laid out again, the window resized around
+    // its client area at the place the system suggests.
+    void DpiChanged(int dpi, const RECT& suggested);
+    // The window rectangle whose client area has that size in pixels, at (left, top).
+    void FitClientArea(int left, int top, int width, int height);
 
     std::string className_;
+    SIZE designClient_{0, 0};
     UniqueWindow tooltip_;
     UniqueBrush background_;
 };

@@ -4,8 +4,11 @@
 #include <oleacc.h>
 
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
+
+#include "framework/DpiRules.h"
 
 namespace noc {
 
@@ -57,11 +60,62 @@ HDC MeasuringDc() {
 
 // ---- TPicture ---------------------------------------------------------------------------------
 
+namespace {
+HBITMAP LoadBitmapResource(const std::string& name) {
+    return static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+// The picture's pixels as premultiplied 0xAARRGGBB, its see-through colour made transparent.
+PixelImage PixelsOf(HBITMAP bitmap, int width, int height, bool alpha, COLORREF seeThrough) {
+    PixelImage p;
+    p.width = width;
+    p.height = height;
+    p.pixels.resize(static_cast<size_t>(width) * height);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    GetDIBits(PictureDc(), bitmap, 0, static_cast<UINT>(height), p.pixels.data(), &bi, DIB_RGB_COLORS);
+    if (alpha) return p;
+    const uint32_t key = (GetRValue(seeThrough) << 16) | (GetGValue(seeThrough) << 8) | GetBValue(seeThrough);
+    return KeyedToAlpha(p.pixels.data(), width, height, key);
+}
+
+HBITMAP BitmapOf(const PixelImage& p) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), p.width, -p.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) std::memcpy(bits, p.pixels.data(), p.pixels.size() * sizeof(uint32_t));
+    return bitmap;
+}
+}  // namespace
+
 std::shared_ptr<const TPicture> TPicture::FromResource(const char* name) {
-    auto bmp =
-        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HBITMAP bmp = LoadBitmapResource(name);
     if (!bmp) throw std::runtime_error(std::string("Missing picture resource ") + name);
-    return std::make_shared<const TPicture>(bmp);
+    auto picture = std::make_shared<TPicture>(bmp);
+    picture->resource_ = name;
+    return picture;
+}
+
+const TPicture& TPicture::AtDpi(int dpi) const {
+    if (dpi == kDesignDpi || width_ <= 0 || height_ <= 0) return *this;
+    std::unique_ptr<const TPicture>& made = scaled_[dpi];
+    if (made) return *made;
+    // The drawing at the scale above, where the program has one; else this one.
+    const int scale = PictureScaleFor(dpi);
+    std::unique_ptr<const TPicture> drawing;
+    if (scale != 100 && !resource_.empty())
+        if (HBITMAP b = LoadBitmapResource(resource_ + "_" + std::to_string(scale)))
+            drawing = std::make_unique<const TPicture>(b);
+    const TPicture& from = drawing ? *drawing : *this;
+    const PixelImage pixels =
+        Resample(PixelsOf(from.bitmap_.get(), from.width_, from.height_, from.alpha_, from.transparent_),
+                 ToDpi(width_, dpi), ToDpi(height_, dpi));
+    HBITMAP bitmap = BitmapOf(pixels);
+    if (!bitmap) return *this;
+    made = std::make_unique<const TPicture>(bitmap);
+    return *made;
 }
 
 TPicture::TPicture(HBITMAP bitmap) : bitmap_(bitmap) {
@@ -153,11 +207,13 @@ void TLabel::SetCaption(const std::string& text) {
     if (autoSize_) AdjustSize();
 }
 
-SIZE TLabel::TextExtent() const {
+SIZE TLabel::TextExtent() const { return Measure(Font()); }
+
+SIZE TLabel::Measure(HFONT font) const {
     SIZE sz{0, 0};
     HDC dc = MeasuringDc();
     std::optional<SelectGuard> sel;
-    if (Font() != DefaultFont()) sel.emplace(dc, Font());
+    if (font != DefaultFont()) sel.emplace(dc, font);
     std::string text = Caption();
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &sz);
     if (text.empty()) {
@@ -169,14 +225,31 @@ SIZE TLabel::TextExtent() const {
 }
 
 void TLabel::AdjustSize() {
-    SIZE sz = TextExtent();
+    // The design's size, from the text at 96 dpi; at another scale the text measured there may
+    // need a little more than the scaled size.
+    const SIZE sz = TextExtent();
+    const SIZE least = Dpi() == kDesignDpi ? SIZE{0, 0} : Measure(DeviceFont());
     // The countdown rewrites its labels every second, mostly at the same size: no move for that.
-    if (sz.cx != width_ || sz.cy != height_) SetBounds(left_, top_, sz.cx, sz.cy);
+    if (sz.cx == width_ && sz.cy == height_ && least.cx == deviceMin_.cx && least.cy == deviceMin_.cy) return;
+    deviceMin_ = least;
+    SetBounds(left_, top_, sz.cx, sz.cy);
 }
 
 void TLabel::SetAutoSize(bool autoSize) {
     autoSize_ = autoSize;
-    if (autoSize_) AdjustSize();
+    if (autoSize_) {
+        AdjustSize();
+    } else {
+        deviceMin_ = {0, 0};
+    }
+}
+
+void TLabel::ApplyDpi() {
+    if (autoSize_) {
+        deviceMin_ = {0, 0};
+        AdjustSize();
+    }
+    TControl::ApplyDpi();
 }
 
 void TLabel::SetAlignment(TAlignment a) {
@@ -207,7 +280,7 @@ void TLabel::Paint(HDC dc) {
     FillRect(dc, &rc, brush ? brush : FaceBrush());
     if (!IsWindowEnabled(handle_)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     SetBkMode(dc, TRANSPARENT);
-    SelectGuard font(dc, Font());
+    SelectGuard font(dc, DeviceFont());
     const std::string text = Caption();
     const UINT align = alignment_ == taRightJustify ? DT_RIGHT : alignment_ == taCenter ? DT_CENTER : DT_LEFT;
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc,
@@ -240,8 +313,7 @@ void TEdit::SetReadOnly(bool readOnly) { SendMessageA(handle_, EM_SETREADONLY, r
 TMaskEdit::TMaskEdit(TComponent* owner, TControl* parent, int left, int top, int width, int height)
     : TEdit(owner, parent, left, top, width, height) {
     SetReadOnly(true);
-    // Two digits in a narrow field: small margins, centred.
-    SendMessageA(handle_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 1));
+    SetNarrowMargins();
     SetWindowLongPtrA(handle_, GWL_STYLE, GetWindowLongPtrA(handle_, GWL_STYLE) | ES_CENTER);
     SetCaption("0");
 }
@@ -254,6 +326,18 @@ void TMaskEdit::SetCaption(const std::string& text) {
     if (digits.size() > 2) digits = digits.substr(digits.size() - 2);
     while (digits.size() < 2) digits.insert(digits.begin(), '0');
     TControl::SetCaption(digits);
+}
+
+void TMaskEdit::SetNarrowMargins() {
+    // Two digits in a narrow field: small margins, centred. A new font brings the font's own
+    // margins back, so they are set again after one.
+    const int margin = ToDpi(1, Dpi());
+    SendMessageA(handle_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(margin, margin));
+}
+
+void TMaskEdit::ApplyDpi() {
+    TEdit::ApplyDpi();
+    SetNarrowMargins();
 }
 
 void TMaskEdit::SetArrows(TUpDown* arrows) {
@@ -372,6 +456,11 @@ TUpDown::TUpDown(TComponent* owner, TControl* parent, int left, int top, int wid
     : TControl(owner, parent), min_(min), max_(max) {
     SetBounds(left, top, width, height);
     CreateHandle(UPDOWN_CLASSA, WS_CHILD | UDS_ARROWKEYS, 0, ParentHandle(parent), NextId());
+    // Some systems widen the arrows to their own size as they are made: that width is the one that
+    // scales with the window.
+    RECT made{};
+    GetWindowRect(handle_, &made);
+    width_ = FromDpiUp(made.right - made.left, Dpi());
     SendMessageA(handle_, UDM_SETRANGE32, static_cast<WPARAM>(min), max);
     SendMessageA(handle_, UDM_SETPOS32, 0, 0);
     SetAccessibleRole(ROLE_SYSTEM_SPINBUTTON);
@@ -403,15 +492,20 @@ bool TUpDown::HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 
 TTrackBar::TTrackBar(TComponent* owner, TControl* parent, int left, int top, int width, int height, int min, int max,
                      int thumbLength)
-    : TControl(owner, parent), min_(min), max_(max) {
+    : TControl(owner, parent), min_(min), max_(max), thumbLength_(thumbLength) {
     SetBounds(left, top, width, height);
     CreateHandle(TRACKBAR_CLASSA, WS_CHILD | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS | TBS_FIXEDLENGTH, 0,
                  ParentHandle(parent), NextId());
-    SendMessageA(handle_, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(thumbLength), 0);
+    SendMessageA(handle_, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(ToDpi(thumbLength_, Dpi())), 0);
     SendMessageA(handle_, TBM_SETRANGEMIN, FALSE, min);
     SendMessageA(handle_, TBM_SETRANGEMAX, TRUE, max);
     SetPosition(min);
     SetAccessibleRole(ROLE_SYSTEM_SLIDER);
+}
+
+void TTrackBar::ApplyDpi() {
+    TControl::ApplyDpi();
+    SendMessageA(handle_, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(ToDpi(thumbLength_, Dpi())), 0);
 }
 
 void TTrackBar::SetPosition(int position) {
@@ -454,12 +548,13 @@ void TImage::Paint(HDC dc) {
     GetClientRect(handle_, &rc);
     FillRect(dc, &rc, FaceBrush());
     if (!picture_) return;
+    const TPicture& shown = picture_->AtDpi(Dpi());
     int x = 0, y = 0;
     if (Center) {
-        x = (rc.right - picture_->Width()) / 2;
-        y = (rc.bottom - picture_->Height()) / 2;
+        x = (rc.right - shown.Width()) / 2;
+        y = (rc.bottom - shown.Height()) / 2;
     }
-    picture_->Draw(dc, x, y, Transparent);
+    shown.Draw(dc, x, y, Transparent);
 }
 
 TShape::TShape(TComponent* owner, TControl* parent, int left, int top, int width, int height, TShapeType shape)

@@ -1,5 +1,6 @@
 #pragma once
 // Thin wrappers for the controls the main window holds.
+#include <map>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,7 @@ namespace noc {
 // alpha channel; the others are drawn with their bottom-left pixel's colour as the see-through one.
 class TPicture {
 public:
+    // A bitmap resource; the same name with "_150" and "_200" holds it drawn at 150 and 200 %.
     static std::shared_ptr<const TPicture> FromResource(const char* name);
     explicit TPicture(HBITMAP bitmap);
 
@@ -22,9 +24,14 @@ public:
     bool HasAlpha() const { return alpha_; }
     COLORREF TransparentColor() const { return transparent_; }
     void Draw(HDC dc, int x, int y, bool transparent) const;
+    // The picture at `dpi`: itself at 96 dpi; else made, once, from the drawing at the nearest
+    // larger scale, shrunk smoothly to the scaled size, with transparency for its see-through colour.
+    const TPicture& AtDpi(int dpi) const;
 
 private:
     UniqueBitmap bitmap_;
+    std::string resource_;
+    mutable std::map<int, std::unique_ptr<const TPicture>> scaled_;
     int width_ = 0, height_ = 0;
     bool alpha_ = false;
     COLORREF transparent_ = 0;
@@ -74,6 +81,7 @@ public:
         TControl::SetFont(font);
         if (autoSize_) AdjustSize();
     }
+    void ApplyDpi() override;
 
 protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -82,6 +90,7 @@ protected:
 
 private:
     void AdjustSize();
+    SIZE Measure(HFONT font) const;
     bool autoSize_ = true;
     bool wordWrap_ = true;
     TAlignment alignment_ = taLeftJustify;
@@ -111,6 +120,7 @@ public:
         Repaint();
     }
     void SetArrows(TUpDown* arrows);
+    void ApplyDpi() override;
     // A field that takes digits is no read-only text for a screen reader.
     long AccessibleState(long classState) const override;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -122,6 +132,7 @@ protected:
     bool HandleNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    void SetNarrowMargins();
     TColor fontColor_ = 0xFF000008;
     TUpDown* arrows_ = nullptr;
 };
@@ -209,6 +220,7 @@ public:
     void SetPosition(int position);
     int Min() const { return min_; }
     int Max() const { return max_; }
+    void ApplyDpi() override;
 
     TNotifyEvent OnChange;
 
@@ -219,6 +231,7 @@ protected:
 private:
     int position_ = 0;
     int min_, max_;
+    int thumbLength_;
 };
 
 // ---- graphics ---------------------------------------------------------------------------------

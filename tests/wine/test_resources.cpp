@@ -54,18 +54,30 @@ TEST_CASE("the version information reads back as the program declares it") {
     CHECK(VersionString(info, "ProductName") == "NocTuro");
 }
 
-TEST_CASE("the manifest asks for the version 6 common controls, as invoker") {
+std::string Manifest() {
     HMODULE exe = LoadLibraryExA(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(exe != nullptr);
     HRSRC res = FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
     REQUIRE(res != nullptr);
     const char* text = static_cast<const char*>(LockResource(LoadResource(exe, res)));
     std::string manifest(text, SizeofResource(exe, res));
+    FreeLibrary(exe);
+    return manifest;
+}
+
+TEST_CASE("the manifest asks for the version 6 common controls, as invoker") {
+    const std::string manifest = Manifest();
     CHECK(manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos);
     CHECK(manifest.find("version=\"6.0.0.0\"") != std::string::npos);
     CHECK(manifest.find("level=\"asInvoker\"") != std::string::npos);
     CHECK(manifest.find("supportedOS") != std::string::npos);
-    FreeLibrary(exe);
+}
+
+TEST_CASE("the manifest declares the window sharp at every monitor's scale") {
+    const std::string manifest = Manifest();
+    // Windows 10 reads the second, Windows 8.1 the first's "/pm", older systems its "true".
+    CHECK(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>") != std::string::npos);
+    CHECK(manifest.find(">true/pm</dpiAware>") != std::string::npos);
 }
 
 TEST_CASE("the hand cursor: 32 x 32, hot spot at the tip of the index finger") {

@@ -156,7 +156,7 @@ LoadedPicture LoadPicture(HMODULE exe, const std::string& name) {
 
 }  // namespace
 
-TEST_CASE("each window picture comes at 150 % and 200 %: sides scaled, same depth, same see-through colour") {
+TEST_CASE("each window picture comes at 150 % and 200 %: the same drawing, sides scaled, same depth and see-through colour") {
     HMODULE exe = LoadLibraryExA(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(exe != nullptr);
     for (const ScaledPicture& p : kScaledPictures) {
@@ -166,10 +166,12 @@ TEST_CASE("each window picture comes at 150 % and 200 %: sides scaled, same dept
         CHECK(base.width == p.at100.cx);
         CHECK(base.height == p.at100.cy);
         CHECK((base.bitsPerPixel == 24 || base.bitsPerPixel == 32));
+        REQUIRE(base.drawnArea > 0);
         const struct {
             const char* suffix;
             SIZE size;
-        } scales[] = {{"_150", p.at150}, {"_200", p.at200}};
+            double factor;
+        } scales[] = {{"_150", p.at150, 1.5}, {"_200", p.at200, 2.0}};
         for (const auto& scale : scales) {
             const std::string name = std::string(p.name) + scale.suffix;
             INFO(name);
@@ -179,30 +181,9 @@ TEST_CASE("each window picture comes at 150 % and 200 %: sides scaled, same dept
             CHECK(big.height == scale.size.cy);
             CHECK(big.bitsPerPixel == base.bitsPerPixel);
             if (base.bitsPerPixel == 24) CHECK(big.bottomLeft == base.bottomLeft);
-        }
-    }
-    FreeLibrary(exe);
-}
-
-TEST_CASE("the 150 % and 200 % pictures are the same drawings: the drawn area grows with the scale squared") {
-    // Edges that fall between pixels at 150 % shift the count by a few pixels; a picture drawn at
-    // the wrong scale would be off by a factor of two or more.
-    HMODULE exe = LoadLibraryExA(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    REQUIRE(exe != nullptr);
-    for (const ScaledPicture& p : kScaledPictures) {
-        const LoadedPicture base = LoadPicture(exe, p.name);
-        INFO(std::string(p.name));
-        REQUIRE(base.found);
-        REQUIRE(base.drawnArea > 0);
-        const struct {
-            const char* suffix;
-            double factor;
-        } scales[] = {{"_150", 1.5}, {"_200", 2.0}};
-        for (const auto& scale : scales) {
-            const std::string name = std::string(p.name) + scale.suffix;
-            INFO(name);
-            const LoadedPicture big = LoadPicture(exe, name);
-            REQUIRE(big.found);
+            // The drawn area grows with the scale squared. Edges that fall between pixels at 150 %
+            // shift the count by a few pixels; a picture drawn at the wrong scale would be off by a
+            // factor of two or more.
             const double ratio = big.drawnArea / (base.drawnArea * scale.factor * scale.factor);
             CHECK(ratio > 0.75);
             CHECK(ratio < 1.25);

@@ -11,6 +11,21 @@ namespace {
 
 void ClickSwitch(const Scenario& run) { MouseClick(run.Required(noc::idMyImage1), 16, 16); }
 
+Stored TwentyThreeSeconds() {
+    Stored s;
+    s.Secondes = "23";
+    return s;
+}
+
+// A dial of 23 seconds started with a click: the window has gone to the notification area, and the
+// final warning is three seconds away.
+struct NearTheEnd : Scenario {
+    NearTheEnd() : Scenario(TwentyThreeSeconds()) {
+        ClickSwitch(*this);
+        REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
+    }
+};
+
 }  // namespace
 
 TEST_CASE("a dial of 19 seconds clicked by the user is refused with its message") {
@@ -26,12 +41,8 @@ TEST_CASE("a dial of 19 seconds clicked by the user is refused with its message"
 }
 
 TEST_CASE("the final warning brings the window back, and Annuler puts the time left on the dial") {
-    Stored s;
-    s.Secondes = "23";
-    Scenario run(s);
+    NearTheEnd run;
     const HWND form = run.form;
-    ClickSwitch(run);
-    REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
     CHECK(run.NoMessageBoxWithin(500));
 
     // With 20 seconds or less left the window comes back on the countdown panel.
@@ -73,12 +84,8 @@ TEST_CASE("the final warning brings the window back, and Annuler puts the time l
 }
 
 TEST_CASE("+10 min clicked in the final warning puts the shutdown off and sends the window back to the tray") {
-    Stored s;
-    s.Secondes = "23";
-    Scenario run(s);
+    NearTheEnd run;
     const HWND form = run.form;
-    ClickSwitch(run);
-    REQUIRE(WaitUntil([&] { return !IsShown(form); }, kLong));
     REQUIRE(WaitUntil([&] { return IsShown(form); }, kLong));  // the final warning
     HWND later = run.Required(noc::idSpeedButton4);
     REQUIRE(IsShown(later));

@@ -52,30 +52,33 @@ int Prepare() {
     return ok ? 0 : 1;
 }
 
-struct Wanted {
-    DWORD pid;
-    const char* cls;
-    bool visible;
-    HWND found;
-};
-
-BOOL CALLBACK FindProc(HWND wnd, LPARAM lp) {
-    auto* w = reinterpret_cast<Wanted*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (w->pid && pid != w->pid) return TRUE;
-    char cls[64] = {};
-    GetClassNameA(wnd, cls, sizeof(cls));
-    if (std::strcmp(cls, w->cls) != 0) return TRUE;
-    if (w->visible && !IsWindowVisible(wnd)) return TRUE;
-    w->found = wnd;
-    return FALSE;
+// Calls `f` with each top-level window of process `pid` until it answers false.
+template <typename F>
+void ForEachTopOf(DWORD pid, F f) {
+    struct Walk {
+        DWORD pid;
+        F& f;
+    } walk{pid, f};
+    EnumWindows(
+        [](HWND wnd, LPARAM lp) -> BOOL {
+            auto* w = reinterpret_cast<Walk*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(wnd, &owner);
+            return owner != w->pid || w->f(wnd) ? TRUE : FALSE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
 }
 
 HWND FindTop(DWORD pid, const char* cls, bool visible) {
-    Wanted w{pid, cls, visible, nullptr};
-    EnumWindows(&FindProc, reinterpret_cast<LPARAM>(&w));
-    return w.found;
+    HWND found = nullptr;
+    ForEachTopOf(pid, [&](HWND wnd) {
+        char name[64] = {};
+        GetClassNameA(wnd, name, sizeof(name));
+        if (std::strcmp(name, cls) != 0 || (visible && !IsWindowVisible(wnd))) return true;
+        found = wnd;
+        return false;
+    });
+    return found;
 }
 
 double NowMs() {
@@ -85,31 +88,21 @@ double NowMs() {
     return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
-BOOL CALLBACK CountChild(HWND, LPARAM lp) {
-    ++*reinterpret_cast<int*>(lp);
-    return TRUE;
-}
-
-struct Census {
-    DWORD pid;
-    int windows;
-};
-
-BOOL CALLBACK CountTop(HWND wnd, LPARAM lp) {
-    auto* c = reinterpret_cast<Census*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(wnd, &pid);
-    if (pid != c->pid) return TRUE;
-    ++c->windows;
-    EnumChildWindows(wnd, &CountChild, reinterpret_cast<LPARAM>(&c->windows));
-    return TRUE;
-}
-
 // Every window the process has made, top-level and child: each costs requests to the server.
 int WindowsOf(DWORD pid) {
-    Census c{pid, 0};
-    EnumWindows(&CountTop, reinterpret_cast<LPARAM>(&c));
-    return c.windows;
+    int windows = 0;
+    ForEachTopOf(pid, [&](HWND wnd) {
+        ++windows;
+        EnumChildWindows(
+            wnd,
+            [](HWND, LPARAM lp) -> BOOL {
+                ++*reinterpret_cast<int*>(lp);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&windows));
+        return true;
+    });
+    return windows;
 }
 
 int g_windows = 0;  // of the last start, once its window showed

@@ -14,6 +14,7 @@
 
 #include "Pump.h"
 #include "Recorder.h"
+#include "TestForm.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/HiddenWindow.h"
@@ -22,15 +23,7 @@
 
 namespace {
 
-// A plain form for the tests: a hidden top-level window of the program's own class.
-class TTestForm : public noc::TForm {
-public:
-    explicit TTestForm(noc::TComponent* owner) : noc::TForm(owner, "TTestForm") {
-        SetBounds(100, 100, 300, 200);
-        CreateFormWindow(WS_OVERLAPPEDWINDOW, 0);
-    }
-};
-
+using testing::TTestForm;
 using testing::PumpUntil;
 
 // An ordered log shared by threads.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FormFixture.h"
+#include "TestForm.h"
 #include "controls/MyImage.h"
 
 using namespace testing;
@@ -156,19 +157,9 @@ TEST_CASE("only a left click on the switch starts the countdown") {
     CHECK(rec.calls.empty());
 }
 
-namespace {
-class TTestForm : public noc::TForm {
-public:
-    explicit TTestForm(noc::TComponent* owner) : noc::TForm(owner, "TSwitchTestForm") {
-        SetBounds(100, 100, 200, 100);
-        CreateFormWindow(WS_OVERLAPPEDWINDOW, 0);
-    }
-};
-}  // namespace
-
 TEST_CASE("the image raises OnMouseover and OnMouseOut after the base control's enter and leave") {
     StartApplication();
-    TTestForm form(&noc::Application());
+    testing::TTestForm form(&noc::Application(), 200, 100);
     auto* image = new noc::TMyImage(&form, &form, 10, 10, 33, 33);
     V log;
     image->OnMouseEnter.Set([&](noc::TObject* s) { log.push_back(s == image ? "enter" : "enter?"); });

@@ -1,62 +1,45 @@
-# The Win32 and end-to-end tests.
-noc_wine_test(test_framework ${CMAKE_SOURCE_DIR}/tests/wine/test_framework.cpp)
-noc_e2e_test(test_e2e_start ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_start.cpp)
-noc_wine_test(test_settings_store ${CMAKE_SOURCE_DIR}/tests/wine/test_settings_store.cpp)
-noc_wine_test(test_threaded_timer ${CMAKE_SOURCE_DIR}/tests/wine/test_threaded_timer.cpp)
-noc_wine_test(test_media_player ${CMAKE_SOURCE_DIR}/tests/wine/test_media_player.cpp)
-add_test(NAME e2e.shutdown COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/shutdown_e2e.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-set_tests_properties(e2e.shutdown PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 120)
-add_executable(zero_steps ${CMAKE_SOURCE_DIR}/tests/e2e/zero_steps.cpp)
-target_link_libraries(zero_steps PRIVATE noc_driver)
-add_dependencies(zero_steps NocTuro)
-add_test(NAME e2e.zero COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/zero_e2e.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-set_tests_properties(e2e.zero PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 180)
-noc_wine_test(test_countdown ${CMAKE_SOURCE_DIR}/tests/wine/test_countdown.cpp)
-noc_wine_test(test_countdown_end ${CMAKE_SOURCE_DIR}/tests/wine/test_countdown_end.cpp)
-noc_e2e_test(test_e2e_startup ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_startup.cpp)
-noc_e2e_test(test_e2e_countdown ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_countdown.cpp)
-noc_wine_test(test_resources ${CMAKE_SOURCE_DIR}/tests/wine/test_resources.cpp)
-noc_wine_test(test_setup ${CMAKE_SOURCE_DIR}/tests/wine/test_setup.cpp)
-noc_e2e_test(test_e2e_tray ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_tray.cpp)
-noc_wine_test(test_tray_icons ${CMAKE_SOURCE_DIR}/tests/wine/test_tray_icons.cpp)
-noc_wine_test(test_simple_timer ${CMAKE_SOURCE_DIR}/tests/wine/test_simple_timer.cpp)
-noc_wine_test(test_tray_display ${CMAKE_SOURCE_DIR}/tests/wine/test_tray_display.cpp)
-noc_wine_test(test_postpone ${CMAKE_SOURCE_DIR}/tests/wine/test_postpone.cpp)
-noc_wine_test(test_tray_retry ${CMAKE_SOURCE_DIR}/tests/wine/test_tray_retry.cpp)
-noc_wine_test(test_closing ${CMAKE_SOURCE_DIR}/tests/wine/test_closing.cpp)
-noc_e2e_test(test_e2e_closing ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_closing.cpp)
-noc_wine_test(test_my_image ${CMAKE_SOURCE_DIR}/tests/wine/test_my_image.cpp)
-noc_wine_test(test_options ${CMAKE_SOURCE_DIR}/tests/wine/test_options.cpp)
-noc_wine_test(test_standard_user ${CMAKE_SOURCE_DIR}/tests/wine/test_standard_user.cpp)
-noc_wine_test(test_alert_sound ${CMAKE_SOURCE_DIR}/tests/wine/test_alert_sound.cpp)
-add_test(NAME e2e.alert COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/alert_e2e.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-set_tests_properties(e2e.alert PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 150)
-noc_e2e_test(test_e2e_switch ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_switch.cpp)
-noc_e2e_test(test_e2e_options ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_options.cpp)
-noc_e2e_test(test_e2e_sound ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_sound.cpp)
-noc_wine_test(test_hostile ${CMAKE_SOURCE_DIR}/tests/wine/test_hostile.cpp)
-noc_e2e_test(test_e2e_hostile ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_hostile.cpp)
-# Run from a folder whose name holds a blank, in a prefix of its own (program_path_e2e.sh).
-add_executable(test_e2e_program_path ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_program_path.cpp)
-target_link_libraries(test_e2e_program_path PRIVATE noc_driver)
-add_dependencies(test_e2e_program_path NocTuro)
-add_test(NAME e2e.program_path COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/program_path_e2e.sh ${CMAKE_SOURCE_DIR}
-         ${CMAKE_BINARY_DIR} $<TARGET_FILE:test_e2e_program_path>)
-set_tests_properties(e2e.program_path PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop TIMEOUT 120)
-noc_wine_test(test_shutdown_block_reason ${CMAKE_SOURCE_DIR}/tests/wine/test_shutdown_block_reason.cpp)
-noc_wine_test(test_second_start ${CMAKE_SOURCE_DIR}/tests/wine/test_second_start.cpp)
-noc_e2e_test(test_e2e_second_start ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_second_start.cpp)
-noc_wine_test(test_time_of_day ${CMAKE_SOURCE_DIR}/tests/wine/test_time_of_day.cpp)
+# The Win32 and end-to-end tests: each from tests/wine/<name>.cpp or tests/e2e/<name>.cpp.
+set(NOC_WINE_TESTS
+  test_framework test_settings_store test_threaded_timer test_media_player test_countdown test_countdown_end
+  test_resources test_setup test_tray_icons test_simple_timer test_tray_display test_postpone test_tray_retry
+  test_closing test_my_image test_options test_standard_user test_alert_sound test_hostile
+  test_shutdown_block_reason test_second_start test_time_of_day test_keyboard test_accessibility test_dpi_layout)
+set(NOC_E2E_TESTS
+  test_e2e_start test_e2e_startup test_e2e_countdown test_e2e_tray test_e2e_closing test_e2e_switch test_e2e_options
+  test_e2e_sound test_e2e_hostile test_e2e_second_start test_e2e_time_of_day test_e2e_keyboard)
+foreach(t IN LISTS NOC_WINE_TESTS)
+  noc_wine_test(${t} ${CMAKE_SOURCE_DIR}/tests/wine/${t}.cpp)
+endforeach()
+foreach(t IN LISTS NOC_E2E_TESTS)
+  noc_e2e_test(${t} ${CMAKE_SOURCE_DIR}/tests/e2e/${t}.cpp)
+endforeach()
+target_link_libraries(test_accessibility PRIVATE oleacc oleaut32 ole32)
+target_link_libraries(test_e2e_keyboard PRIVATE oleacc ole32 oleaut32)
+# The reference pictures, read through Wine's drive for the root folder.
+target_compile_definitions(test_dpi_layout PRIVATE NOC_TEST_REFERENCE_DIR="Z:${CMAKE_SOURCE_DIR}/tests/wine/reference")
 # Again in a time zone with daylight saving time, which Wine takes from TZ.
 add_test(NAME wine.test_time_of_day_paris COMMAND test_time_of_day)
 set_tests_properties(wine.test_time_of_day_paris PROPERTIES LABELS wine FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
                      TIMEOUT 300 ENVIRONMENT TZ=Europe/Paris)
-noc_e2e_test(test_e2e_time_of_day ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_time_of_day.cpp)
-noc_wine_test(test_keyboard ${CMAKE_SOURCE_DIR}/tests/wine/test_keyboard.cpp)
-noc_wine_test(test_accessibility ${CMAKE_SOURCE_DIR}/tests/wine/test_accessibility.cpp)
-target_link_libraries(test_accessibility PRIVATE oleacc oleaut32 ole32)
-noc_e2e_test(test_e2e_keyboard ${CMAKE_SOURCE_DIR}/tests/e2e/test_e2e_keyboard.cpp)
-target_link_libraries(test_e2e_keyboard PRIVATE oleacc ole32 oleaut32)
-noc_wine_test(test_dpi_layout ${CMAKE_SOURCE_DIR}/tests/wine/test_dpi_layout.cpp)
-# The reference pictures, read through Wine's drive for the root folder.
-target_compile_definitions(test_dpi_layout PRIVATE NOC_TEST_REFERENCE_DIR="Z:${CMAKE_SOURCE_DIR}/tests/wine/reference")
+
+# The end-to-end scripts (tests/e2e/<name>_e2e.sh, given the source and build folders and any more
+# arguments), with the driver program of their steps where they have one.
+function(noc_e2e_script name timeout)
+  add_test(NAME e2e.${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/${name}_e2e.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
+           ${ARGN})
+  set_tests_properties(e2e.${name} PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
+                       TIMEOUT ${timeout})
+endfunction()
+function(noc_steps_program name)
+  add_executable(${name} ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.cpp)
+  target_link_libraries(${name} PRIVATE noc_driver)
+  add_dependencies(${name} NocTuro)
+endfunction()
+
+noc_e2e_script(shutdown 120)
+noc_steps_program(zero_steps)
+noc_e2e_script(zero 180)
+noc_e2e_script(alert 150)
+# Run from a folder whose name holds a blank, in a prefix of its own.
+noc_steps_program(test_e2e_program_path)
+noc_e2e_script(program_path 120 $<TARGET_FILE:test_e2e_program_path>)

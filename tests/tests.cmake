@@ -43,3 +43,7 @@ noc_e2e_script(alert 150)
 # Run from a folder whose name holds a blank, in a prefix of its own.
 noc_steps_program(test_e2e_program_path)
 noc_e2e_script(program_path 120 $<TARGET_FILE:test_e2e_program_path>)
+# The window at 96, 144 and 192 dpi, in a prefix of its own; its layouts and pictures are kept in
+# ${CMAKE_BINARY_DIR}/artefacts/dpi.
+noc_steps_program(dpi_steps)
+noc_e2e_script(dpi 180)

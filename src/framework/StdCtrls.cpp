@@ -456,11 +456,12 @@ TUpDown::TUpDown(TComponent* owner, TControl* parent, int left, int top, int wid
     : TControl(owner, parent), min_(min), max_(max) {
     SetBounds(left, top, width, height);
     CreateHandle(UPDOWN_CLASSA, WS_CHILD | UDS_ARROWKEYS, 0, ParentHandle(parent), NextId());
-    // Some systems widen the arrows to their own size as they are made: that width is the one that
-    // scales with the window.
+    // Some systems give the arrows a width of their own as they are made, whatever the scale (Wine:
+    // 16 pixels): that width is then the design's, and grows with the window like the rest.
     RECT made{};
     GetWindowRect(handle_, &made);
-    width_ = FromDpiUp(made.right - made.left, Dpi());
+    const RECT asked = DeviceBounds();
+    if (made.right - made.left != asked.right - asked.left) SetBounds(left_, top_, made.right - made.left, height_);
     SendMessageA(handle_, UDM_SETRANGE32, static_cast<WPARAM>(min), max);
     SendMessageA(handle_, UDM_SETPOS32, 0, 0);
     SetAccessibleRole(ROLE_SYSTEM_SPINBUTTON);

@@ -22,6 +22,7 @@
 
 #include "E2eCommon.h"
 #include "framework/DpiRules.h"
+#include "wine/WindowPicture.h"
 
 using namespace e2e;
 
@@ -166,68 +167,7 @@ std::optional<Layout> Load(const std::string& path) {
 
 // ---- the picture -------------------------------------------------------------------------------
 
-// The client area as the window shows it, read through its own device context (the screen's
-// gives black where another process's window stands), once it has painted.
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<BYTE> bits;  // 24-bit rows, bottom-up, each padded to 4 bytes
-    int Stride() const { return (width * 3 + 3) & ~3; }
-    COLORREF At(int x, int y) const {
-        const BYTE* p = &bits[static_cast<size_t>((height - 1 - y) * Stride() + x * 3)];
-        return RGB(p[2], p[1], p[0]);
-    }
-};
-
-Picture Shoot(HWND form) {
-    // UPDATENOW sends the paints and waits for them; the round trip after it lets the program go
-    // idle, which is when Wine puts a window's pixels on the display.
-    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Send(form, WM_NULL);
-    RECT rc{};
-    GetClientRect(form, &rc);
-    Picture p;
-    p.width = rc.right;
-    p.height = rc.bottom;
-    HDC source = GetDC(form);
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = p.width;
-    bi.bmiHeader.biHeight = p.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, p.width, p.height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const BYTE* from = static_cast<const BYTE*>(bits);
-    p.bits.assign(from, from + static_cast<size_t>(p.Stride()) * p.height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(form, source);
-    return p;
-}
-
-bool Save(const Picture& p, const std::string& path) {
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    ih.biSize = sizeof(ih);
-    ih.biWidth = p.width;
-    ih.biHeight = p.height;
-    ih.biPlanes = 1;
-    ih.biBitCount = 24;
-    ih.biSizeImage = static_cast<DWORD>(p.bits.size());
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(ih);
-    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
-    out.write(reinterpret_cast<const char*>(&ih), sizeof(ih));
-    out.write(reinterpret_cast<const char*>(p.bits.data()), static_cast<std::streamsize>(p.bits.size()));
-    return out.good();
-}
+using Picture = testing::WindowPicture;
 
 // ---- texts -------------------------------------------------------------------------------------
 
@@ -514,13 +454,13 @@ int Look(const Panel& panel, int dpi, const std::string& folder, const Measure& 
         report.Fail(form ? "the panel did not come to the front" : "the window did not show");
         return report.faults;
     }
-    const Picture picture = Shoot(form);
+    const Picture picture = Picture::Of(form);
     const Layout layout = Read(form);
     prog.Kill();
 
     const std::string name = std::to_string(dpi) + panel.suffix;
     if (!Write(layout, folder + "\\layout_" + name + ".txt", dpi)) report.Fail("cannot write the layout");
-    if (!Save(picture, folder + "\\window_" + name + ".bmp")) report.Fail("cannot write the picture");
+    if (!picture.Save(folder + "\\window_" + name + ".bmp")) report.Fail("cannot write the picture");
     std::printf("%d dpi, %s: client area %ld x %ld, %zu controls\n", dpi, panel.name, layout.client.cx,
                 layout.client.cy, layout.controls.size());
 

@@ -3,15 +3,14 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
-#include <cstring>
 #include <map>
 #include <stdexcept>
-#include <utility>
+#include <string>
 #include <vector>
 
 #include "framework/Accessible.h"
-#include "framework/DpiRules.h"
 #include "framework/Application.h"
+#include "framework/DpiRules.h"
 #include "framework/Messages.h"
 #include "framework/SystemFunctions.h"
 
@@ -601,9 +600,16 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         RunGuarded(this, [&] { canClose = Application().QueryEndSession(this); });
         return canClose ? TRUE : FALSE;
     }
-    case WM_DPICHANGED:
-        DpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+    case WM_DPICHANGED: {
+        // The system suggests where the window goes at its new scale; without, it stays where it is.
+        RECT suggested{};
+        if (lp)
+            suggested = *reinterpret_cast<const RECT*>(lp);
+        else
+            GetWindowRect(handle_, &suggested);
+        DpiChanged(LOWORD(wp), suggested);
         return 0;
+    }
     case DM_GETDEFID: {
         // The dialog manager asks which button Enter clicks; it then sends that button's click here.
         const TControl* target = DialogKeyTarget(VK_RETURN);

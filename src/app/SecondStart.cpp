@@ -4,6 +4,7 @@
 
 #include "app/Form2.h"
 #include "framework/SystemFunctions.h"
+#include "framework/WindowWalk.h"
 
 namespace noc {
 
@@ -13,32 +14,27 @@ UINT SecondStartMessage() {
 }
 
 void CallRunningCopy() {
-    struct Search {
-        DWORD self;
-        HWND window;
-        DWORD process;
-    } search{GetCurrentProcessId(), nullptr, 0};
+    const DWORD self = GetCurrentProcessId();
+    HWND window = nullptr;
+    DWORD process = 0;
     // The caption is read without a message to the window: a busy copy cannot hold this one up.
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            char className[32] = {}, caption[64] = {};
-            GetClassNameA(w, className, sizeof(className));
-            GetWindowTextA(w, caption, sizeof(caption));
-            if (std::strcmp(className, "TForm2") != 0 || std::strcmp(caption, kForm2Caption) != 0) return TRUE;
-            DWORD process = 0;
-            GetWindowThreadProcessId(w, &process);
-            if (process == s->self) return TRUE;
-            s->window = w;
-            s->process = process;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EachTopWindow([&](HWND w) {
+        char className[32] = {}, caption[64] = {};
+        GetClassNameA(w, className, sizeof(className));
+        GetWindowTextA(w, caption, sizeof(caption));
+        if (std::strcmp(className, "TForm2") != 0 || std::strcmp(caption, kForm2Caption) != 0) return true;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == self) return true;
+        window = w;
+        process = owner;
+        return false;
+    });
     const UINT message = SecondStartMessage();
-    if (!search.window || !message) return;
+    if (!window || !message) return;
     // This copy was started by the user, in front: it may hand the front over to the running one.
-    AllowSetForegroundWindow(search.process);
-    PostMessageA(search.window, message, 0, 0);
+    AllowSetForegroundWindow(process);
+    PostMessageA(window, message, 0, 0);
 }
 
 void AcceptSecondStarts(HWND window) {

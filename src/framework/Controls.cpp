@@ -13,6 +13,7 @@
 #include "framework/DpiRules.h"
 #include "framework/Messages.h"
 #include "framework/SystemFunctions.h"
+#include "framework/WindowWalk.h"
 
 namespace noc {
 
@@ -24,22 +25,15 @@ constexpr UINT kPointerWatchMs = 100;
 }  // namespace
 
 HWND ShownOwnedDialog(HWND owner) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{owner, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            char cls[8] = "";
-            GetClassNameA(w, cls, sizeof(cls));
-            // Dialog boxes only: a hint's tooltip is owned by the window too.
-            if (GetWindow(w, GW_OWNER) == s->owner && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0) s->found = w;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    EachThreadWindow(GetCurrentThreadId(), [&](HWND w) {
+        char cls[8] = "";
+        GetClassNameA(w, cls, sizeof(cls));
+        // Dialog boxes only: a hint's tooltip is owned by the window too.
+        if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0) found = w;
+        return !found;
+    });
+    return found;
 }
 
 COLORREF ColorToRGB(TColor c) {
@@ -632,21 +626,13 @@ TControl* TForm::DialogKeyTarget(UINT key) const {
     if (key == VK_RETURN)
         if (TControl* focused = IsChild(handle_, focus) ? FromHandle(focus) : nullptr)
             if (focused->AnswersDialogKey(key, focus)) return focused;
-    struct Search {
-        UINT key;
-        HWND focus;
-        TControl* found;
-    } search{key, focus, nullptr};
-    EnumChildWindows(
-        handle_,
-        [](HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            TControl* c = FromHandle(w);
-            if (w != s->focus && c && c->AnswersDialogKey(s->key, s->focus)) s->found = c;
-            return s->found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    TControl* found = nullptr;
+    EachChildWindow(handle_, [&](HWND w) {
+        TControl* c = FromHandle(w);
+        if (w != focus && c && c->AnswersDialogKey(key, focus)) found = c;
+        return !found;
+    });
+    return found;
 }
 
 void TForm::DoCreate() {
@@ -692,13 +678,10 @@ void TForm::DpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     // Parents come before their children here, so that each child is laid out in its parent's new
     // client area.
-    EnumChildWindows(
-        handle_,
-        [](HWND w, LPARAM) {
-            if (TControl* c = FromHandle(w)) c->ApplyDpi();
-            return TRUE;
-        },
-        0);
+    EachChildWindow(handle_, [](HWND w) {
+        if (TControl* c = FromHandle(w)) c->ApplyDpi();
+        return true;
+    });
     if (tooltip_) SendMessageA(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, ToDpi(400, dpi_));
     FitClientArea(suggested.left, suggested.top, ToDpi(designClient_.cx, dpi_), ToDpi(designClient_.cy, dpi_));
     RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

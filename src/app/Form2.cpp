@@ -600,6 +600,12 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     return TForm::WndProc(msg, wp, lp);
 }
 
+TControl* TForm2::FocusTarget() {
+    if (!TabControl2->Visible()) return TForm::FocusTarget();
+    if (Edit2->Visible()) return Edit2;
+    return SpeedButton4->Enabled() ? SpeedButton4 : SpeedButton2;
+}
+
 // ---- a second start -------------------------------------------------------------------------------
 
 void TForm2::AnswerSecondStart() {

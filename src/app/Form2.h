@@ -208,6 +208,12 @@ public:
     TNotifyIcon* NotifyIcon1;
     TTextTrayIcon *TextTrayIcon1, *TextTrayIcon2, *TextTrayIcon3, *TextTrayIcon4;
 
+protected:
+    // On the countdown panel the password's field while it asks, else "+10 min", or "Annuler"
+    // while "+10 min" cannot be used; on the set-up panel the control that opened the box or panel
+    // that closed, the switch after a cancel.
+    TControl* FocusTarget() override;
+
 private:
     void CreateComponents();
     void CreateTrayComponents();
@@ -274,9 +280,6 @@ private:
     std::vector<std::string> params_;
     // Days, hours, minutes, seconds.
     std::vector<DialColumn> dial_;
-    // The option box whose keyboard toggle opened the panel over the options: the keyboard goes
-    // back to it when the panel closes.
-    TCheckBox* panelOpener_ = nullptr;
     bool setupFailed_ = false;
     bool commandLineRefused_ = false;
     // What was last typed into the "À heure fixe..." prompt and taken, offered again the next time.

@@ -115,14 +115,13 @@ void TForm2::CoverOptions(TPanel* panel) {
 }
 
 void TForm2::UncoverOptions(TPanel* panel) {
-    const bool hadKeyboard = IsChild(panel->Handle(), GetFocus()) != FALSE;
+    // The keyboard, when the panel had it, goes back to the box that opens it.
+    SetReturnFocus(panel == Panel1 ? CheckBox3 : CheckBox4);
     panel->Hide();
     Shape1->Show();
     Image4->Show();
     Image10->Show();
     UpdateOptionTabStops();
-    if (hadKeyboard && panelOpener_) panelOpener_->SetFocus();
-    panelOpener_ = nullptr;
 }
 
 void TForm2::UpdateOptionTabStops() {
@@ -210,6 +209,8 @@ void TForm2::CancelCountdown() {
     PutOnDial(UpDown3, MaskEdit3, Counters.Seconds, DialOrder::FieldFirst);
     PutOnDial(UpDown4, MaskEdit4, Counters.Days, DialOrder::FieldFirst);
     PasswordAccepted = "non";
+    // The keyboard, when the countdown panel had it, goes to the switch.
+    SetReturnFocus(MyImage1);
 }
 
 void TForm2::SpeedButton4Click(TObject*) { PostponeCountdown(kPostponeMinutes); }

@@ -6,11 +6,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "FormFixture.h"
+#include "app/Form2Ids.h"
 #include "framework/Handles.h"
 #include "settings/StartupEntry.h"
 #include "tray/IconPixels.h"
@@ -95,6 +97,13 @@ void SetDial(TForm2& f, int d, int h, int m, int s) {
         arrows[i]->SetPosition(values[i]);
         fields[i]->SetCaption(noc::IntToStr(values[i]));
     }
+}
+
+// A countdown of five minutes started: the window in the notification area.
+void StartFiveMinutes(TForm2& f) {
+    SetDial(f, 0, 0, 5, 0);
+    f.StartCountdown();
+    REQUIRE_FALSE(IsWindowVisible(f.Handle()));
 }
 
 std::string Dial(TForm2& f) {
@@ -405,6 +414,110 @@ TEST_CASE_FIXTURE(FreshApplication, "the program icon selected from the keyboard
     CHECK(IsWindowVisible(f.Handle()));
     CHECK(f.TabControl2->Visible());
     CHECK(f.Chronos1->Enabled());
+}
+
+TEST_CASE_FIXTURE(FreshApplication,
+                  "after each show the keyboard is on a shown control that fits, marked when it came by key") {
+    using Act = std::function<void(TForm2&, SeamRecorder&)>;
+    const auto icon = [](TForm2& f, SeamRecorder&) { f.NotifyIcon1Click(f.NotifyIcon1); };
+    const auto finalWarning = [](TForm2& f, SeamRecorder&) {
+        f.Counters = {0, 0, 0, 10};
+        f.Chronos1Timer(f.Chronos1);
+    };
+    // The password given by a click on its OK, which the click gives the focus.
+    const auto password = [](TForm2& f) {
+        f.Edit2->SetText("pw");
+        f.Button4->SetFocus();
+        f.Button4Click(f.Button4);
+    };
+    struct Row {
+        const char* show;
+        bool counting, protectedCancel;
+        Act act;
+        int expected;  // the control's identifier
+        bool marked;
+    } rows[] = {
+        {"a click on the program icon", true, false, icon, noc::idSpeedButton4, false},
+        {"the program icon selected from the keyboard", true, false,
+         [](TForm2& f, SeamRecorder&) {
+             PostMessageA(noc::TTrayIconHandler::Window(), noc::WM_NOC_TRAY_CALLBACK, f.NotifyIcon1->TrayId(),
+                          NIN_KEYSELECT);
+         },
+         noc::idSpeedButton4, true},
+        {"the icons' menu", true, false,
+         [](TForm2& f, SeamRecorder& rec) {
+             rec.menuAnswer = [](const auto& items) { return items.front().first; };
+             f.TrayIconMouseUp(f.NotifyIcon1, noc::TMouseButton::mbRight, 0, 0, 0);
+         },
+         noc::idSpeedButton4, false},
+        {"a second start", true, false, [](TForm2& f, SeamRecorder&) { f.AnswerSecondStart(); }, noc::idSpeedButton4,
+         false},
+        {"the final warning", true, false, finalWarning, noc::idSpeedButton4, false},
+        {"+10 min disabled", true, false,
+         [&](TForm2& f, SeamRecorder& rec) {
+             f.SpeedButton4->SetEnabled(false);
+             icon(f, rec);
+         },
+         noc::idSpeedButton2, false},
+        {"a cancel with the password", true, true,
+         [&](TForm2& f, SeamRecorder& rec) {
+             icon(f, rec);
+             f.CancelCountdown();
+             password(f);
+         },
+         noc::idMyImage1, false},
+        {"the password for a postpone", true, true,
+         [&](TForm2& f, SeamRecorder& rec) {
+             icon(f, rec);
+             f.SpeedButton4Click(f.SpeedButton4);
+             password(f);
+         },
+         noc::idSpeedButton4, false},
+        {"a cancel from the keyboard in the final warning", true, false,
+         [&](TForm2& f, SeamRecorder& rec) {
+             finalWarning(f, rec);
+             f.SpeedButton2->SetFocus();
+             Press(VK_RETURN);
+         },
+         noc::idMyImage1, true},
+        {"the box of \"À heure fixe...\", a time with blanks around it", false, false,
+         [](TForm2& f, SeamRecorder& rec) {
+             rec.inputAnswer = [](std::string& typed) {
+                 typed = " 7:30 ";
+                 return true;
+             };
+             SendMessageA(f.Image13->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+             SendMessageA(f.Image13->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+             CHECK(rec.Boxes().empty());
+             // The window active again, the system's focus on the window itself.
+             SendMessageA(f.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+         },
+         noc::idImage13, false},
+        {"OK on the sound panel", false, false,
+         [](TForm2& f, SeamRecorder&) {
+             f.CheckBox4->SetChecked(true);
+             f.CheckBox4MouseUp(f.CheckBox4, noc::TMouseButton::mbRight, 0, 0, 0);
+             f.Button6->SetFocus();
+             f.Button6Click(f.Button6);
+         },
+         noc::idCheckBox4, false},
+    };
+    for (const Row& r : rows) {
+        CAPTURE(r.show);
+        StoredSettings s;
+        s.MdPasseOK = r.protectedCancel ? "oui" : "non";
+        s.MdPasse = "pw";
+        auto form = ShownForm(s);
+        TForm2& f = *form;
+        SeamRecorder rec;
+        noc::Application().NoteInput(false);
+        if (r.counting) StartFiveMinutes(f);
+        r.act(f, rec);
+        REQUIRE(QueueDrained());
+        CHECK(GetDlgCtrlID(GetFocus()) == r.expected);
+        CHECK(((SendMessageA(GetFocus(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) == r.marked);
+        f.Chronos1->SetEnabled(false);
+    }
 }
 
 TEST_CASE_FIXTURE(FreshApplication, "a clickable image shows the keyboard focus, and only then") {

@@ -286,6 +286,7 @@ void TForm2::CreateComponents() {
     SpeedButton3->OnClick.Bind(this, &TForm2::SpeedButton3Click);
     SpeedButton4->OnClick.Bind(this, &TForm2::SpeedButton4Click);
     SpeedButton4->OnMouseUp.Bind(this, &TForm2::SpeedButton4MouseUp);
+    SpeedButton4->OnMenuKey.Bind(this, &TForm2::SpeedButton4MenuKey);
     Button4->OnClick.Bind(this, &TForm2::Button4Click);
     Image7->OnClick.Bind(this, &TForm2::Image7Click);
     OnCloseQuery.Bind(this, &TForm2::FormCloseQuery);

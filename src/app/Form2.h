@@ -86,6 +86,8 @@ public:
     // "+10 min"; a right click on it offers other amounts.
     void SpeedButton4Click(TObject* sender);
     void SpeedButton4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // The menu key or Shift+F10 on "+10 min": the lengths a right click offers, below the button.
+    void SpeedButton4MenuKey(TObject* sender);
     // The right password does what asked for it: the cancel or the postpone.
     void Button4Click(TObject* sender);
     // Asks the system to shut down and switch the machine off.
@@ -216,6 +218,8 @@ protected:
 
 private:
     void CreateComponents();
+    // The postpone lengths, at the pointer or at `at`.
+    void OfferPostponeLengths(const POINT* at);
     void CreateTrayComponents();
     // The tray's pictures at the shell's small-icon size, drawn again when it changes.
     void FitTrayIcons();

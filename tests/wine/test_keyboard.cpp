@@ -520,6 +520,31 @@ TEST_CASE_FIXTURE(FreshApplication,
     }
 }
 
+TEST_CASE_FIXTURE(FreshApplication, "the menu key and Shift+F10 on +10 min offer its lengths, its own in bold") {
+    auto form = ShownForm();
+    TForm2& f = *form;
+    SeamRecorder rec;
+    StartFiveMinutes(f);
+    f.NotifyIcon1Click(f.NotifyIcon1);
+    REQUIRE(QueueDrained());
+    REQUIRE(Focused() == f.SpeedButton4);
+    Press(VK_APPS);
+    {
+        const ShiftHeld shift;
+        PostMessageA(f.SpeedButton4->Handle(), WM_SYSKEYDOWN, VK_F10, 1);
+        REQUIRE(QueueDrained());
+    }
+    const auto menus = rec.Dialogs();
+    REQUIRE(menus.size() == 2);
+    for (const auto& menu : menus) {
+        CHECK(menu.caption ==
+              "Reporter de 5 minutes|Reporter de 10 minutes|Reporter de 15 minutes|Reporter de 30 minutes|"
+              "Reporter de 60 minutes");
+        CHECK(menu.flags == 10);
+    }
+    f.Chronos1->SetEnabled(false);
+}
+
 TEST_CASE_FIXTURE(FreshApplication, "a clickable image shows the keyboard focus, and only then") {
     auto form = ShownForm();
     TForm2& f = *form;

@@ -416,133 +416,84 @@ TEST_CASE_FIXTURE(FreshApplication, "the program icon selected from the keyboard
     CHECK(f.Chronos1->Enabled());
 }
 
-TEST_CASE_FIXTURE(FreshApplication,
-                  "after each show the keyboard is on a shown control that fits, marked when it came by key") {
-    using Act = std::function<void(TForm2&, SeamRecorder&)>;
-    const auto icon = [](TForm2& f, SeamRecorder&) { f.NotifyIcon1Click(f.NotifyIcon1); };
-    const auto finalWarning = [](TForm2& f, SeamRecorder&) {
+TEST_CASE_FIXTURE(FreshApplication, "after each show the keyboard is on a shown control that fits, marked if by key") {
+    using F = TForm2&;
+    const auto icon = [](F f) { f.NotifyIcon1Click(f.NotifyIcon1); };
+    const auto warning = [](F f) {
         f.Counters = {0, 0, 0, 10};
         f.Chronos1Timer(f.Chronos1);
     };
-    // The password given by a click on its OK, which the click gives the focus.
-    const auto password = [](TForm2& f) {
+    // The password's OK clicked, which takes the focus.
+    const auto password = [](F f) {
         f.Edit2->SetText("pw");
         f.Button4->SetFocus();
         f.Button4Click(f.Button4);
     };
-    struct Row {
+    SeamRecorder rec;
+    rec.menuAnswer = [](const auto& items) { return items.front().first; };         // "Afficher le compte à rebours"
+    rec.inputAnswer = [](std::string& typed) { return (typed = " 7:30 ") != ""; };  // typed with blanks around
+    struct {
         const char* show;
         bool counting, protectedCancel;
-        Act act;
+        std::function<void(F)> act;
         int expected;  // the control's identifier
         bool marked;
     } rows[] = {
-        {"a click on the program icon", true, false, icon, noc::idSpeedButton4, false},
-        {"the program icon selected from the keyboard", true, false,
-         [](TForm2& f, SeamRecorder&) {
-             PostMessageA(noc::TTrayIconHandler::Window(), noc::WM_NOC_TRAY_CALLBACK, f.NotifyIcon1->TrayId(),
-                          NIN_KEYSELECT);
-         },
-         noc::idSpeedButton4, true},
-        {"the icons' menu", true, false,
-         [](TForm2& f, SeamRecorder& rec) {
-             rec.menuAnswer = [](const auto& items) { return items.front().first; };
-             f.TrayIconMouseUp(f.NotifyIcon1, noc::TMouseButton::mbRight, 0, 0, 0);
-         },
+        {"the program icon", true, false, icon, noc::idSpeedButton4, false},
+        {"its menu", true, false, [](F f) { f.TrayIconMouseUp(f.NotifyIcon1, noc::TMouseButton::mbRight, 0, 0, 0); },
          noc::idSpeedButton4, false},
-        {"a second start", true, false, [](TForm2& f, SeamRecorder&) { f.AnswerSecondStart(); }, noc::idSpeedButton4,
-         false},
-        {"the final warning", true, false, finalWarning, noc::idSpeedButton4, false},
-        {"+10 min disabled", true, false,
-         [&](TForm2& f, SeamRecorder& rec) {
-             f.SpeedButton4->SetEnabled(false);
-             icon(f, rec);
-         },
-         noc::idSpeedButton2, false},
-        {"a cancel with the password", true, true,
-         [&](TForm2& f, SeamRecorder& rec) {
-             icon(f, rec);
-             f.CancelCountdown();
-             password(f);
-         },
+        {"a second start", true, false, [](F f) { f.AnswerSecondStart(); }, noc::idSpeedButton4, false},
+        {"the final warning", true, false, warning, noc::idSpeedButton4, false},
+        {"a cancel with the password", true, true, [&](F f) { icon(f), f.CancelCountdown(), password(f); },
          noc::idMyImage1, false},
-        {"the password for a postpone", true, true,
-         [&](TForm2& f, SeamRecorder& rec) {
-             icon(f, rec);
-             f.SpeedButton4Click(f.SpeedButton4);
-             password(f);
-         },
+        {"a postpone with the password", true, true, [&](F f) { icon(f), f.SpeedButton4Click(nullptr), password(f); },
          noc::idSpeedButton4, false},
-        {"a cancel from the keyboard in the final warning", true, false,
-         [&](TForm2& f, SeamRecorder& rec) {
-             finalWarning(f, rec);
-             f.SpeedButton2->SetFocus();
-             Press(VK_RETURN);
-         },
-         noc::idMyImage1, true},
-        {"the box of \"À heure fixe...\", a time with blanks around it", false, false,
-         [](TForm2& f, SeamRecorder& rec) {
-             rec.inputAnswer = [](std::string& typed) {
-                 typed = " 7:30 ";
-                 return true;
-             };
-             SendMessageA(f.Image13->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
-             SendMessageA(f.Image13->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        {"a keyboard cancel in the final warning", true, false,
+         [&](F f) { warning(f), f.SpeedButton2->SetFocus(), Press(VK_RETURN); }, noc::idMyImage1, true},
+        {"the box of the clock, a time with blanks", false, false,
+         [&](F f) {
+             SendMessageA(f.Image13->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+             SendMessageA(f.Image13->Handle(), WM_LBUTTONUP, 0, 0);
              CHECK(rec.Boxes().empty());
-             // The window active again, the system's focus on the window itself.
-             SendMessageA(f.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+             SendMessageA(f.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);  // back from the box
          },
          noc::idImage13, false},
         {"OK on the sound panel", false, false,
-         [](TForm2& f, SeamRecorder&) {
-             f.CheckBox4->SetChecked(true);
-             f.CheckBox4MouseUp(f.CheckBox4, noc::TMouseButton::mbRight, 0, 0, 0);
-             f.Button6->SetFocus();
-             f.Button6Click(f.Button6);
+         [](F f) {
+             f.CheckBox4->SetChecked(true), f.CheckBox4MouseUp(f.CheckBox4, noc::TMouseButton::mbRight, 0, 0, 0);
+             f.Button6->SetFocus(), f.Button6Click(f.Button6);
          },
          noc::idCheckBox4, false},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         CAPTURE(r.show);
         StoredSettings s;
         s.MdPasseOK = r.protectedCancel ? "oui" : "non";
         s.MdPasse = "pw";
         auto form = ShownForm(s);
-        TForm2& f = *form;
-        SeamRecorder rec;
         noc::Application().NoteInput(false);
-        if (r.counting) StartFiveMinutes(f);
-        r.act(f, rec);
+        if (r.counting) StartFiveMinutes(*form);
+        r.act(*form);
         REQUIRE(QueueDrained());
         CHECK(GetDlgCtrlID(GetFocus()) == r.expected);
-        CHECK(((SendMessageA(GetFocus(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) == r.marked);
-        f.Chronos1->SetEnabled(false);
+        CHECK(!(SendMessageA(GetFocus(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == r.marked);
+        form->Chronos1->SetEnabled(false);
     }
 }
 
 TEST_CASE_FIXTURE(FreshApplication, "the menu key and Shift+F10 on +10 min offer its lengths, its own in bold") {
     auto form = ShownForm();
-    TForm2& f = *form;
     SeamRecorder rec;
-    StartFiveMinutes(f);
-    f.NotifyIcon1Click(f.NotifyIcon1);
-    REQUIRE(QueueDrained());
-    REQUIRE(Focused() == f.SpeedButton4);
+    StartFiveMinutes(*form);
+    form->NotifyIcon1Click(form->NotifyIcon1);
     Press(VK_APPS);
-    {
-        const ShiftHeld shift;
-        PostMessageA(f.SpeedButton4->Handle(), WM_SYSKEYDOWN, VK_F10, 1);
-        REQUIRE(QueueDrained());
-    }
+    const ShiftHeld shift;
+    PostMessageA(form->SpeedButton4->Handle(), WM_SYSKEYDOWN, VK_F10, 1);
+    REQUIRE(QueueDrained());
     const auto menus = rec.Dialogs();
     REQUIRE(menus.size() == 2);
-    for (const auto& menu : menus) {
-        CHECK(menu.caption ==
-              "Reporter de 5 minutes|Reporter de 10 minutes|Reporter de 15 minutes|Reporter de 30 minutes|"
-              "Reporter de 60 minutes");
-        CHECK(menu.flags == 10);
-    }
-    f.Chronos1->SetEnabled(false);
+    for (const auto& menu : menus) CHECK(menu.flags == 10);
+    form->Chronos1->SetEnabled(false);
 }
 
 TEST_CASE_FIXTURE(FreshApplication, "a clickable image shows the keyboard focus, and only then") {

@@ -286,6 +286,7 @@ void TForm2::CreateComponents() {
     SpeedButton3->OnClick.Bind(this, &TForm2::SpeedButton3Click);
     SpeedButton4->OnClick.Bind(this, &TForm2::SpeedButton4Click);
     SpeedButton4->OnMouseUp.Bind(this, &TForm2::SpeedButton4MouseUp);
+    SpeedButton4->OnMenuKey.Bind(this, &TForm2::SpeedButton4MenuKey);
     Button4->OnClick.Bind(this, &TForm2::Button4Click);
     Image7->OnClick.Bind(this, &TForm2::Image7Click);
     OnCloseQuery.Bind(this, &TForm2::FormCloseQuery);
@@ -598,6 +599,12 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_SETTINGCHANGE || msg == WM_DISPLAYCHANGE || msg == WM_DPICHANGED)
         RunGuarded(this, [this] { FitTrayIcons(); });
     return TForm::WndProc(msg, wp, lp);
+}
+
+TControl* TForm2::FocusTarget() {
+    if (!TabControl2->Visible()) return TForm::FocusTarget();
+    if (Edit2->Visible()) return Edit2;
+    return SpeedButton4->Enabled() ? SpeedButton4 : SpeedButton2;
 }
 
 // ---- a second start -------------------------------------------------------------------------------

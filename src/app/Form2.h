@@ -86,6 +86,8 @@ public:
     // "+10 min"; a right click on it offers other amounts.
     void SpeedButton4Click(TObject* sender);
     void SpeedButton4MouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // The menu key or Shift+F10 on "+10 min": the lengths a right click offers, below the button.
+    void SpeedButton4MenuKey(TObject* sender);
     // The right password does what asked for it: the cancel or the postpone.
     void Button4Click(TObject* sender);
     // Asks the system to shut down and switch the machine off.
@@ -208,8 +210,16 @@ public:
     TNotifyIcon* NotifyIcon1;
     TTextTrayIcon *TextTrayIcon1, *TextTrayIcon2, *TextTrayIcon3, *TextTrayIcon4;
 
+protected:
+    // On the countdown panel the password's field while it asks, else "+10 min", or "Annuler"
+    // while "+10 min" cannot be used; on the set-up panel the control that opened the box or panel
+    // that closed, the switch after a cancel.
+    TControl* FocusTarget() override;
+
 private:
     void CreateComponents();
+    // The postpone lengths, at the pointer or at `at`.
+    void OfferPostponeLengths(const POINT* at);
     void CreateTrayComponents();
     // The tray's pictures at the shell's small-icon size, drawn again when it changes.
     void FitTrayIcons();
@@ -274,9 +284,6 @@ private:
     std::vector<std::string> params_;
     // Days, hours, minutes, seconds.
     std::vector<DialColumn> dial_;
-    // The option box whose keyboard toggle opened the panel over the options: the keyboard goes
-    // back to it when the panel closes.
-    TCheckBox* panelOpener_ = nullptr;
     bool setupFailed_ = false;
     bool commandLineRefused_ = false;
     // What was last typed into the "À heure fixe..." prompt and taken, offered again the next time.

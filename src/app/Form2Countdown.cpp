@@ -115,14 +115,13 @@ void TForm2::CoverOptions(TPanel* panel) {
 }
 
 void TForm2::UncoverOptions(TPanel* panel) {
-    const bool hadKeyboard = IsChild(panel->Handle(), GetFocus()) != FALSE;
+    // The keyboard, when the panel had it, goes back to the box that opens it.
+    SetReturnFocus(panel == Panel1 ? CheckBox3 : CheckBox4);
     panel->Hide();
     Shape1->Show();
     Image4->Show();
     Image10->Show();
     UpdateOptionTabStops();
-    if (hadKeyboard && panelOpener_) panelOpener_->SetFocus();
-    panelOpener_ = nullptr;
 }
 
 void TForm2::UpdateOptionTabStops() {
@@ -210,16 +209,31 @@ void TForm2::CancelCountdown() {
     PutOnDial(UpDown3, MaskEdit3, Counters.Seconds, DialOrder::FieldFirst);
     PutOnDial(UpDown4, MaskEdit4, Counters.Days, DialOrder::FieldFirst);
     PasswordAccepted = "non";
+    // The keyboard, when the countdown panel had it, goes to the switch.
+    SetReturnFocus(MyImage1);
 }
 
 void TForm2::SpeedButton4Click(TObject*) { PostponeCountdown(kPostponeMinutes); }
 
 void TForm2::SpeedButton4MouseUp(TObject*, TMouseButton button, TShiftState, int, int) {
-    if (button != TMouseButton::mbRight) return;
+    if (button == TMouseButton::mbRight) OfferPostponeLengths(nullptr);
+}
+
+void TForm2::SpeedButton4MenuKey(TObject*) {
+    // Below the button, as the keyboard leaves the pointer wherever it is.
+    RECT r{};
+    GetWindowRect(SpeedButton4->Handle(), &r);
+    const POINT below{r.left, r.bottom};
+    OfferPostponeLengths(&below);
+}
+
+void TForm2::OfferPostponeLengths(const POINT* at) {
     std::vector<std::pair<UINT, std::string>> items;
     for (int32_t minutes : kPostponeChoices) items.emplace_back(static_cast<UINT>(minutes), PostponeText(minutes));
-    // The countdown may have ended while the menu was up: the postpone then does nothing.
-    if (const UINT minutes = Seam().ChooseMenuItem(Handle(), items)) PostponeCountdown(static_cast<int32_t>(minutes));
+    // In bold, what the button itself does. The countdown may have ended while the menu was up:
+    // the postpone then does nothing.
+    if (const UINT minutes = Seam().ChooseMenuItem(Handle(), items, kPostponeMinutes, at))
+        PostponeCountdown(static_cast<int32_t>(minutes));
 }
 
 void TForm2::PostponeCountdown(int32_t minutes) {

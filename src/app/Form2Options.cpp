@@ -35,14 +35,12 @@ void TForm2::CheckBox4MenuKey(TObject*) {
     GiveKeyboardToPanel(CheckBox4);
 }
 
-void TForm2::GiveKeyboardToPanel(TCheckBox* box) {
+void TForm2::GiveKeyboardToPanel(TCheckBox*) {
     // A panel that has come over the box takes the keyboard, which goes back to the box when the
-    // panel closes.
-    for (TPanel* panel : {Panel1, Panel2}) {
-        if (!panel->Visible()) continue;
-        if (!IsChild(panel->Handle(), GetFocus())) ::SetFocus(GetNextDlgTabItem(panel->Handle(), nullptr, FALSE));
-        panelOpener_ = box;
-    }
+    // panel closes (UncoverOptions).
+    for (TPanel* panel : {Panel1, Panel2})
+        if (panel->Visible() && !IsChild(panel->Handle(), GetFocus()))
+            ::SetFocus(GetNextDlgTabItem(panel->Handle(), nullptr, FALSE));
 }
 
 // ---- start with Windows ------------------------------------------------------------------------

@@ -25,6 +25,7 @@ void TForm2::Image13Click(TObject*) {
     // Asked again, with what was typed, until it is a time or the question is cancelled.
     for (;;) {
         if (!Seam().InputQuery(Handle(), kClockTimeCaption, kClockTimePrompt, text)) return;
+        text = WithoutOuterBlanks(text);
         if (ParseClockTime(text, time)) break;
         DefaultBeep();
         ShowInformation(BadClockTimeText(text));

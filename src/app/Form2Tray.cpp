@@ -94,9 +94,11 @@ void TForm2::GiveEndNotice(int32_t secondsLeft) {
 void TForm2::TrayIconMouseUp(TObject* sender, TMouseButton button, TShiftState, int, int) {
     if (button != TMouseButton::mbRight || !Chronos1->Enabled()) return;
     enum : UINT { kShow = 1, kCancel = 2, kPostpone = 3 };
-    switch (Seam().ChooseMenuItem(Handle(), {{kShow, "Afficher le compte à rebours"},
-                                             {kPostpone, PostponeText(kPostponeMinutes)},
-                                             {kCancel, "Annuler le compte à rebours"}})) {
+    switch (Seam().ChooseMenuItem(Handle(),
+                                  {{kShow, "Afficher le compte à rebours"},
+                                   {kPostpone, PostponeText(kPostponeMinutes)},
+                                   {kCancel, "Annuler le compte à rebours"}},
+                                  kShow, nullptr)) {
     case kShow:
         NotifyIcon1Click(sender);
         break;

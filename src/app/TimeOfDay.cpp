@@ -36,6 +36,12 @@ bool ParseClockTime(const std::string& text, ClockTime& time) {
     return true;
 }
 
+std::string WithoutOuterBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 std::string ClockTimeText(ClockTime time) {
     const char text[] = {static_cast<char>('0' + time.Hour / 10), static_cast<char>('0' + time.Hour % 10), ':',
                          static_cast<char>('0' + time.Minute / 10), static_cast<char>('0' + time.Minute % 10)};

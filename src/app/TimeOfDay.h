@@ -28,6 +28,9 @@ struct ClockTime {
 // "7:5x", "12:60", "7:5", " 7:05" and "" are no time.
 bool ParseClockTime(const std::string& text, ClockTime& time);
 
+// What was typed, without the blanks (spaces, tabs) around it: « 7:30 » stands for "7:30".
+std::string WithoutOuterBlanks(const std::string& text);
+
 // "07:05".
 std::string ClockTimeText(ClockTime time);
 

@@ -14,7 +14,34 @@ const char kAppWindowClass[] = "TApplication";
 
 namespace {
 TApplication* g_application = nullptr;
+
+// Every message that any loop of the thread takes (the program's, a message box's, a menu's): a
+// key or a mouse button tells how the user reaches what comes next, and a key shows the window's
+// focus mark.
+LRESULT CALLBACK WatchInput(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == PM_REMOVE && g_application) {
+        const MSG& msg = *reinterpret_cast<const MSG*>(lp);
+        switch (msg.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            g_application->NoteInput(true);
+            if (TControl* c = TControl::FromHandle(msg.hwnd))
+                if (TForm* form = c->ParentForm()) form->ShowFocusMarks();
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+            g_application->NoteInput(false);
+            break;
+        default:
+            break;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
+}  // namespace
 
 TApplication& Application() {
     if (!g_application) g_application = new TApplication();
@@ -31,6 +58,7 @@ void DestroyApplication() {
 TApplication::TApplication() : TComponent(nullptr) {}
 
 TApplication::~TApplication() {
+    inputWatch_.reset();
     DestroyComponents();
     SetWakeMainThread(nullptr);
     window_.reset();
@@ -53,6 +81,7 @@ void TApplication::Initialize() {
         title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0,
         GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
     HWND wnd = window_->Handle();
+    inputWatch_.reset(SetWindowsHookExA(WH_GETMESSAGE, WatchInput, nullptr, GetCurrentThreadId()));
     SetWakeMainThread([wnd] { PostMessageA(wnd, WM_NOC_SYNC, 0, 0); });
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "framework/Component.h"
+#include "framework/Handles.h"
 #include "framework/HiddenWindow.h"
 #include "framework/Messages.h"
 
@@ -69,6 +70,11 @@ public:
     // Handles one message, waiting for it; returns false once the loop should end.
     bool HandleMessage();
 
+    // Whether the user's last input to the program was a key rather than a mouse button: in any of
+    // its message loops, or as the shell tells it of a notification-area icon (NoteInput).
+    bool KeyboardUsedLast() const { return keyboardUsedLast_; }
+    void NoteInput(bool keyboard) { keyboardUsedLast_ = keyboard; }
+
     // The general error report: call it from a catch block. The failure's text is shown in a
     // message box captioned with the title; a silent abort shows nothing.
     void HandleException(TObject* sender);
@@ -86,6 +92,8 @@ private:
     bool endSessionAnswer_ = true;
     DWORD endSessionAnsweredAt_ = 0;
     bool endSessionAnswered_ = false;
+    bool keyboardUsedLast_ = false;
+    UniqueHook inputWatch_;
 };
 
 // The application object, made at first use.

@@ -395,8 +395,47 @@ void TControl::PaintFocus(HDC dc) const {
     DrawFocusRect(dc, &rc);
 }
 
+bool TControl::HoldsFocus() const {
+    const HWND focus = GetFocus();
+    return handle_ && focus && (focus == handle_ || IsChild(handle_, focus));
+}
+
+bool TControl::DispatchFocus(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg != WM_SETFOCUS && msg != WM_LBUTTONDOWN && msg != WM_RBUTTONDOWN && msg != WM_KILLFOCUS &&
+        msg != WM_QUERYUISTATE)
+        return false;
+    TForm* form = parent_ ? ParentForm() : nullptr;
+    if (!form) return false;
+    const bool quiet = form->QuietFocus() == handle_;
+    switch (msg) {
+    case WM_SETFOCUS:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        form->SetReturnFocus(this);
+        // A class that draws its mark from this notice gets it once the mark is to show.
+        if (msg != WM_SETFOCUS || !quiet || !classMarksFocus_) return false;
+        result = 0;
+        return true;
+    case WM_KILLFOCUS:
+        if (quiet) form->ShowFocusMarks();
+        return false;
+    case WM_QUERYUISTATE:
+        if (!quiet) return false;
+        result = DefaultProc(msg, wp, lp) | UISF_HIDEFOCUS;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TControl::ShowFocusMark() {
+    if (classMarksFocus_ && GetFocus() == handle_) DefaultProc(WM_SETFOCUS, 0, 0);
+    InvalidateRect(handle_, nullptr, FALSE);
+}
+
 LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
+    if (DispatchFocus(msg, wp, lp, result)) return result;
     HWND child = nullptr;
     switch (msg) {
     case WM_COMMAND:
@@ -471,8 +510,10 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TControl::SetVisible(bool visible) {
+    const bool focusGoes = !visible && HoldsFocus();
     visible_ = visible;
     if (handle_) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+    if (TForm* form = focusGoes ? ParentForm() : nullptr) form->SettleFocusLater();
 }
 
 void TControl::BringToFront() {
@@ -488,8 +529,10 @@ void StackInOrder(std::initializer_list<TControl*> controls) {
 }
 
 void TControl::SetEnabled(bool enabled) {
+    const bool focusGoes = !enabled && HoldsFocus();
     enabled_ = enabled;
     if (handle_) EnableWindow(handle_, enabled);
+    if (TForm* form = focusGoes ? ParentForm() : nullptr) form->SettleFocusLater();
 }
 
 std::string TControl::Caption() const {
@@ -604,6 +647,17 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         DpiChanged(LOWORD(wp), suggested);
         return 0;
     }
+    case WM_ACTIVATE:
+    case WM_SHOWWINDOW:
+        // Activated, the window gets the focus from the system; it goes on to a control once the
+        // window is shown and in front.
+        if (msg == WM_ACTIVATE && LOWORD(wp) == WA_CLICKACTIVE) Application().NoteInput(false);
+        if (msg == WM_ACTIVATE ? LOWORD(wp) != WA_INACTIVE : wp != FALSE) SettleFocusLater();
+        return TControl::WndProc(msg, wp, lp);
+    case WM_NOC_SETTLE_FOCUS:
+        // Unless a show has settled it meanwhile.
+        if (settlePending_) RunGuarded(this, [this] { SettleFocus(); });
+        return 0;
     case DM_GETDEFID: {
         // The dialog manager asks which button Enter clicks; it then sends that button's click here.
         const TControl* target = DialogKeyTarget(VK_RETURN);
@@ -619,6 +673,51 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     default:
         return TControl::WndProc(msg, wp, lp);
     }
+}
+
+void TForm::SettleFocus() {
+    settlePending_ = false;
+    if (!handle_ || !IsWindowVisible(handle_) || IsIconic(handle_) || GetActiveWindow() != handle_) return;
+    const HWND focus = GetFocus();
+    if (focus && IsChild(handle_, focus) && CanTakeFocus(FromHandle(focus))) return;
+    TControl* target = FocusTarget();
+    if (!target) {
+        if (focus != handle_) ::SetFocus(handle_);
+        return;
+    }
+    if (Application().KeyboardUsedLast()) {
+        quietFocus_ = nullptr;
+        // Windows draws the marks by the window's state; Wine always draws them.
+        SendMessageA(handle_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    } else {
+        quietFocus_ = target->Handle();
+    }
+    target->SetFocus();
+}
+
+void TForm::SettleFocusLater() {
+    if (settlePending_ || !handle_) return;
+    settlePending_ = PostMessageA(handle_, WM_NOC_SETTLE_FOCUS, 0, 0) != FALSE;
+}
+
+void TForm::SetReturnFocus(TControl* control) { returnFocus_ = control ? control->Handle() : nullptr; }
+
+void TForm::ShowFocusMarks() {
+    const HWND quiet = quietFocus_;
+    quietFocus_ = nullptr;
+    if (TControl* c = quiet ? FromHandle(quiet) : nullptr) c->ShowFocusMark();
+}
+
+TControl* TForm::FocusTarget() {
+    TControl* back = returnFocus_ && IsChild(handle_, returnFocus_) ? FromHandle(returnFocus_) : nullptr;
+    return CanTakeFocus(back) ? back : nullptr;
+}
+
+bool TForm::CanTakeFocus(const TControl* control) {
+    // Not a panel either, which only passes Tab on to its controls.
+    const HWND w = control ? control->Handle() : nullptr;
+    return w && IsWindowVisible(w) && IsWindowEnabled(w) && control->TabStop() &&
+           !(GetWindowLongPtrA(w, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
 }
 
 TControl* TForm::DialogKeyTarget(UINT key) const {
@@ -706,6 +805,7 @@ void TForm::SetVisible(bool visible) {
         else
             ShowWindow(handle_, boxUp ? SW_SHOWNA : SW_SHOW);
         SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | (boxUp ? SWP_NOACTIVATE : 0));
+        SettleFocus();
     } else {
         ShowWindow(handle_, SW_HIDE);
     }

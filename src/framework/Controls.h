@@ -148,6 +148,8 @@ public:
     }
     // The click that the keyboard or an accessibility client gives: Enter's.
     void KeyboardClick();
+    // The control's focus mark, held back while the user came with the mouse, shows (see TForm).
+    void ShowFocusMark();
 
     // The window procedure of every control; derived classes extend it by overriding.
     virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
@@ -167,6 +169,9 @@ protected:
     // Whether a press and release of the left button over the control raises OnClick from here
     // (buttons and check boxes raise it from their own notification instead).
     virtual bool SynthesizesClick() const { return true; }
+    // Whether the window class draws the focus mark itself from its own notice of the focus
+    // (buttons and check boxes), rather than by the window's state (WM_QUERYUISTATE).
+    bool classMarksFocus_ = false;
 
     // Window procedure of the program's own window classes (forms, panels).
     static LRESULT CALLBACK OwnClassProc(HWND, UINT, WPARAM, LPARAM);
@@ -195,6 +200,10 @@ protected:
     int DesignY(LPARAM lp) const;
 
 private:
+    // What the form's keyboard focus rules need to see: focus, clicks, the focus mark's state.
+    bool DispatchFocus(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    // Whether the keyboard focus is on the control or inside it.
+    bool HoldsFocus() const;
     bool DispatchMouse(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     // The keys and focus of a control that the keyboard clicks.
     bool DispatchKeyboardClick(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -248,9 +257,28 @@ public:
     // holding the focus); for Escape the first that does (the cancel button). Null when none does.
     TControl* DialogKeyTarget(UINT key) const;
 
+    // The keyboard focus, after the window came forward or what held it went away or was disabled:
+    // it stays on a shown and enabled control of the window; else it goes to FocusTarget(), or to
+    // the window itself when there is none. The target's mark shows when the user reached the
+    // window with the keyboard; from the mouse it shows from the next key on.
+    void SettleFocus();
+    // The same once the handler that hid or disabled the control has run (posted).
+    void SettleFocusLater();
+    // The control FocusTarget() gives by default: the last one clicked or focused, unless the
+    // program names another (the one that opened a panel now closed).
+    void SetReturnFocus(TControl* control);
+    // The control whose focus mark is held back, as the user came with the mouse, or null.
+    HWND QuietFocus() const { return quietFocus_; }
+    // A key was pressed in the window: the mark held back shows.
+    void ShowFocusMarks();
+
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 protected:
+    // Where SettleFocus puts the keyboard: the return focus while it can take it, else none.
+    virtual TControl* FocusTarget();
+    // Whether a control can take the keyboard: shown on screen, enabled, a Tab stop.
+    static bool CanTakeFocus(const TControl* control);
     // Creates the window with the given styles: called by the derived form's constructor.
     void CreateFormWindow(DWORD style, DWORD exStyle);
     // Runs the OnCreate handler; a failure goes to the general error report.
@@ -268,6 +296,10 @@ private:
     SIZE designClient_{0, 0};
     UniqueWindow tooltip_;
     UniqueBrush background_;
+    // Windows, not controls: either may be destroyed before the form.
+    HWND returnFocus_ = nullptr;
+    HWND quietFocus_ = nullptr;
+    bool settlePending_ = false;
 };
 
 }  // namespace noc

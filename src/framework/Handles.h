@@ -65,6 +65,11 @@ struct WindowTraits {
     static bool valid(HWND h) { return h != nullptr; }
     static void close(HWND h) { DestroyWindow(h); }
 };
+struct HookTraits {
+    static HHOOK invalid() { return nullptr; }
+    static bool valid(HHOOK h) { return h != nullptr; }
+    static void close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
 struct DcTraits {
     static HDC invalid() { return nullptr; }
     static bool valid(HDC h) { return h != nullptr; }
@@ -79,6 +84,7 @@ using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueMemDc = UniqueHandle<HDC, DcTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+using UniqueHook = UniqueHandle<HHOOK, HookTraits>;
 
 // Selects a GDI object into a DC for the life of the scope.
 class SelectGuard {

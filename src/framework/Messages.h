@@ -14,6 +14,8 @@ constexpr UINT WM_NOC_TIMER_FAILURE = WM_APP + 0x110;
 constexpr UINT WM_NOC_ALERT_FAILURE = WM_APP + 0x130;
 // To a control that the keyboard clicks: an accessibility client asked for its default action.
 constexpr UINT WM_NOC_KEYBOARD_CLICK = WM_APP + 0x140;
+// To a form: what held the keyboard focus has gone or been disabled; the focus finds its place.
+constexpr UINT WM_NOC_SETTLE_FOCUS = WM_APP + 0x150;
 // From the shell to the tray icons' shared window: a mouse event on one of the icons.
 constexpr UINT WM_NOC_TRAY_CALLBACK = WM_USER + 0x0400;
 

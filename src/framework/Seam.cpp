@@ -17,13 +17,17 @@ bool SystemSeam::ChooseColour(CHOOSECOLORA& request) { return ChooseColorA(&requ
 
 bool SystemSeam::ChooseOpenFile(OPENFILENAMEA& request) { return GetOpenFileNameA(&request) != FALSE; }
 
-UINT SystemSeam::ChooseMenuItem(HWND owner, const std::vector<std::pair<UINT, std::string>>& items) {
+UINT SystemSeam::ChooseMenuItem(HWND owner, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem,
+                                const POINT* place) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return 0;
     for (const auto& [id, text] : items) AppendMenuA(menu, MF_STRING, id, text.c_str());
-    SetMenuDefaultItem(menu, 0, TRUE);
+    SetMenuDefaultItem(menu, defaultItem, FALSE);
     POINT at{};
-    GetCursorPos(&at);
+    if (place)
+        at = *place;
+    else
+        GetCursorPos(&at);
     // A menu of a notification-area icon: its owner must be in front, or the menu stays up when
     // the user clicks elsewhere; the message afterwards lets it close properly.
     SetForegroundWindow(owner);

@@ -29,9 +29,11 @@ public:
     // The system's modal colour and open-file dialogs; true when the user confirmed.
     virtual bool ChooseColour(CHOOSECOLORA& request);
     virtual bool ChooseOpenFile(OPENFILENAMEA& request);
-    // A menu of these items (identifier, text) at the pointer, for `owner`, until the user picks
-    // one or goes away; the identifier picked, or 0.
-    virtual UINT ChooseMenuItem(HWND owner, const std::vector<std::pair<UINT, std::string>>& items);
+    // A menu of these items (identifier, text) for `owner`, at the pointer or at `at` (screen
+    // pixels) when given, until the user picks one or goes away; the identifier picked, or 0. The
+    // item `defaultItem`, what a click without the menu does, is shown in bold.
+    virtual UINT ChooseMenuItem(HWND owner, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem,
+                                const POINT* at);
     // Opens the key at `path` under `root`; with `create`, creates it first when it is missing.
     // Gives the registry's error code; the key is null unless it is ERROR_SUCCESS.
     virtual LONG OpenRegistryKey(HKEY root, const std::string& path, REGSAM access, bool create, HKEY* key);

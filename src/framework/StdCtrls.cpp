@@ -384,6 +384,7 @@ TButton::TButton(TComponent* owner, TControl* parent, int left, int top, int wid
                  NextId());
     SetCaption(caption);
     SetAccessibleRole(ROLE_SYSTEM_PUSHBUTTON);
+    classMarksFocus_ = true;
 }
 
 bool TButton::AnswersDialogKey(UINT key, HWND focus) const {
@@ -412,6 +413,7 @@ TCheckBox::TCheckBox(TComponent* owner, TControl* parent, int left, int top, int
     CreateHandle("Button", WS_CHILD | (tabStop ? WS_TABSTOP : 0) | BS_AUTOCHECKBOX, 0, ParentHandle(parent), NextId());
     SetCaption(caption);
     SetAccessibleRole(ROLE_SYSTEM_CHECKBUTTON);
+    classMarksFocus_ = true;
 }
 
 bool TCheckBox::Checked() const { return SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }

@@ -395,6 +395,9 @@ void TNotifyIcon::Callback(LPARAM event) {
     const UINT what = static_cast<UINT>(LOWORD(event));
     const UINT previous = lastEvent_;
     lastEvent_ = what;
+    // The user's hand on the icon, for the window that it may bring: a focus mark or none.
+    if (what == NIN_KEYSELECT || what == WM_LBUTTONDOWN || what == WM_RBUTTONDOWN || what == NIN_BALLOONUSERCLICK)
+        Application().NoteInput(what == NIN_KEYSELECT);
     switch (what) {
     case NIN_BALLOONSHOW:
         OnBalloonHintShow(this);

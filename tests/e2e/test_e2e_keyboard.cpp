@@ -71,10 +71,11 @@ TEST_CASE("set, started, brought back and cancelled with the keyboard alone") {
     PressKeys({VK_ESCAPE});
     REQUIRE(WaitUntil([&] { return !IsShown(run.form); }, kLong));
 
-    // Back again: Tab past "Réduire" and "+10 min" to "Annuler", Enter; the password asked for,
+    // Back again, the keyboard on "+10 min": Tab to "Annuler", Enter; the password asked for,
     // typed, and Enter.
     SelectProgramIconByKeyboard(run);
-    PressKeys({VK_TAB, VK_TAB, VK_TAB});
+    REQUIRE(FocusOnWithin(run, noc::idSpeedButton4, kLong));
+    PressKeys({VK_TAB});
     REQUIRE(FocusOnWithin(run, noc::idSpeedButton2, kLong));
     PressKeys({VK_RETURN});
     REQUIRE(FocusOnWithin(run, noc::idEdit2, kLong));
@@ -93,6 +94,19 @@ TEST_CASE("set, started, brought back and cancelled with the keyboard alone") {
     CHECK(left <= 65);
     CHECK(left > 20);
     CHECK(run.NoMessageBoxWithin(300));
+}
+
+TEST_CASE("brought back by a click on the icon, then keys alone: Annuler, and the switch has the keyboard") {
+    MoveMouseTo(kAway);
+    Scenario run(Stored{}, "* 0 0 10 0", Start::Hidden);
+    REQUIRE(WaitUntil([&] { return ShellHasIcon(run.TrayWindow(), kProgramIcon); }, kLong));
+    REQUIRE(run.BackFromTray(0));
+    REQUIRE(FocusOnWithin(run, noc::idSpeedButton4, kLong));
+    PressKeys({VK_TAB});
+    REQUIRE(FocusOnWithin(run, noc::idSpeedButton2, kLong));
+    PressKeys({VK_RETURN});
+    REQUIRE(WaitUntil([&] { return run.Shown(noc::idTabControl1); }, kLong));
+    CHECK(FocusOnWithin(run, noc::idMyImage1, kLong));
 }
 
 TEST_CASE("a screen reader in another process reads the switch as a named button") {

@@ -113,6 +113,15 @@ TEST_CASE("ParseClockTime: hours and minutes of the 24-hour clock, as HH:MM") {
                                t));
 }
 
+TEST_CASE("WithoutOuterBlanks: a time typed with blanks around it is the time") {
+    const std::pair<const char*, const char*> cases[] = {{" 7:30 ", "7:30"}, {"\t 7:30", "7:30"}, {"7:30", "7:30"},
+                                                         {"12 30", "12 30"}, {"   ", ""},         {"", ""}};
+    for (const auto& [typed, time] : cases) {
+        CAPTURE(typed);
+        CHECK(WithoutOuterBlanks(typed) == time);
+    }
+}
+
 TEST_CASE("ClockTimeText reads back as the same time, for every minute of the day") {
     CHECK(ClockTimeText({7, 5}) == "07:05");
     CHECK(ClockTimeText({23, 59}) == "23:59");

@@ -154,12 +154,13 @@ public:
         Record({RecordedCall::Dialog, request.lpstrTitle ? request.lpstrTitle : "", {}, request.Flags});
         return fileAnswer ? fileAnswer(request) : false;
     }
-    // A menu is recorded as a dialog titled "menu", its items' texts joined by "|" as caption; it
-    // is dismissed unless the test picks an item.
-    UINT ChooseMenuItem(HWND, const std::vector<std::pair<UINT, std::string>>& items) override {
+    // A menu is recorded as a dialog titled "menu", its items' texts joined by "|" as caption and
+    // its default item as flags; it is dismissed unless the test picks an item.
+    UINT ChooseMenuItem(HWND, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem,
+                        const POINT*) override {
         std::string texts;
         for (const auto& item : items) texts += (texts.empty() ? "" : "|") + item.second;
-        Record({RecordedCall::Dialog, "menu", texts, 0});
+        Record({RecordedCall::Dialog, "menu", texts, defaultItem});
         return menuAnswer ? menuAnswer(items) : 0;
     }
     std::function<UINT(const std::vector<std::pair<UINT, std::string>>&)> menuAnswer;

@@ -6,11 +6,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "FormFixture.h"
+#include "app/Form2Ids.h"
 #include "framework/Handles.h"
 #include "settings/StartupEntry.h"
 #include "tray/IconPixels.h"
@@ -95,6 +97,13 @@ void SetDial(TForm2& f, int d, int h, int m, int s) {
         arrows[i]->SetPosition(values[i]);
         fields[i]->SetCaption(noc::IntToStr(values[i]));
     }
+}
+
+// A countdown of five minutes started: the window in the notification area.
+void StartFiveMinutes(TForm2& f) {
+    SetDial(f, 0, 0, 5, 0);
+    f.StartCountdown();
+    REQUIRE_FALSE(IsWindowVisible(f.Handle()));
 }
 
 std::string Dial(TForm2& f) {
@@ -405,6 +414,86 @@ TEST_CASE_FIXTURE(FreshApplication, "the program icon selected from the keyboard
     CHECK(IsWindowVisible(f.Handle()));
     CHECK(f.TabControl2->Visible());
     CHECK(f.Chronos1->Enabled());
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "after each show the keyboard is on a shown control that fits, marked if by key") {
+    using F = TForm2&;
+    const auto icon = [](F f) { f.NotifyIcon1Click(f.NotifyIcon1); };
+    const auto warning = [](F f) {
+        f.Counters = {0, 0, 0, 10};
+        f.Chronos1Timer(f.Chronos1);
+    };
+    // The password's OK clicked, which takes the focus.
+    const auto password = [](F f) {
+        f.Edit2->SetText("pw");
+        f.Button4->SetFocus();
+        f.Button4Click(f.Button4);
+    };
+    SeamRecorder rec;
+    rec.menuAnswer = [](const auto& items) { return items.front().first; };         // "Afficher le compte à rebours"
+    rec.inputAnswer = [](std::string& typed) { return (typed = " 7:30 ") != ""; };  // typed with blanks around
+    struct {
+        const char* show;
+        bool counting, protectedCancel;
+        std::function<void(F)> act;
+        int expected;  // the control's identifier
+        bool marked;
+    } rows[] = {
+        {"the program icon", true, false, icon, noc::idSpeedButton4, false},
+        {"its menu", true, false, [](F f) { f.TrayIconMouseUp(f.NotifyIcon1, noc::TMouseButton::mbRight, 0, 0, 0); },
+         noc::idSpeedButton4, false},
+        {"a second start", true, false, [](F f) { f.AnswerSecondStart(); }, noc::idSpeedButton4, false},
+        {"the final warning", true, false, warning, noc::idSpeedButton4, false},
+        {"a cancel with the password", true, true, [&](F f) { icon(f), f.CancelCountdown(), password(f); },
+         noc::idMyImage1, false},
+        {"a postpone with the password", true, true, [&](F f) { icon(f), f.SpeedButton4Click(nullptr), password(f); },
+         noc::idSpeedButton4, false},
+        {"a keyboard cancel in the final warning", true, false,
+         [&](F f) { warning(f), f.SpeedButton2->SetFocus(), Press(VK_RETURN); }, noc::idMyImage1, true},
+        {"the box of the clock, a time with blanks", false, false,
+         [&](F f) {
+             SendMessageA(f.Image13->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+             SendMessageA(f.Image13->Handle(), WM_LBUTTONUP, 0, 0);
+             CHECK(rec.Boxes().empty());
+             SendMessageA(f.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);  // back from the box
+         },
+         noc::idImage13, false},
+        {"OK on the sound panel", false, false,
+         [](F f) {
+             f.CheckBox4->SetChecked(true), f.CheckBox4MouseUp(f.CheckBox4, noc::TMouseButton::mbRight, 0, 0, 0);
+             f.Button6->SetFocus(), f.Button6Click(f.Button6);
+         },
+         noc::idCheckBox4, false},
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.show);
+        StoredSettings s;
+        s.MdPasseOK = r.protectedCancel ? "oui" : "non";
+        s.MdPasse = "pw";
+        auto form = ShownForm(s);
+        noc::Application().NoteInput(false);
+        if (r.counting) StartFiveMinutes(*form);
+        r.act(*form);
+        REQUIRE(QueueDrained());
+        CHECK(GetDlgCtrlID(GetFocus()) == r.expected);
+        CHECK(!(SendMessageA(GetFocus(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == r.marked);
+        form->Chronos1->SetEnabled(false);
+    }
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "the menu key and Shift+F10 on +10 min offer its lengths, its own in bold") {
+    auto form = ShownForm();
+    SeamRecorder rec;
+    StartFiveMinutes(*form);
+    form->NotifyIcon1Click(form->NotifyIcon1);
+    Press(VK_APPS);
+    const ShiftHeld shift;
+    PostMessageA(form->SpeedButton4->Handle(), WM_SYSKEYDOWN, VK_F10, 1);
+    REQUIRE(QueueDrained());
+    const auto menus = rec.Dialogs();
+    REQUIRE(menus.size() == 2);
+    for (const auto& menu : menus) CHECK(menu.flags == 10);
+    form->Chronos1->SetEnabled(false);
 }
 
 TEST_CASE_FIXTURE(FreshApplication, "a clickable image shows the keyboard focus, and only then") {

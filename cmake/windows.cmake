@@ -85,12 +85,17 @@ set_tests_properties(native.imports PROPERTIES LABELS native)
 # The 32-bit program is shipped too: every build makes it, as `make dist` does (the program alone),
 # so that code only the 64-bit compiler accepts fails here. Starting it is left to `make dist-test`.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
+  # Through $(MAKE), the sub-build shares the build's parallel jobs.
+  set(noc_x86_build ${CMAKE_COMMAND} --build <BINARY_DIR> --target NocTuro)
+  if(CMAKE_GENERATOR MATCHES "Makefiles")
+    set(noc_x86_build $(MAKE) -C <BINARY_DIR> NocTuro)
+  endif()
   ExternalProject_Add(program_x86
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
     BINARY_DIR ${CMAKE_BINARY_DIR}/x86
     CMAKE_ARGS --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-i686.cmake
                -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" -DCMAKE_EXE_LINKER_FLAGS=-s
-    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target NocTuro
+    BUILD_COMMAND ${noc_x86_build}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     USES_TERMINAL_BUILD ON)

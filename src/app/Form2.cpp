@@ -146,8 +146,7 @@ void TForm2::CreateComponents() {
     CheckBox2->OnMouseUp.Bind(this, &TForm2::CheckBox2MouseUp);
     // The alert's box ticked from the keyboard keeps the chosen sound and opens no panel, as it
     // always has; the menu key opens it, as a right click does.
-    for (TCheckBox* box : {CheckBox1, CheckBox3, CheckBox2})
-        box->OnKeyToggle.Bind(this, &TForm2::CheckBoxKeyToggle);
+    for (TCheckBox* box : {CheckBox1, CheckBox3, CheckBox2}) box->OnKeyToggle.Bind(this, &TForm2::CheckBoxKeyToggle);
     CheckBox4->OnMenuKey.Bind(this, &TForm2::CheckBox4MenuKey);
     Image10 = Make<TImage>(this, idImage10, GroupBox2, 152, 32, 16, 17);
     Image10->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
@@ -302,7 +301,8 @@ void TForm2::CreateComponents() {
     Label18->BringToFront();
 
     // The clickable images answer the keyboard too.
-    for (TControl* c : std::initializer_list<TControl*>{Image8, MyImage1, Image13, Image10, Image4, Image12, Image11, Image7})
+    for (TControl* c :
+         std::initializer_list<TControl*>{Image8, MyImage1, Image13, Image10, Image4, Image12, Image11, Image7})
         c->SetKeyboardClicks(true);
 
     // ---- design-time pictures ----
@@ -422,6 +422,11 @@ void TForm2::FormCreate(TObject*) {
         for (const std::string& failure : ApplyCommandLine(params_, Held)) ReportConversionFailure(failure);
         if (!ParamStr(params_, 11).empty() && ParamStr(params_, 11) != "*") TrackBar1->SetPosition(Held.Delai);
         if (endTime.valid) HoldTimeUntil(endTime.time);
+        // A stored clock time aims again at its next showing, unless the command line gives a time.
+        bool timeGiven = endTime.valid;
+        for (int i = 2; i <= 5; ++i) timeGiven |= !ParamStr(params_, i).empty() && ParamStr(params_, i) != "*";
+        ClockTime stored;
+        if (!timeGiven && ParseClockTime(storedTarget_, stored)) HoldTimeUntil(stored);
     }
 
     // 6. The sound file shown.
@@ -499,6 +504,7 @@ void TForm2::LoadSettings() {
     Held.Son = ReadSetting(Setting::Son);
     Held.Delai = StoredNumber(Setting::Delai);
     TrackBar1->SetPosition(Held.Delai);
+    storedTarget_ = ReadSetting(kTargetSettingName);
 
     // The check compares the values as stored: one that did not convert has none to compare.
     if (setupFailed_) return;
@@ -543,6 +549,9 @@ void TForm2::SaveSettings() {
     shown[Setting::Protection] = shown.MatchingProtection();
     // Each by its own call: a value that cannot be written is told, and the others still follow.
     for (Setting s : kWriteOrder) WriteSetting(s, shown[s]);
+    const std::string target = Model.HasTarget() ? ClockTimeText(Model.Target()) : "";
+    if (target != storedTarget_) WriteSetting(kTargetSettingName, target);
+    storedTarget_ = target;
 }
 
 void TForm2::TrackBar1Change(TObject*) {
@@ -592,6 +601,8 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         RunGuarded(this, [this] { AnswerSecondStart(); });
         return 0;
     }
+    if (msg == WM_POWERBROADCAST) RunGuarded(this, [this, wp] { PowerBroadcast(wp); });
+    if (msg == WM_TIMECHANGE) RunGuarded(this, [this] { TimeChanged(); });
     if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
         RunGuarded(this, [this] { TaskbarThemeChanged(); });
     // A new scale shows in the small-icon size, after any of these.

@@ -601,8 +601,9 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         RunGuarded(this, [this] { AnswerSecondStart(); });
         return 0;
     }
-    if (msg == WM_POWERBROADCAST) RunGuarded(this, [this, wp] { PowerBroadcast(wp); });
-    if (msg == WM_TIMECHANGE) RunGuarded(this, [this] { TimeChanged(); });
+    if (msg == WM_POWERBROADCAST && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND))
+        RunGuarded(this, [this] { MoveEnd(true); });
+    if (msg == WM_TIMECHANGE) RunGuarded(this, [this] { MoveEnd(false); });
     if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
         RunGuarded(this, [this] { TaskbarThemeChanged(); });
     // A new scale shows in the small-icon size, after any of these.

@@ -94,10 +94,9 @@ public:
     void Button4Click(TObject* sender);
     // Asks the system to shut down and switch the machine off.
     void ShutDown();
-    // Windows' news that matter to a running countdown: back from sleep (WM_POWERBROADCAST), the
-    // clock or the time zone changed (WM_TIMECHANGE).
-    void PowerBroadcast(WPARAM event);
-    void TimeChanged();
+    // Windows' news that matter to a running countdown: back from sleep (`wake`, WM_POWERBROADCAST),
+    // or the clock or the time zone changed (WM_TIMECHANGE), which re-aims an end at a clock time.
+    void MoveEnd(bool wake);
 
     // ---- the tray display -------------------------------------------------------------------------
     // The program icon and, when the time is to be shown, the text icons chosen at the start.
@@ -275,6 +274,9 @@ private:
     // time; the time until then held for the dial when it is one, and aimed at.
     void RefuseCommandLine(const std::string& endTime);
     void HoldTimeUntil(ClockTime time);
+    // The final warning, shown again (the countdown panel in front, the window up and flashing), or
+    // left for the notification area.
+    void ShowFinalWarning(bool on);
     // What a wake or a new aim changed, shown as a tick shows it; out of the final warning the window
     // goes back to the notification area, as after a postpone.
     void ShowMovedEnd(const CountdownEvents& events, bool wasWarning);

@@ -162,12 +162,7 @@ void TForm2::Chronos1Timer(TObject*) {
     if (events.ended ? IsAlertMoment(Counters, leadTime) : events.alert) StartAlert();
 
     // 7. The final warning: the window comes back every second and flashes.
-    if (events.ended ? InFinalWarning(Counters, leadTime) : events.finalWarning) {
-        ShowCountdownPanel();
-        SpeedButton1->SetEnabled(false);
-        Show();
-        FlashWindow(Handle(), TRUE);
-    }
+    if (events.ended ? InFinalWarning(Counters, leadTime) : events.finalWarning) ShowFinalWarning(true);
 
     // Ten minutes and one minute ahead, a notice; none once the window itself warns.
     const int32_t due = events.ended ? NoticeDue(Counters, Model.Length()) : events.notice;
@@ -182,38 +177,34 @@ void TForm2::ShowMovedEnd(const CountdownEvents& events, bool wasWarning) {
     ShowTimeLeft();
     KeepAwake();
     if (events.alert) StartAlert();
-    if (events.finalWarning) {
+    if (events.finalWarning || wasWarning) ShowFinalWarning(events.finalWarning);
+    if (events.notice != 0 && !InFinalWarning(Counters, leadTime)) GiveEndNotice(events.notice);
+}
+
+void TForm2::ShowFinalWarning(bool on) {
+    if (on) {
         ShowCountdownPanel();
         SpeedButton1->SetEnabled(false);
         Show();
         FlashWindow(Handle(), TRUE);
-    } else if (wasWarning) {
-        // Out of the final warning: back to the notification area, as with "Réduire".
-        FlashWindow(Handle(), FALSE);
-        SpeedButton1->SetEnabled(true);
-        SpeedButton1Click(SpeedButton1);
+        return;
     }
-    if (events.notice != 0 && !InFinalWarning(Counters, leadTime)) GiveEndNotice(events.notice);
+    // Out of it: the window goes back to the notification area, as with "Réduire", which can be
+    // used again.
+    FlashWindow(Handle(), FALSE);
+    SpeedButton1->SetEnabled(true);
+    SpeedButton1Click(SpeedButton1);
 }
 
-void TForm2::PowerBroadcast(WPARAM event) {
-    if (event != PBT_APMRESUMEAUTOMATIC && event != PBT_APMRESUMESUSPEND) return;
-    if (!Chronos1->Enabled() || !Model.Running()) return;
+void TForm2::MoveEnd(bool wake) {
+    // A clock change moves only an end at a clock time; a wake, every end.
+    if (!Chronos1->Enabled() || !Model.Running() || (!wake && !Model.Aimed())) return;
     const bool wasWarning = Model.State() == CountdownState::FinalWarning;
     const uint64_t now = Seam().WorldMilliseconds();
     const int32_t leadTime = TrackBar1->Position();
     const CountdownEvents events = Model.Aimed()
-                                       ? Model.ReAim(Model.SecondsToTarget(SystemWallClock(), now), now, leadTime, true)
+                                       ? Model.ReAim(Model.SecondsToTarget(SystemWallClock(), now), now, leadTime, wake)
                                        : Model.Wake(now, leadTime);
-    if (events.moved) ShowMovedEnd(events, wasWarning);
-}
-
-void TForm2::TimeChanged() {
-    if (!Chronos1->Enabled() || !Model.Aimed()) return;
-    const bool wasWarning = Model.State() == CountdownState::FinalWarning;
-    const uint64_t now = Seam().WorldMilliseconds();
-    const CountdownEvents events =
-        Model.ReAim(Model.SecondsToTarget(SystemWallClock(), now), now, TrackBar1->Position());
     if (events.moved) ShowMovedEnd(events, wasWarning);
 }
 
@@ -301,11 +292,7 @@ void TForm2::PostponeCountdown(int32_t minutes) {
     KeepAwake();
 
     if (warning && !InFinalWarning(Counters, leadTime)) {
-        // Out of the final warning: the window goes back to the notification area, as with
-        // "Réduire", which can be used again.
-        FlashWindow(Handle(), FALSE);
-        SpeedButton1->SetEnabled(true);
-        SpeedButton1Click(SpeedButton1);
+        ShowFinalWarning(false);
     } else {
         // A password prompt is done with.
         SetCountdownLook(CountdownLook::Warning);

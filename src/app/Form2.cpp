@@ -146,7 +146,8 @@ void TForm2::CreateComponents() {
     CheckBox2->OnMouseUp.Bind(this, &TForm2::CheckBox2MouseUp);
     // The alert's box ticked from the keyboard keeps the chosen sound and opens no panel, as it
     // always has; the menu key opens it, as a right click does.
-    for (TCheckBox* box : {CheckBox1, CheckBox3, CheckBox2}) box->OnKeyToggle.Bind(this, &TForm2::CheckBoxKeyToggle);
+    for (TCheckBox* box : {CheckBox1, CheckBox3, CheckBox2})
+        box->OnKeyToggle.Bind(this, &TForm2::CheckBoxKeyToggle);
     CheckBox4->OnMenuKey.Bind(this, &TForm2::CheckBox4MenuKey);
     Image10 = Make<TImage>(this, idImage10, GroupBox2, 152, 32, 16, 17);
     Image10->SetHint("Ecouter le son sélectionné (cliquer à nouveau pour arrêter)");
@@ -301,8 +302,7 @@ void TForm2::CreateComponents() {
     Label18->BringToFront();
 
     // The clickable images answer the keyboard too.
-    for (TControl* c :
-         std::initializer_list<TControl*>{Image8, MyImage1, Image13, Image10, Image4, Image12, Image11, Image7})
+    for (TControl* c : std::initializer_list<TControl*>{Image8, MyImage1, Image13, Image10, Image4, Image12, Image11, Image7})
         c->SetKeyboardClicks(true);
 
     // ---- design-time pictures ----

@@ -26,13 +26,15 @@ int64_t Countdown::SecondsLeftAt(uint64_t nowMs) const {
 }
 
 CountdownEvents Countdown::Tick(uint64_t nowMs, int32_t leadTime, const LocalClock* wall) {
-    if (nowMs > lastTick_ && nowMs - lastTick_ > static_cast<uint64_t>(kGapMs))
+    // Counters without a running countdown (never started, or ended) have no end to keep to.
+    const bool onClock = Running();
+    if (onClock && nowMs > lastTick_ && nowMs - lastTick_ > static_cast<uint64_t>(kGapMs))
         return Aimed() && wall ? ReAim(SecondsToTarget(*wall, nowMs), nowMs, leadTime, true) : Wake(nowMs, leadTime);
     lastTick_ = std::max(lastTick_, nowMs);
 
     const int64_t before = TicksToEnd(counters_);
     // One second in a normal run; the seconds a late tick missed are skipped, never added.
-    const int64_t steps = std::max<int64_t>(1, before - SecondsLeftAt(nowMs));
+    const int64_t steps = onClock ? std::max<int64_t>(1, before - SecondsLeftAt(nowMs)) : 1;
     for (int64_t i = 0; i < steps; ++i) {
         if (TickDown(counters_)) {
             // What follows is shown on the counters as the window's close leaves them.
@@ -90,8 +92,7 @@ CountdownEvents Countdown::Reached(int64_t before, int32_t leadTime, bool moved)
         if ((before > due && after <= due && (moved || length_ > due)) || (moved && before != after && after == due))
             e.notice = due;
     e.finalWarning = InFinalWarning(counters_, leadTime);
-    if (state_ != CountdownState::Closing)
-        state_ = e.finalWarning ? CountdownState::FinalWarning : CountdownState::Counting;
+    if (Running()) state_ = e.finalWarning ? CountdownState::FinalWarning : CountdownState::Counting;
     return e;
 }
 

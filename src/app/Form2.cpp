@@ -423,6 +423,11 @@ void TForm2::FormCreate(TObject*) {
         for (const std::string& failure : ApplyCommandLine(params_, Held)) ReportConversionFailure(failure);
         if (!ParamStr(params_, 11).empty() && ParamStr(params_, 11) != "*") TrackBar1->SetPosition(Held.Delai);
         if (endTime.valid) HoldTimeUntil(endTime.time);
+        // A stored clock time aims again at its next showing, unless the command line gives a time.
+        bool timeGiven = endTime.valid;
+        for (int i = 2; i <= 5; ++i) timeGiven |= !ParamStr(params_, i).empty() && ParamStr(params_, i) != "*";
+        ClockTime stored;
+        if (!timeGiven && ParseClockTime(storedTarget_, stored)) HoldTimeUntil(stored);
     }
 
     // 6. The sound file shown.
@@ -500,6 +505,7 @@ void TForm2::LoadSettings() {
     Held.Son = ReadSetting(Setting::Son);
     Held.Delai = StoredNumber(Setting::Delai);
     TrackBar1->SetPosition(Held.Delai);
+    storedTarget_ = ReadSetting(kTargetSettingName);
 
     // The check compares the values as stored: one that did not convert has none to compare.
     if (setupFailed_) return;
@@ -544,6 +550,9 @@ void TForm2::SaveSettings() {
     shown[Setting::Protection] = shown.MatchingProtection();
     // Each by its own call: a value that cannot be written is told, and the others still follow.
     for (Setting s : kWriteOrder) WriteSetting(s, shown[s]);
+    const std::string target = Model.HasTarget() ? ClockTimeText(Model.Target()) : "";
+    if (target != storedTarget_) WriteSetting(kTargetSettingName, target);
+    storedTarget_ = target;
 }
 
 void TForm2::TrackBar1Change(TObject*) {
@@ -593,6 +602,9 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         RunGuarded(this, [this] { AnswerSecondStart(); });
         return 0;
     }
+    if (msg == WM_POWERBROADCAST && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND))
+        RunGuarded(this, [this] { MoveEnd(true); });
+    if (msg == WM_TIMECHANGE) RunGuarded(this, [this] { MoveEnd(false); });
     if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
         RunGuarded(this, [this] { TaskbarThemeChanged(); });
     // A new scale shows in the small-icon size, after any of these.

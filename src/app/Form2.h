@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Countdown.h"
 #include "app/CountdownRules.h"
 #include "app/MediaPlayer.h"
 #include "app/TimeOfDay.h"
@@ -27,6 +28,9 @@ constexpr int32_t kPostponeChoices[] = {5, 10, 15, 30, 60};
 
 // "oui" when the program was started with parameters, else empty. Set once, before the window exists.
 extern std::string StartedWithParameters;
+
+// The system's wall clock, read through the seam so that a test can set it.
+const LocalClock& SystemWallClock();
 
 // "XP" on Windows XP (5.1), empty on a 3.x system, "NOXP" otherwise.
 std::string DetectXP();
@@ -92,6 +96,9 @@ public:
     void Button4Click(TObject* sender);
     // Asks the system to shut down and switch the machine off.
     void ShutDown();
+    // Windows' news that matter to a running countdown: back from sleep (`wake`, WM_POWERBROADCAST),
+    // or the clock or the time zone changed (WM_TIMECHANGE), which re-aims an end at a clock time.
+    void MoveEnd(bool wake);
 
     // ---- the tray display -------------------------------------------------------------------------
     // The program icon and, when the time is to be shown, the text icons chosen at the start.
@@ -167,8 +174,10 @@ public:
 
     // The settings as read at start, then overridden by the command line.
     HeldSettings Held;
-    // The running countdown.
-    Remaining Counters;
+    // The countdown: its state, its end, its counters, a clock time to end at (Countdown.h).
+    Countdown Model;
+    // The running countdown's counters, kept by the model.
+    Remaining& Counters = Model.Counters();
     std::string PasswordAccepted;
 
     // ---- components -----------------------------------------------------------------------------
@@ -272,9 +281,19 @@ private:
     enum class DialOrder { ArrowFirst, FieldFirst };
     void PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order);
     // The command line's twelfth parameter: told and the whole command line refused when it is no
-    // time; the time until then held for the dial when it is one.
+    // time; the time until then held for the dial when it is one, and aimed at.
     void RefuseCommandLine(const std::string& endTime);
     void HoldTimeUntil(ClockTime time);
+    // The final warning, shown again (the countdown panel in front, the window up and flashing), or
+    // left for the notification area.
+    void ShowFinalWarning(bool on);
+    // What a wake or a new aim changed, shown as a tick shows it; out of the final warning the window
+    // goes back to the notification area, as after a postpone.
+    void ShowMovedEnd(const CountdownEvents& events, bool wasWarning);
+    // Windows kept awake until the end, for the reason «NocTuro : extinction programmée à HH:MM»;
+    // or let sleep again.
+    void KeepAwake();
+    void LetSleep();
 
     // A stored number, or its design value when the text does not convert (that failure reported).
     int32_t StoredNumber(Setting setting);
@@ -286,12 +305,12 @@ private:
     std::vector<DialColumn> dial_;
     bool setupFailed_ = false;
     bool commandLineRefused_ = false;
+    // The clock time stored beside the settings (kTargetSettingName), as last read or written.
+    std::string storedTarget_;
     // What was last typed into the "À heure fixe..." prompt and taken, offered again the next time.
     std::string clockTimeText_;
     // Set while the countdown's end closes the window.
     bool closingAtZero_ = false;
-    // The running countdown's length, in seconds: at its start, and longer by each postpone.
-    int64_t countdownLength_ = 0;
     // What the open password prompt is for.
     Guarded guarded_ = Guarded::Cancel;
     int32_t guardedMinutes_ = 0;

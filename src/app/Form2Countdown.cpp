@@ -21,6 +21,8 @@ void TForm2::MyImage1Click(TObject*) { StartCountdown(); }
 
 void TForm2::StartCountdown() {
     Counters = ReadDial();
+    // A clock time ends at its next showing from now, whatever the dial has counted since.
+    if (Model.HasTarget()) Counters = DialFor(SecondsUntil(SystemWallClock(), Model.Target()));
 
     switch (JudgeStart(Counters, IsYes(StartedWithParameters))) {
     case StartVerdict::Empty:
@@ -38,10 +40,11 @@ void TForm2::StartCountdown() {
         if (IsYes(Held.Demarrage)) Show();
         break;
     case StartVerdict::Start:
-        countdownLength_ = SecondsLeft(Counters);
+        Model.Start(Counters, Seam().WorldMilliseconds());
         Hide();
         Chronos1->SetEnabled(true);
         UpdateShutdownBlockReason();
+        KeepAwake();
         UncoverOptions(Panel2);
         ShowTrayDisplay();
         break;
@@ -133,11 +136,17 @@ void TForm2::Chronos1Timer(TObject*) {
     // The next tick waits for this one: a box shown now would move the end of the countdown by as
     // long as it stays up. What is to be told is told after the tick.
     const THeldBoxes held;
-    // 1-2. One second less; at zero the countdown ends here: the window closes (which saves the
-    // settings) and the system is asked to shut down. The tick itself goes on below.
-    if (TickDown(Counters)) {
+    const int32_t leadTime = TrackBar1->Position();
+    const bool wasWarning = Model.State() == CountdownState::FinalWarning;
+    // 1-2. The seconds the end's deadline says have passed: one, unless this tick comes late or
+    // after a sleep. At zero the countdown ends here: the window closes (which saves the settings)
+    // and the system is asked to shut down. The tick itself goes on below.
+    const CountdownEvents events = Model.Tick(Seam().WorldMilliseconds(), leadTime, &SystemWallClock());
+    if (events.moved) return ShowMovedEnd(events, wasWarning);
+    if (events.ended) {
         Chronos1->SetEnabled(false);
         UpdateShutdownBlockReason();
+        LetSleep();
         SetMinimized(true);
         closingAtZero_ = true;
         // Whatever fails in the close is reported after the tick: the shutdown request still follows.
@@ -148,22 +157,62 @@ void TForm2::Chronos1Timer(TObject*) {
     // 5. The countdown panel, and the tray.
     ShowTimeLeft();
 
-    // 6. The alert, exactly when the lead time is left.
-    const int32_t leadTime = TrackBar1->Position();
-    if (IsAlertMoment(Counters, leadTime)) StartAlert();
+    // 6. The alert, when the lead time is left (or was passed by a late tick).
+    if (events.ended ? IsAlertMoment(Counters, leadTime) : events.alert) StartAlert();
 
     // 7. The final warning: the window comes back every second and flashes.
-    if (InFinalWarning(Counters, leadTime)) {
+    if (events.ended ? InFinalWarning(Counters, leadTime) : events.finalWarning) ShowFinalWarning(true);
+
+    // Ten minutes and one minute ahead, a notice; none once the window itself warns.
+    const int32_t due = events.ended ? NoticeDue(Counters, Model.Length()) : events.notice;
+    if (due != 0 && !InFinalWarning(Counters, leadTime)) GiveEndNotice(due);
+}
+
+void TForm2::ShowMovedEnd(const CountdownEvents& events, bool wasWarning) {
+    const int32_t leadTime = TrackBar1->Position();
+    // The alert belongs to the end it came before: it comes again the lead time before the new one.
+    if (TicksToEnd(Counters) > leadTime && SoundOpen()) StopAlert();
+    FitTimeIcons();
+    ShowTimeLeft();
+    KeepAwake();
+    if (events.alert) StartAlert();
+    if (events.finalWarning || wasWarning) ShowFinalWarning(events.finalWarning);
+    if (events.notice != 0 && !InFinalWarning(Counters, leadTime)) GiveEndNotice(events.notice);
+}
+
+void TForm2::ShowFinalWarning(bool on) {
+    if (on) {
         ShowCountdownPanel();
         SpeedButton1->SetEnabled(false);
         Show();
         FlashWindow(Handle(), TRUE);
+        return;
     }
-
-    // Ten minutes and one minute ahead, a notice; none once the window itself warns.
-    if (const int32_t due = NoticeDue(Counters, countdownLength_); due != 0 && !InFinalWarning(Counters, leadTime))
-        GiveEndNotice(due);
+    // Out of it: the window goes back to the notification area, as with "Réduire", which can be
+    // used again.
+    FlashWindow(Handle(), FALSE);
+    SpeedButton1->SetEnabled(true);
+    SpeedButton1Click(SpeedButton1);
 }
+
+void TForm2::MoveEnd(bool wake) {
+    // A clock change moves only an end at a clock time; a wake, every end.
+    if (!Chronos1->Enabled() || !Model.Running() || (!wake && !Model.Aimed())) return;
+    const bool wasWarning = Model.State() == CountdownState::FinalWarning;
+    const uint64_t now = Seam().WorldMilliseconds();
+    const int32_t leadTime = TrackBar1->Position();
+    const CountdownEvents events = Model.Aimed()
+                                       ? Model.ReAim(Model.SecondsToTarget(SystemWallClock(), now), now, leadTime, wake)
+                                       : Model.Wake(now, leadTime);
+    if (events.moved) ShowMovedEnd(events, wasWarning);
+}
+
+void TForm2::KeepAwake() {
+    const std::string end = ClockTimeText(ClockTimeIn(SystemWallClock(), TicksToEnd(Counters)));
+    Seam().StayAwake(true, L"NocTuro : extinction programmée à " + std::wstring(end.begin(), end.end()));
+}
+
+void TForm2::LetSleep() { Seam().StayAwake(false, {}); }
 
 void TForm2::ShowTimeLeft() {
     UpdateTray();
@@ -193,7 +242,9 @@ void TForm2::CancelCountdown() {
     if (AskPasswordFirst(Guarded::Cancel)) return;
     HideTrayDisplay();
     Chronos1->SetEnabled(false);
+    Model.Stop();
     UpdateShutdownBlockReason();
+    LetSleep();
     StopAlert();
     Label3->SetEnabled(true);
     SpeedButton2->Hide();
@@ -248,26 +299,21 @@ void TForm2::PostponeCountdown(int32_t minutes) {
     // The alert belongs to the end it came before: it stops (its report too, for a file that could
     // not be opened) and comes again the lead time before the new end.
     if (AlertMomentPassed(Counters, leadTime)) StopAlert();
-    // Exactly so many ticks more: the ticks keep their grid, so the end moves by whole seconds.
-    const int64_t ticksBefore = TicksToEnd(Counters);
-    Counters = Postponed(Counters, int64_t{minutes} * 60);
-    countdownLength_ += TicksToEnd(Counters) - ticksBefore;
+    // Exactly so many ticks more: the end moves by whole seconds.
+    Model.Postpone(int64_t{minutes} * 60, leadTime);
     FitTimeIcons();
     ShowTimeLeft();
+    KeepAwake();
 
     if (warning && !InFinalWarning(Counters, leadTime)) {
-        // Out of the final warning: the window goes back to the notification area, as with
-        // "Réduire", which can be used again.
-        FlashWindow(Handle(), FALSE);
-        SpeedButton1->SetEnabled(true);
-        SpeedButton1Click(SpeedButton1);
+        ShowFinalWarning(false);
     } else {
         // A password prompt is done with.
         SetCountdownLook(CountdownLook::Warning);
     }
     // A notice whose moment the new time is gets given now, as a tick reaching it would; the others
     // come with the ticks, again if they were given before.
-    if (const int32_t due = NoticeDue(Counters, countdownLength_); due != 0 && !InFinalWarning(Counters, leadTime))
+    if (const int32_t due = NoticeDue(Counters, Model.Length()); due != 0 && !InFinalWarning(Counters, leadTime))
         GiveEndNotice(due);
 }
 
@@ -319,6 +365,7 @@ void TForm2::ShutDown() {
 }
 
 void TForm2::Image8MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+    Model.ClearTarget();
     for (auto [arrow, field] : {std::pair{UpDown4, MaskEdit4}, std::pair{UpDown1, MaskEdit1},
                                 std::pair{UpDown2, MaskEdit2}, std::pair{UpDown3, MaskEdit3}})
         PutOnDial(arrow, field, 0, DialOrder::ArrowFirst);
@@ -354,10 +401,13 @@ const TForm2::DialColumn* TForm2::ColumnOf(const TObject* control) const {
 }
 
 void TForm2::UpDownClick(TObject* sender, TUDBtnType) {
+    // A dial changed by hand is a duration again.
+    Model.ClearTarget();
     if (const DialColumn* c = ColumnOf(sender)) DialStep(c->arrow, c->field, c->Limit());
 }
 
 void TForm2::DialDigit(TObject* sender, int digit) {
+    Model.ClearTarget();
     if (const DialColumn* c = ColumnOf(sender)) {
         const int32_t typed = TypedDialPosition(c->arrow->Position(), digit, c->Limit());
         PutOnDial(c->arrow, c->field, typed, DialOrder::ArrowFirst);

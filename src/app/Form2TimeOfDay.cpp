@@ -1,21 +1,20 @@
 // A clock time to end at: the set-up panel's "À heure fixe..." prompt and the command line's twelfth
-// parameter. Either only fills the dial; the countdown's rules apply to it unchanged.
+// parameter. Either fills the dial with the time until then and makes it the countdown's target.
 #include "app/Form2.h"
 #include "framework/Dialogs.h"
 #include "framework/Seam.h"
 
 namespace noc {
 
-namespace {
-
-// The system's clock, read through the seam so that a test can set it.
-class SeamClock : public LocalClock {
-public:
-    int64_t Now() const override { return Seam().UtcSecondsNow(); }
-    int64_t LocalOffset(int64_t at) const override { return Seam().LocalOffsetAt(at); }
-};
-
-}  // namespace
+const LocalClock& SystemWallClock() {
+    class SeamClock : public LocalClock {
+    public:
+        int64_t Now() const override { return Seam().UtcSecondsNow(); }
+        int64_t LocalOffset(int64_t at) const override { return Seam().LocalOffsetAt(at); }
+    };
+    static const SeamClock clock;
+    return clock;
+}
 
 void TForm2::Image13Click(TObject*) {
     // During a countdown the dial keeps the time it started with.
@@ -31,7 +30,9 @@ void TForm2::Image13Click(TObject*) {
         ShowInformation(BadClockTimeText(text));
     }
     clockTimeText_ = text;
-    const Remaining dial = DialUntil(SeamClock(), time);
+    // A target, no longer a duration: the switch aims at it.
+    Model.AimAt(time);
+    const Remaining dial = DialUntil(SystemWallClock(), time);
     PutOnDial(UpDown4, MaskEdit4, dial.Days, DialOrder::ArrowFirst);
     PutOnDial(UpDown1, MaskEdit1, dial.Hours, DialOrder::ArrowFirst);
     PutOnDial(UpDown2, MaskEdit2, dial.Minutes, DialOrder::ArrowFirst);
@@ -46,7 +47,8 @@ void TForm2::RefuseCommandLine(const std::string& endTime) {
 
 void TForm2::HoldTimeUntil(ClockTime time) {
     // Read now, a few steps before the set-up starts the countdown from the dial.
-    const Remaining dial = DialUntil(SeamClock(), time);
+    Model.AimAt(time);
+    const Remaining dial = DialUntil(SystemWallClock(), time);
     Held.Jours = dial.Days;
     Held.Heures = dial.Hours;
     Held.Minutes = dial.Minutes;

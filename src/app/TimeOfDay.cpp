@@ -75,6 +75,12 @@ int64_t SecondsUntil(const LocalClock& clock, ClockTime time) {
     return change - now + WallWait(change + offsetThen, target);
 }
 
+ClockTime ClockTimeIn(const LocalClock& clock, int64_t seconds) {
+    const int64_t at = clock.Now() + seconds;
+    const int64_t wall = WallWait(0, at + clock.LocalOffset(at));  // the second of the day
+    return ClockTime{static_cast<int32_t>(wall / 3600), static_cast<int32_t>(wall / 60 % 60)};
+}
+
 Remaining DialFor(int64_t seconds) {
     Remaining r;
     r.Days = static_cast<int32_t>(seconds / kDay);

@@ -53,6 +53,9 @@ public:
 // change of the offset within the next day is looked for.
 int64_t SecondsUntil(const LocalClock& clock, ClockTime time);
 
+// What the wall clock will show `seconds` from now, to the minute.
+ClockTime ClockTimeIn(const LocalClock& clock, int64_t seconds);
+
 // A number of seconds as the dial shows it: days, then hours 0..23, minutes and seconds 0..59.
 Remaining DialFor(int64_t seconds);
 

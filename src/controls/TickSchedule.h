@@ -12,6 +12,9 @@ namespace noc {
 // the schedule is more than one interval behind (long handler, machine asleep) it is re-based on
 // the current time: the next tick is due now and the following ones one interval apart from it.
 //
+// A countdown does not rely on the grid for its end: that is a moment of its own (app/Countdown.h),
+// which a late or re-based tick catches up with.
+//
 // Times are in 100-nanosecond units (the unit of the unbiased interrupt time), intervals in
 // milliseconds. An interval of 0 makes every tick due at once.
 class TickSchedule {

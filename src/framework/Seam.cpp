@@ -1,5 +1,6 @@
 #include "framework/Seam.h"
 
+#include "framework/Handles.h"
 #include "framework/InputQuery.h"
 #include "framework/SystemFunctions.h"
 
@@ -99,6 +100,62 @@ BOOL SystemSeam::DestroyShutdownBlockReason(HWND window) {
     using Destroy = BOOL(WINAPI*)(HWND);
     static const Destroy destroy = User32Function<Destroy>("ShutdownBlockReasonDestroy");
     return destroy ? destroy(window) : FALSE;
+}
+
+namespace {
+
+// A function of kernel32 that older Windows lacks, found at run time; null where missing.
+template <typename Function>
+Function KernelFunction(const char* name) {
+    for (const char* module : {"kernelbase.dll", "kernel32.dll"})
+        if (const HMODULE m = GetModuleHandleA(module))
+            if (FARPROC proc = GetProcAddress(m, name))
+                return reinterpret_cast<Function>(reinterpret_cast<void*>(proc));
+    return nullptr;
+}
+
+// The power request that keeps the system awake, while one is made.
+UniqueKernelHandle g_powerRequest;
+
+}  // namespace
+
+uint64_t SystemSeam::WorldMilliseconds() {
+    using Query = VOID(WINAPI*)(PULONGLONG);
+    static const Query query = [] {
+        const Query precise = KernelFunction<Query>("QueryInterruptTimePrecise");
+        return precise ? precise : KernelFunction<Query>("QueryInterruptTime");
+    }();
+    if (!query) return GetTickCount64();
+    ULONGLONG units = 0;  // 100 ns
+    query(&units);
+    return units / 10000;
+}
+
+void SystemSeam::StayAwake(bool awake, const std::wstring& reason) {
+    using Create = HANDLE(WINAPI*)(PREASON_CONTEXT);
+    using Request = BOOL(WINAPI*)(HANDLE, POWER_REQUEST_TYPE);
+    static const Create create = KernelFunction<Create>("PowerCreateRequest");
+    static const Request set = KernelFunction<Request>("PowerSetRequest");
+    static const Request clear = KernelFunction<Request>("PowerClearRequest");
+    // A request carries its reason from its creation: a new end, a new request.
+    if (g_powerRequest && clear) clear(g_powerRequest.get(), PowerRequestSystemRequired);
+    g_powerRequest.reset();
+    if (!awake) {
+        SetThreadExecutionState(ES_CONTINUOUS);
+        return;
+    }
+    if (create && set) {
+        std::wstring text = reason;
+        REASON_CONTEXT context{};
+        context.Version = POWER_REQUEST_CONTEXT_VERSION;
+        context.Flags = POWER_REQUEST_CONTEXT_SIMPLE_STRING;
+        context.Reason.SimpleReasonString = text.data();
+        g_powerRequest.reset(create(&context));  // INVALID_HANDLE_VALUE where refused (Wine)
+        if (g_powerRequest && set(g_powerRequest.get(), PowerRequestSystemRequired)) return;
+        g_powerRequest.reset();
+    }
+    // Wine and older systems: the thread's state, kept until it is changed again.
+    SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
 }
 
 int SystemSeam::SmallIconSize() {

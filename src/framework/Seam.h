@@ -6,7 +6,8 @@
 // and its withdrawal, and the opening of the program's registry keys, so that a test can refuse
 // the machine's keys as Windows refuses them to a standard user, and the size of the shell's
 // small icons. So do the question for a line of text (a clock time to end at) and the clock that
-// such a time is counted from, so that a test can answer the one and set the other.
+// such a time is counted from, so that a test can answer the one and set the other; and the clock
+// that goes on through sleep, with the request that keeps Windows awake, for a countdown's end.
 // The program uses the real calls; a test installs a recorder (see SetSystemSeam).
 #include <windows.h>
 #include <shellapi.h>
@@ -50,6 +51,13 @@ public:
     // withdrawal. Systems before Vista have neither: nothing happens there and the answer is FALSE.
     virtual BOOL CreateShutdownBlockReason(HWND window, const std::wstring& reason);
     virtual BOOL DestroyShutdownBlockReason(HWND window);
+    // The clock that keeps counting while the computer sleeps, in milliseconds from an instant of
+    // its own: the interrupt time where the system has it, else the tick count, which counts sleep
+    // too. A countdown's end is a moment on it.
+    virtual uint64_t WorldMilliseconds();
+    // Asks Windows to keep the system (not the display) awake, for `reason`, or lets it sleep again:
+    // a power request where the system grants one, else the thread's execution state.
+    virtual void StayAwake(bool awake, const std::wstring& reason);
     // The size of the shell's small icons, at the scale of the screen, so that a test can ask for
     // the pictures of another scale.
     virtual int SmallIconSize();

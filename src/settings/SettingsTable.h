@@ -56,6 +56,10 @@ SettingTexts DesignTexts();
 // The text as the store keeps it: scrambled for the values that are.
 std::string StoredForm(Setting s, const std::string& clear);
 
+// Beside the thirteen and outside the integrity text: the clock time that the dial aims at, «HH:MM»,
+// or empty for a plain duration. Written only when it changes, so a store without it stays as it is.
+constexpr const char* kTargetSettingName = "HeureFixe";
+
 // The placeholder of the sound file's label, and so the design value of "Son".
 constexpr const char* kSoundPlaceholder = "Chemin du fichier...";
 

@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "app/Countdown.h"
 #include "app/CountdownRules.h"
 
 #include <cstdint>
@@ -383,5 +384,70 @@ TEST_CASE("MakeTrayTexts") {
         CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Minutes == " 03");
         CHECK(noc::MakeTrayTexts(Make(0, 0, 3, 4), false, false).Seconds == ":04");
         CHECK(noc::MakeTrayTexts(Make(0, 0, 45, 4), false, false).Minutes == " 45");
+    }
+}
+
+// ---- the countdown model: its end a moment on the clock ------------------------------------------------
+
+namespace {
+constexpr uint64_t kT0 = 5000000, kS = 1000;
+}  // namespace
+
+TEST_CASE("the model: on time, each tick is TickDown's, odd counters too, and ends on the dialled second") {
+    for (Remaining start : {Make(0, 1, 0, 0), Make(0, -1, 30, 0), Make(0, 0, 75, 3), Make(0, 0, 0, -5)}) {
+        CAPTURE(start.Hours);
+        CAPTURE(start.Minutes);
+        CAPTURE(start.Seconds);
+        noc::Countdown c;
+        c.Start(start, kT0);
+        Remaining plain = start;
+        const int64_t ticks = noc::TicksToEnd(start);
+        CHECK(c.Length() == ticks);
+        for (int64_t i = 1; i <= ticks; ++i) {  // each tick a little late, as a worker wakes
+            const bool ends = noc::TickDown(plain);
+            REQUIRE(c.Tick(kT0 + i * kS + 7, 20).ended == ends);
+            if (!ends) CheckEq(c.Counters(), plain.Days, plain.Hours, plain.Minutes, plain.Seconds);
+        }
+        CHECK(c.State() == noc::CountdownState::Closing);  // on the dialled second
+    }
+}
+
+TEST_CASE("the model: after a late tick, a sleep or a gap, the clock's time left, never under a minute after a wake") {
+    enum How { Late, Woken };
+    struct Case {
+        const char* name;
+        int32_t from;  // seconds left at the start
+        uint64_t at;   // ms later, the next tick or the wake
+        How how;
+        int32_t left;  // seconds left then
+        bool alert;    // lead time 20
+        int32_t notice;
+        bool moved;
+    } cases[] = {
+        {"on time", 700, 1007, Late, 699, false, 0, false},
+        {"5 s late: the end stays", 700, 6007, Late, 694, false, 0, false},
+        {"the ten-minute notice passed", 605, 6007, Late, 599, false, 600, false},
+        {"the one-minute notice passed", 65, 6007, Late, 59, false, 60, false},
+        {"the alert passed", 25, 6007, Late, 19, true, 0, false},
+        {"a gap of 60 s is a late tick", 7200, 60000, Late, 7140, false, 0, false},
+        {"a gap of 61 s is a wake", 7200, 61000, Late, 7139, false, 0, true},
+        {"an hour asleep in two", 7200, 3600000, Woken, 3600, false, 0, true},
+        {"asleep past the ten minutes", 700, 200000, Woken, 500, false, 600, true},
+        {"less than a minute left: one minute", 300, 270000, Woken, 60, false, 60, true},
+        {"the end passed meanwhile: one minute", 300, 9000000, Late, 60, false, 60, true},
+        {"asleep in the final warning: one minute", 15, 10000, Woken, 60, false, 60, true},
+    };
+    for (const Case& k : cases) {
+        CAPTURE(k.name);
+        noc::Countdown c;
+        c.Start(Make(0, 0, k.from / 60, k.from % 60), kT0);
+        const noc::CountdownEvents e = k.how == Late ? c.Tick(kT0 + k.at, 20) : c.Wake(kT0 + k.at, 20);
+        CHECK(noc::TicksToEnd(c.Counters()) == k.left);
+        CHECK(e.alert == k.alert);
+        CHECK(e.notice == k.notice);
+        CHECK(e.moved == k.moved);
+        CHECK(c.Deadline() == (k.moved ? kT0 + k.at + k.left * kS : kT0 + k.from * kS));
+        // Windows tells a wake twice: the second changes nothing.
+        if (k.moved) CHECK_FALSE(c.Wake(kT0 + k.at, 20).moved);
     }
 }

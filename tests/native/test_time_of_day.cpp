@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "app/Countdown.h"
 #include "app/TimeOfDay.h"
 
 using namespace noc;
@@ -260,4 +261,32 @@ TEST_CASE("the messages for what is no time") {
     const std::string longText(100, '9');
     CHECK(BadEndTimeParameterText(longText).find("« " + std::string(24, '9') + "... »") != std::string::npos);
     CHECK(BadClockTimeText(std::string(24, '1')).find("« " + std::string(24, '1') + " »") != std::string::npos);
+}
+
+TEST_CASE("a countdown aimed at a clock time: re-aimed across midnight, both Paris changes and clock changes") {
+    constexpr uint64_t kT0 = 7000000, kLater = kT0 + 60 * 1000;  // the clock changed a minute after the start
+    const auto may = [](int64_t h, int64_t mi) { return WallClock(2024, 5, 1, h, mi, 0); };
+    struct Case {
+        const char* name;
+        TableClock atStart;
+        ClockTime target;
+        TableClock atChange;
+        int64_t left;  // seconds left after the new aim
+    } cases[] = {
+        {"across midnight, nothing changed", may(23, 50), {0, 10}, may(23, 51), 19 * 60},
+        {"the clock set back an hour", may(22, 0), {23, 30}, may(21, 1), 2 * kHour + 29 * 60},
+        {"the clock set on past the time: one minute", may(22, 0), {23, 30}, may(23, 45), 60},
+        {"spring: 01:30 to 03:30 is an hour", ParisSpring(31, 1, 30, 0), {3, 30}, ParisSpring(31, 1, 31, 0), 59 * 60},
+        {"autumn: 3 h", ParisAutumn(27, 1, 30, 0, true), {3, 30}, ParisAutumn(27, 1, 31, 0, true), 3 * kHour - 60},
+    };
+    for (const Case& k : cases) {
+        CAPTURE(k.name);
+        noc::Countdown c;
+        c.AimAt(k.target);
+        c.Start(DialFor(SecondsUntil(k.atStart, k.target)), kT0);
+        const noc::CountdownEvents e = c.ReAim(c.SecondsToTarget(k.atChange, kLater), kLater, 20);
+        CHECK(TicksToEnd(c.Counters()) == k.left);
+        CHECK(c.Deadline() == kLater + static_cast<uint64_t>(k.left) * 1000);
+        CHECK(e.notice == (k.left == 60 ? 60 : 0));
+    }
 }

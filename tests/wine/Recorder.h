@@ -199,6 +199,14 @@ public:
     }
     std::function<bool(HKEY root, const std::string& path, REGSAM access)> refuseKey;
 
+    // The clock that goes on through sleep, in milliseconds: stopped unless the test moves it, so
+    // that each tick the tests drive is one second. The requests to keep Windows awake (true, with
+    // their reason) or to let it sleep (false), recorded instead of made.
+    uint64_t WorldMilliseconds() override { return worldMs; }
+    uint64_t worldMs = 0;
+    void StayAwake(bool awake, const std::wstring& reason) override { awakeCalls.emplace_back(awake, reason); }
+    std::vector<std::pair<bool, std::wstring>> awakeCalls;
+
     // The shell's small-icon size as the program is told it; 0 leaves the system's answer.
     int SmallIconSize() override { return smallIconSize ? smallIconSize : noc::SystemSeam::SmallIconSize(); }
     int smallIconSize = 0;
@@ -259,6 +267,7 @@ public:
         shell.clear();
         blockReasons.clear();
         offered.clear();
+        awakeCalls.clear();
     }
 
     std::vector<RecordedCall> calls;

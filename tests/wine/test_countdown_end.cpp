@@ -254,3 +254,69 @@ TEST_CASE_FIXTURE(FreshApplication,
     CHECK(rec.calls[1].text == "fermeture ratée.");
     CHECK(rec.calls[1].caption == "NocTuro");
 }
+
+TEST_CASE_FIXTURE(FreshApplication,
+                  "the end is a moment of the world's time: awake until then, whatever comes between") {
+    StoredSettings().Write();
+    int64_t utc = 13360197600;  // 14 May 2024, 22:00 UTC, and on the wall clock
+    SeamRecorder rec;
+    rec.clockNow = [&utc] { return utc; };
+    rec.localOffset = [](int64_t) { return int64_t{0}; };
+    rec.worldMs = 5000000;
+    auto form = MakeForm2();
+    form->Chronos1->SetInterval(3600 * 1000);  // the ticks are the test's, each at its moment
+    const auto tick = [&](uint64_t ms) {
+        rec.worldMs += ms;
+        utc += static_cast<int64_t>(ms / 1000);
+        // The alert's file (none chosen) may not open: that tick ends there, as ever.
+        noc::RunGuarded(form.get(), [&] { form->Chronos1Timer(form->Chronos1); });
+    };
+    const auto left = [&] { return noc::TicksToEnd(form->Counters); };
+
+    SUBCASE("a stalled tick: the seconds it missed are skipped and the end keeps its second") {
+        SetDial(*form, 0, 0, 1, 5);
+        form->StartCountdown();
+        const uint64_t start = rec.worldMs;
+        CHECK(rec.awakeCalls == decltype(rec.awakeCalls){{true, L"NocTuro : extinction programmée à 22:01"}});
+        tick(1000);
+        tick(6000);  // five seconds late, past the one-minute notice's moment
+        CHECK(left() == 58);
+        for (int n = 0; n < 100 && rec.Shutdowns().empty(); ++n) tick(1000);
+        REQUIRE(rec.Shutdowns().size() == 1);
+        CHECK(rec.worldMs - start == 65 * 1000);
+        CHECK_FALSE(rec.awakeCalls.back().first);
+    }
+    SUBCASE("back from a sleep or a gap: the clock's time left, never under a minute") {
+        SetDial(*form, 0, 0, 5, 0);
+        form->StartCountdown();
+        rec.worldMs += 290 * 1000;  // asleep four minutes fifty
+        SendMessageA(form->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+        CHECK(left() == 60);
+        SendMessageA(form->Handle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);  // the same wake, told again
+        tick(1000);
+        CHECK(left() == 59);
+        tick(61 * 1000);  // a gap that no message told
+        CHECK(left() == 60);
+        form->CancelCountdown();
+        CHECK(rec.awakeCalls.size() == 4);  // the start, each new end, the cancel
+        CHECK_FALSE(rec.awakeCalls.back().first);
+    }
+    SUBCASE("a time of day: aimed at, re-aimed when the clock changes, stored until the dial is set by hand") {
+        rec.inputAnswer = [](std::string& value) { return !(value = "23:30").empty(); };
+        form->Image13Click(form->Image13);
+        utc += 60;  // a minute before the click: the end is still 23:30
+        form->StartCountdown();
+        CHECK(left() == 5340);
+        CHECK(rec.awakeCalls.back().second == L"NocTuro : extinction programmée à 23:30");
+        tick(1000);
+        utc -= 3600;  // the clock set back an hour
+        SendMessageA(form->Handle(), WM_TIMECHANGE, 0, 0);
+        CHECK(left() == 8939);
+        form->CancelCountdown();
+        form->SaveSettings();
+        CHECK(noc::ReadSetting(noc::kTargetSettingName) == "23:30");
+        form->Image8MouseUp(form->Image8, noc::TMouseButton::mbLeft, {}, 0, 0);
+        form->SaveSettings();
+        CHECK(noc::ReadSetting(noc::kTargetSettingName) == "");
+    }
+}

@@ -485,25 +485,18 @@ void TForm2::FormCreate(TObject*) {
 void TForm2::LoadSettings() {
     // Before the first read: the machine's key, or the user's for a user without rights on it.
     ChooseSettingsPlace();
-    Held.Couleur = ReadSetting(Setting::Couleur);
-    Held.Jours = StoredNumber(Setting::Jours);
-    Held.Heures = StoredNumber(Setting::Heures);
-    Held.Minutes = StoredNumber(Setting::Minutes);
-    Held.Secondes = StoredNumber(Setting::Secondes);
-    Held.Chrono = ReadSetting(Setting::Chrono);
-    Held.MdPasse = ReadSetting(Setting::MdPasse);
-    Held.MdPasseOK = ReadSetting(Setting::MdPasseOK);
-    Held.Demarrage = ReadSetting(Setting::Demarrage);
-    Held.Alerte = ReadSetting(Setting::Alerte);
-    Held.Protection = ReadSetting(Setting::Protection);
-    Held.Son = ReadSetting(Setting::Son);
-    Held.Delai = StoredNumber(Setting::Delai);
-    TrackBar1->SetPosition(Held.Delai);
+    for (Setting s : kReadOrder) {
+        const SettingInfo& row = Info(s);
+        if (row.heldNumber)
+            Held.*row.heldNumber = StoredNumber(s);
+        else
+            Held.*row.heldText = ReadSetting(s);
+    }
+    TrackBar1->SetPosition(Held.Delai);  // "Delai" is read last
 
     // The check compares the values as stored: one that did not convert has none to compare.
     if (setupFailed_) return;
-    const std::string expected = IntegrityText(Held.Couleur, Held.Jours, Held.Heures, Held.Minutes, Held.Secondes,
-                                               Held.Chrono, Held.MdPasse, Held.MdPasseOK, Held.Demarrage, Held.Alerte);
+    const std::string expected = TextsOf(Held).MatchingProtection();
     if (expected != Held.Protection)
         ShowWarning(
             "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! "

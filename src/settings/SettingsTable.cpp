@@ -7,12 +7,23 @@ namespace noc {
 
 namespace {
 
+using H = HeldSettings;
+
+// name, design, scrambled, held as text or number, command-line position, in the integrity text
 const SettingInfo kInfo[kSettingCount] = {
-    {"Couleur", "clMedGray", false}, {"Jours", "0", false},       {"Heures", "0", false},
-    {"Minutes", "0", false},         {"Secondes", "0", false},    {"Chrono", "non", false},
-    {"MdPasse", "", true},           {"MdPasseOK", "non", false}, {"Demarrage", "non", false},
-    {"Alerte", "non", false},        {"Protection", "", true},    {"Son", kSoundPlaceholder, false},
-    {"Delai", "20", false},
+    {"Couleur", "clMedGray", false, &H::Couleur, nullptr, 1, true},
+    {"Jours", "0", false, nullptr, &H::Jours, 2, true},
+    {"Heures", "0", false, nullptr, &H::Heures, 3, true},
+    {"Minutes", "0", false, nullptr, &H::Minutes, 4, true},
+    {"Secondes", "0", false, nullptr, &H::Secondes, 5, true},
+    {"Chrono", "non", false, &H::Chrono, nullptr, 6, true},
+    {"MdPasse", "", true, &H::MdPasse, nullptr, 7, true},
+    {"MdPasseOK", "non", false, &H::MdPasseOK, nullptr, 8, true},
+    {"Demarrage", "non", false, &H::Demarrage, nullptr, 0, true},
+    {"Alerte", "non", false, &H::Alerte, nullptr, 9, true},
+    {"Protection", "", true, &H::Protection, nullptr, 0, false},
+    {"Son", kSoundPlaceholder, false, &H::Son, nullptr, 10, false},
+    {"Delai", "20", false, nullptr, &H::Delai, 11, false},
 };
 
 int32_t NumberOr0(const std::string& text) {
@@ -27,6 +38,15 @@ int32_t NumberOr0(const std::string& text) {
 
 const SettingInfo& Info(Setting s) { return kInfo[static_cast<size_t>(s)]; }
 
+bool SettingNamed(const std::string& name, Setting& s) {
+    for (Setting each : kReadOrder)
+        if (name == NameOf(each)) {
+            s = each;
+            return true;
+        }
+    return false;
+}
+
 const std::array<Setting, kSettingCount> kReadOrder = {
     Setting::Couleur,    Setting::Jours,   Setting::Heures,    Setting::Minutes,   Setting::Secondes,
     Setting::Chrono,     Setting::MdPasse, Setting::MdPasseOK, Setting::Demarrage, Setting::Alerte,
@@ -40,16 +60,27 @@ const std::array<Setting, kSettingCount> kWriteOrder = {
 };
 
 std::string SettingTexts::MatchingProtection() const {
-    const SettingTexts& t = *this;
-    return IntegrityText(t[Setting::Couleur], NumberOr0(t[Setting::Jours]), NumberOr0(t[Setting::Heures]),
-                         NumberOr0(t[Setting::Minutes]), NumberOr0(t[Setting::Secondes]), t[Setting::Chrono],
-                         t[Setting::MdPasse], t[Setting::MdPasseOK], t[Setting::Demarrage], t[Setting::Alerte]);
+    std::string integrity;
+    for (Setting s : kReadOrder) {
+        if (!Info(s).checked) continue;
+        integrity += Info(s).heldNumber ? IntToStr(NumberOr0((*this)[s])) : (*this)[s];
+    }
+    return integrity;
 }
 
 SettingTexts DesignTexts() {
     SettingTexts t;
     for (Setting s : kReadOrder) t[s] = Info(s).design;
     t[Setting::Protection] = t.MatchingProtection();
+    return t;
+}
+
+SettingTexts TextsOf(const HeldSettings& held) {
+    SettingTexts t;
+    for (Setting s : kReadOrder) {
+        const SettingInfo& row = Info(s);
+        t[s] = row.heldNumber ? IntToStr(held.*row.heldNumber) : held.*row.heldText;
+    }
     return t;
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 // The thirteen stored values, defined once: name, design value (the window's first state, which a
-// first start stores) and whether the store keeps them scrambled. The orders in which the window
+// first start stores), whether the store keeps them scrambled, and what the rest of the program
+// does with each (loading, the command line, the integrity text). The orders in which the window
 // reads them at start and writes them at a close are their own two lists.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "settings/HeldSettings.h"
 
 namespace noc {
 
@@ -30,10 +34,19 @@ struct SettingInfo {
     // In clear. The integrity text has none of its own: it is the one that matches the others.
     const char* design;
     bool scrambled;
+    // Where the window holds it from the start on: a text, or a number converted as it is read.
+    std::string HeldSettings::*heldText;
+    int32_t HeldSettings::*heldNumber;
+    // Its position on the command line, 0 for none.
+    size_t parameter;
+    // Part of the integrity text, in the read order (numbers as the start reads them).
+    bool checked;
 };
 
 const SettingInfo& Info(Setting s);
 inline const char* NameOf(Setting s) { return Info(s).name; }
+// The value stored under that name; false when none is.
+bool SettingNamed(const std::string& name, Setting& s);
 
 // The order of the start's reading, which is also the order of the table.
 extern const std::array<Setting, kSettingCount> kReadOrder;
@@ -52,6 +65,9 @@ struct SettingTexts {
 
 // The design values, with the integrity text that matches them.
 SettingTexts DesignTexts();
+
+// The held settings as texts, numbers in decimal.
+SettingTexts TextsOf(const HeldSettings& held);
 
 // The text as the store keeps it: scrambled for the values that are.
 std::string StoredForm(Setting s, const std::string& clear);

@@ -573,8 +573,8 @@ void TForm2::AfterCreation() {
         return;
     }
     Show();
-    // From both Run keys. Nothing is reported from here: a missing key or value is simply no entry
-    // to remove.
+    // From the Run keys of the settings' place. Nothing is reported from here: a missing key or
+    // value is simply no entry to remove.
     RemoveStartupEntry();
 }
 

@@ -9,21 +9,22 @@ namespace {
 
 using H = HeldSettings;
 
-// name, design, scrambled, held as text or number, command-line position, in the integrity text
+// name, design, scrambled, held as text or number, command-line position, in the integrity text,
+// beside the start-up entry, copied into a user's new key
 const SettingInfo kInfo[kSettingCount] = {
-    {"Couleur", "clMedGray", false, &H::Couleur, nullptr, 1, true},
-    {"Jours", "0", false, nullptr, &H::Jours, 2, true},
-    {"Heures", "0", false, nullptr, &H::Heures, 3, true},
-    {"Minutes", "0", false, nullptr, &H::Minutes, 4, true},
-    {"Secondes", "0", false, nullptr, &H::Secondes, 5, true},
-    {"Chrono", "non", false, &H::Chrono, nullptr, 6, true},
-    {"MdPasse", "", true, &H::MdPasse, nullptr, 7, true},
-    {"MdPasseOK", "non", false, &H::MdPasseOK, nullptr, 8, true},
-    {"Demarrage", "non", false, &H::Demarrage, nullptr, 0, true},
-    {"Alerte", "non", false, &H::Alerte, nullptr, 9, true},
-    {"Protection", "", true, &H::Protection, nullptr, 0, false},
-    {"Son", kSoundPlaceholder, false, &H::Son, nullptr, 10, false},
-    {"Delai", "20", false, nullptr, &H::Delai, 11, false},
+    {"Couleur", "clMedGray", false, &H::Couleur, nullptr, 1, true, false, true},
+    {"Jours", "0", false, nullptr, &H::Jours, 2, true, false, true},
+    {"Heures", "0", false, nullptr, &H::Heures, 3, true, false, true},
+    {"Minutes", "0", false, nullptr, &H::Minutes, 4, true, false, true},
+    {"Secondes", "0", false, nullptr, &H::Secondes, 5, true, false, true},
+    {"Chrono", "non", false, &H::Chrono, nullptr, 6, true, false, true},
+    {"MdPasse", "", true, &H::MdPasse, nullptr, 7, true, false, false},
+    {"MdPasseOK", "non", false, &H::MdPasseOK, nullptr, 8, true, false, false},
+    {"Demarrage", "non", false, &H::Demarrage, nullptr, 0, true, true, true},
+    {"Alerte", "non", false, &H::Alerte, nullptr, 9, true, false, true},
+    {"Protection", "", true, &H::Protection, nullptr, 0, false, false, false},
+    {"Son", kSoundPlaceholder, false, &H::Son, nullptr, 10, false, false, true},
+    {"Delai", "20", false, nullptr, &H::Delai, 11, false, false, true},
 };
 
 int32_t NumberOr0(const std::string& text) {

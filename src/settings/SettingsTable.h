@@ -41,6 +41,11 @@ struct SettingInfo {
     size_t parameter;
     // Part of the integrity text, in the read order (numbers as the start reads them).
     bool checked;
+    // Stored beside the start-up entry it records, in the machine's key or the user's as the entry
+    // goes, rather than with the other settings.
+    bool besideEntry;
+    // Copied from the machine's values into a user's new key (never the password).
+    bool seeded;
 };
 
 const SettingInfo& Info(Setting s);

@@ -5,6 +5,7 @@
 ;   VERSION   "2.5"            EXE_X64, EXE_X86  the two release builds
 ;   SOUND     Alerte.mp3        SETTINGS          the design values (installer/settings_defaults.cpp)
 ;   ICON      program icon      OUTFILE           the setup program to write
+;   POLICY    installer/policy, the Group Policy definitions
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -196,6 +197,14 @@ Section "NocTuro"
   SetOverwrite off
   File "/oname=Alerte.mp3" "${SOUND}"
   SetOverwrite on
+  ; The Group Policy definitions, for an administrator to copy into PolicyDefinitions (README).
+  SetOutPath "$INSTDIR\PolicyDefinitions"
+  File "/oname=NocTuro.admx" "${POLICY}/NocTuro.admx"
+  SetOutPath "$INSTDIR\PolicyDefinitions\fr-FR"
+  File "/oname=NocTuro.adml" "${POLICY}/fr-FR/NocTuro.adml"
+  SetOutPath "$INSTDIR\PolicyDefinitions\en-US"
+  File "/oname=NocTuro.adml" "${POLICY}/en-US/NocTuro.adml"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "$SMPROGRAMS\NocTuro.lnk" "$INSTDIR\NocTuro.exe" "" "$INSTDIR\NocTuro.exe" 0 SW_SHOWNORMAL \
       "" "Extinction de l'ordinateur"
@@ -237,6 +246,12 @@ Section "Uninstall"
   ${EndIf}
   Delete "$INSTDIR\Alerte.mp3"
   Delete "$INSTDIR\Uninstall.exe"
+  Delete "$INSTDIR\PolicyDefinitions\fr-FR\NocTuro.adml"
+  Delete "$INSTDIR\PolicyDefinitions\en-US\NocTuro.adml"
+  Delete "$INSTDIR\PolicyDefinitions\NocTuro.admx"
+  RMDir "$INSTDIR\PolicyDefinitions\fr-FR"
+  RMDir "$INSTDIR\PolicyDefinitions\en-US"
+  RMDir "$INSTDIR\PolicyDefinitions"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\NocTuro.lnk"
   DeleteRegValue HKLM "${RUN_KEY}" "NocTuro"

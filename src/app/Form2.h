@@ -56,6 +56,12 @@ public:
     void FormCreate(TObject* sender);
     void LoadSettings();
     void SaveSettings();
+    // The administrator's policy over the held settings, its controls locked with its hint.
+    void ApplyPolicy();
+    // "Demarrage" as stored, or as the policy sets it.
+    std::string StartWithWindowsRecord();
+    // The policy forbids stopping a running countdown: no cancel, no postpone, no polite close.
+    bool CancelForbidden() const { return policy_.noCancel; }
     // True once the set-up met a number that did not convert (stored or given): it was reported,
     // and neither the automatic start nor the hiding of the empty main form happen.
     bool SetupFailed() const { return setupFailed_; }
@@ -278,6 +284,9 @@ private:
     // back to it when the panel closes.
     TCheckBox* panelOpener_ = nullptr;
     bool setupFailed_ = false;
+    PolicyValues policy_;
+    // The values as stored at start, which a close writes back in place of those the policy sets.
+    SettingTexts storedAtStart_;
     bool commandLineRefused_ = false;
     // What was last typed into the "À heure fixe..." prompt and taken, offered again the next time.
     std::string clockTimeText_;

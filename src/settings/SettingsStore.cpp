@@ -218,6 +218,20 @@ bool MoveStartupEntryToUser() {
     return g_entryPerUser;
 }
 
+PolicyValues ReadPolicy() {
+    PolicyValues policy;
+    HKEY opened = nullptr;
+    if (Seam().OpenRegistryKey(MachineRoot(), kPolicyKeyPath, KEY_QUERY_VALUE, false, &opened) != ERROR_SUCCESS)
+        return policy;
+    const UniqueRegKey key(opened);
+    std::string bytes;
+    for (Setting s : kReadOrder)
+        if (ReadRawString(key.get(), NameOf(s), bytes) == ReadResult::Ok) policy.Give(s, bytes.c_str());
+    policy.noCancel =
+        ReadRawString(key.get(), kNoCancelName, bytes) == ReadResult::Ok && std::string(bytes.c_str()) == "non";
+    return policy;
+}
+
 HKEY MachineRoot() { return g_root ? g_root : HKEY_LOCAL_MACHINE; }
 HKEY UserRoot() { return g_root ? g_root : HKEY_CURRENT_USER; }
 HKEY SettingsRoot() { return Root(); }

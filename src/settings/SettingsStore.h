@@ -50,6 +50,9 @@ HKEY StartupEntryRoot();
 // key (made if need be). False when that key cannot be made.
 bool MoveStartupEntryToUser();
 
+// The administrator's policy (kPolicyKeyPath), read silently: a missing key sets nothing.
+PolicyValues ReadPolicy();
+
 // The roots of the machine's and of the current user's keys (settings and start-up entry).
 HKEY MachineRoot();
 HKEY UserRoot();

@@ -46,6 +46,8 @@ struct SettingInfo {
     bool besideEntry;
     // Copied from the machine's values into a user's new key (never the password).
     bool seeded;
+    // Set by an administrator's policy (kPolicyKeyPath), which then locks its control.
+    bool policy;
 };
 
 const SettingInfo& Info(Setting s);
@@ -76,6 +78,25 @@ SettingTexts TextsOf(const HeldSettings& held);
 
 // The text as the store keeps it: scrambled for the values that are.
 std::string StoredForm(Setting s, const std::string& clear);
+
+// Under HKEY_LOCAL_MACHINE: the values an administrator sets for every user (Group Policy), in the
+// store's names and forms, with one of the policy's own: kNoCancelName "non" forbids stopping a
+// running countdown.
+constexpr const char* kPolicyKeyPath = "Software\\Policies\\Belvane\\NocTuro";
+constexpr const char* kNoCancelName = "Annulation";
+
+// What the policy sets.
+struct PolicyValues {
+    SettingTexts texts;
+    std::array<bool, kSettingCount> given{};
+    bool noCancel = false;
+    bool Sets(Setting s) const { return given[static_cast<size_t>(s)]; }
+    // A value found under the setting's name: kept when the policy may set it and, for a number,
+    // when it converts; any other is left to the user.
+    void Give(Setting s, const std::string& text);
+    // Puts the values it sets into the held settings.
+    void ApplyTo(HeldSettings& held) const;
+};
 
 // The placeholder of the sound file's label, and so the design value of "Son".
 constexpr const char* kSoundPlaceholder = "Chemin du fichier...";

@@ -54,7 +54,13 @@ TEST_CASE("the silent setup puts the 64-bit build, its sound, a shortcut, an ent
     CHECK(ReadString(kUninstallKey, "InstallLocation") == InstallDir());
     CHECK(ReadString(kUninstallKey, "UninstallString") == "\"" + InstalledUninstaller() + "\"");
     CHECK(ReadString(kUninstallKey, "QuietUninstallString") == "\"" + InstalledUninstaller() + "\" /S");
-    const DWORD bytes = SizeOf(InstalledExe()) + SizeOf(InstalledSound()) + SizeOf(InstalledUninstaller());
+    // The Group Policy definitions beside the program, in both languages.
+    const std::string policy = InstallDir() + "\\PolicyDefinitions\\";
+    const DWORD policyBytes = SizeOf(policy + "NocTuro.admx") + SizeOf(policy + "fr-FR\\NocTuro.adml") +
+                              SizeOf(policy + "en-US\\NocTuro.adml");
+    CHECK(policyBytes > 3 * 1024);
+    const DWORD bytes =
+        SizeOf(InstalledExe()) + SizeOf(InstalledSound()) + SizeOf(InstalledUninstaller()) + policyBytes;
     const std::optional<DWORD> kib = ReadDword(kUninstallKey, "EstimatedSize");
     REQUIRE(kib.has_value());
     CHECK(*kib * 1024 <= bytes);

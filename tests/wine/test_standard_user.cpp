@@ -374,3 +374,71 @@ TEST_CASE("whose settings: the place, the user's key and the Run key decide wher
         DeleteSettings();
     }
 }
+
+namespace {
+
+// The administrator's policy key, with these values, for the test's length.
+class PolicyKey {
+public:
+    explicit PolicyKey(std::initializer_list<std::pair<const char*, const char*>> values) {
+        HKEY key = nullptr;
+        REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
+        RegCloseKey(key);
+        for (const auto& [name, text] : values) WriteText(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, name, text);
+    }
+    ~PolicyKey() {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Policies\\Belvane");  // only when nothing else is in it
+    }
+    PolicyKey(const PolicyKey&) = delete;
+    PolicyKey& operator=(const PolicyKey&) = delete;
+};
+
+}  // namespace
+
+TEST_CASE("an administrator's policy sets and locks its values, and may forbid stopping a countdown") {
+    UserKeys user;
+    StoredSettings mine;
+    mine.Minutes = 5;
+    mine.Write();
+    PolicyKey policy({{"Jours", "0"},
+                      {"Heures", "0"},
+                      {"Minutes", "30"},
+                      {"Secondes", "0"},
+                      {"Chrono", "oui"},
+                      {"Delai", "soon"},
+                      {"MdPasseOK", "oui"},
+                      {"Annulation", "non"}});
+    SeamRecorder rec;
+    RunningProgram program;
+    TForm2& form = *program.form;
+    CHECK(rec.calls.empty());  // no warning: the stored values are as they were
+    CHECK(form.UpDown2->Position() == 30);
+    CHECK(form.CheckBox1->Checked());
+    for (noc::TControl* c : std::initializer_list<noc::TControl*>{form.UpDown2, form.MaskEdit2, form.CheckBox1}) {
+        CHECK_FALSE(c->Enabled());
+        CHECK(c->Hint() == "Réglé par votre administrateur");
+    }
+    // A number that does not convert, and a value the policy may not set, are left to the user.
+    for (noc::TControl* c : std::initializer_list<noc::TControl*>{form.TrackBar1, form.CheckBox3, form.CheckBox4})
+        CHECK(c->Enabled());
+    CHECK_FALSE(form.CheckBox3->Checked());
+
+    form.MyImage1Click(form.MyImage1);
+    REQUIRE(form.Chronos1->Enabled());
+    CHECK_FALSE(form.SpeedButton2->Enabled());
+    CHECK_FALSE(form.SpeedButton4->Enabled());
+    const int32_t minutes = form.Counters.Minutes;
+    form.CancelCountdown();
+    form.PostponeCountdown(10);
+    CHECK(form.Chronos1->Enabled());
+    CHECK(form.Counters.Minutes == minutes);
+    form.Close();  // saves, then refuses
+    CHECK_FALSE(noc::Application().Terminated());
+    CHECK(form.Chronos1->Enabled());
+    // The user's save leaves what the policy set to the policy.
+    CHECK(noc::ReadSetting("Minutes") == "5");
+    CHECK(noc::ReadSetting("Chrono") == "non");
+    CHECK(ReadText(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, "Minutes") == "30");
+}

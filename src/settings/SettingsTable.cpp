@@ -1,5 +1,7 @@
 #include "settings/SettingsTable.h"
 
+#include <iterator>
+
 #include "settings/IntConvert.h"
 #include "settings/Scramble.h"
 
@@ -9,23 +11,78 @@ namespace {
 
 using H = HeldSettings;
 
-// name, design, scrambled, held as text or number, command-line position, in the integrity text,
-// beside the start-up entry, copied into a user's new key, set by the policy
-const SettingInfo kInfo[kSettingCount] = {
-    {"Couleur", "clMedGray", false, &H::Couleur, nullptr, 1, true, false, true, true},
-    {"Jours", "0", false, nullptr, &H::Jours, 2, true, false, true, true},
-    {"Heures", "0", false, nullptr, &H::Heures, 3, true, false, true, true},
-    {"Minutes", "0", false, nullptr, &H::Minutes, 4, true, false, true, true},
-    {"Secondes", "0", false, nullptr, &H::Secondes, 5, true, false, true, true},
-    {"Chrono", "non", false, &H::Chrono, nullptr, 6, true, false, true, true},
-    {"MdPasse", "", true, &H::MdPasse, nullptr, 7, true, false, false, false},
-    {"MdPasseOK", "non", false, &H::MdPasseOK, nullptr, 8, true, false, false, false},
-    {"Demarrage", "non", false, &H::Demarrage, nullptr, 0, true, true, true, true},
-    {"Alerte", "non", false, &H::Alerte, nullptr, 9, true, false, true, true},
-    {"Protection", "", true, &H::Protection, nullptr, 0, false, false, false, false},
-    {"Son", kSoundPlaceholder, false, &H::Son, nullptr, 10, false, false, true, true},
-    {"Delai", "20", false, nullptr, &H::Delai, 11, false, false, true, true},
+// What else a value is part of, besides the store.
+enum Uses : unsigned {
+    Scrambled = 1,    // kept scrambled
+    Checked = 2,      // the integrity text
+    BesideEntry = 4,  // stored beside the start-up entry
+    Seeded = 8,       // copied into a user's new key
+    Policy = 16,      // set by the policy
 };
+// The write order's last place: the integrity text, after every value it covers.
+constexpr int kLast = 99;
+
+constexpr SettingInfo Row(const char* name, const char* design, std::string H::*text, int32_t H::*number,
+                          size_t parameter, int written, unsigned uses) {
+    return {name,
+            design,
+            (uses & Scrambled) != 0,
+            text,
+            number,
+            parameter,
+            (uses & Checked) != 0,
+            (uses & BesideEntry) != 0,
+            (uses & Seeded) != 0,
+            (uses & Policy) != 0,
+            written};
+}
+constexpr SettingInfo Text(const char* name, const char* design, std::string H::*held, size_t parameter, int written,
+                           unsigned uses) {
+    return Row(name, design, held, nullptr, parameter, written, uses);
+}
+constexpr SettingInfo Number(const char* name, const char* design, int32_t H::*held, size_t parameter, int written,
+                             unsigned uses) {
+    return Row(name, design, nullptr, held, parameter, written, uses);
+}
+
+// In the order of the start's reading. Name, design value, where the window holds it, its position
+// on the command line (0: none), its place in a close's writing, what else it is part of.
+constexpr SettingInfo kInfo[] = {
+    Text("Couleur", "clMedGray", &H::Couleur, 1, 1, Checked | Seeded | Policy),
+    Number("Jours", "0", &H::Jours, 2, 2, Checked | Seeded | Policy),
+    Number("Heures", "0", &H::Heures, 3, 3, Checked | Seeded | Policy),
+    Number("Minutes", "0", &H::Minutes, 4, 4, Checked | Seeded | Policy),
+    Number("Secondes", "0", &H::Secondes, 5, 5, Checked | Seeded | Policy),
+    Text("Chrono", "non", &H::Chrono, 6, 8, Checked | Seeded | Policy),
+    Text("MdPasse", "", &H::MdPasse, 7, 10, Scrambled | Checked),
+    Text("MdPasseOK", "non", &H::MdPasseOK, 8, 9, Checked),
+    Text("Demarrage", "non", &H::Demarrage, 0, 11, Checked | BesideEntry | Seeded | Policy),
+    Text("Alerte", "non", &H::Alerte, 9, 12, Checked | Seeded | Policy),
+    Text("Protection", "", &H::Protection, 0, kLast, Scrambled),
+    Text("Son", kSoundPlaceholder, &H::Son, 10, 6, Seeded | Policy),
+    Number("Delai", "20", &H::Delai, 11, 7, Seeded | Policy),
+};
+static_assert(std::size(kInfo) == kSettingCount, "one row for each stored value, in the order of Setting");
+
+constexpr std::array<Setting, kSettingCount> TableOrder() {
+    std::array<Setting, kSettingCount> order{};
+    for (size_t i = 0; i < kSettingCount; ++i) order[i] = static_cast<Setting>(i);
+    return order;
+}
+
+// The rows by their place in the writing; equal places keep the table's order.
+constexpr std::array<Setting, kSettingCount> WrittenOrder() {
+    std::array<Setting, kSettingCount> order = TableOrder();
+    for (size_t i = 1; i < kSettingCount; ++i)
+        for (size_t j = i;
+             j > 0 && kInfo[static_cast<size_t>(order[j - 1])].written > kInfo[static_cast<size_t>(order[j])].written;
+             --j) {
+            const Setting s = order[j];
+            order[j] = order[j - 1];
+            order[j - 1] = s;
+        }
+    return order;
+}
 
 int32_t NumberOr0(const std::string& text) {
     try {
@@ -48,17 +105,8 @@ bool SettingNamed(const std::string& name, Setting& s) {
     return false;
 }
 
-const std::array<Setting, kSettingCount> kReadOrder = {
-    Setting::Couleur,    Setting::Jours,   Setting::Heures,    Setting::Minutes,   Setting::Secondes,
-    Setting::Chrono,     Setting::MdPasse, Setting::MdPasseOK, Setting::Demarrage, Setting::Alerte,
-    Setting::Protection, Setting::Son,     Setting::Delai,
-};
-
-const std::array<Setting, kSettingCount> kWriteOrder = {
-    Setting::Couleur,   Setting::Jours,  Setting::Heures,     Setting::Minutes,   Setting::Secondes,
-    Setting::Son,       Setting::Delai,  Setting::Chrono,     Setting::MdPasseOK, Setting::MdPasse,
-    Setting::Demarrage, Setting::Alerte, Setting::Protection,
-};
+const std::array<Setting, kSettingCount> kReadOrder = TableOrder();
+const std::array<Setting, kSettingCount> kWriteOrder = WrittenOrder();
 
 std::string SettingTexts::MatchingProtection() const {
     std::string integrity;

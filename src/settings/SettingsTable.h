@@ -1,8 +1,9 @@
 #pragma once
-// The thirteen stored values, defined once: name, design value (the window's first state, which a
-// first start stores), whether the store keeps them scrambled, and what the rest of the program
-// does with each (loading, the command line, the integrity text). The orders in which the window
-// reads them at start and writes them at a close are their own two lists.
+// The thirteen stored values, defined once, one row each: name, design value (the window's first
+// state, which a first start stores), whether the store keeps them scrambled, and what the rest of
+// the program does with each: loading, the command line, the integrity text, the orders of reading
+// and writing, the start-up entry, a user's first copy and the administrator's policy. A new value
+// is a name here, a row in SettingsTable.cpp, and its control in the window.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +49,8 @@ struct SettingInfo {
     bool seeded;
     // Set by an administrator's policy (kPolicyKeyPath), which then locks its control.
     bool policy;
+    // Its place in a close's writing (kWriteOrder), the integrity text's the last.
+    int written;
 };
 
 const SettingInfo& Info(Setting s);
@@ -57,7 +60,8 @@ bool SettingNamed(const std::string& name, Setting& s);
 
 // The order of the start's reading, which is also the order of the table.
 extern const std::array<Setting, kSettingCount> kReadOrder;
-// The order of a close's writing: the integrity text last, after every value it covers.
+// The order of a close's writing (the rows' places): the integrity text last, after every value it
+// covers.
 extern const std::array<Setting, kSettingCount> kWriteOrder;
 
 // A text for each value, in clear, indexed by Setting.

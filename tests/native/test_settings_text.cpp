@@ -341,3 +341,13 @@ TEST_CASE("the Group Policy files set exactly the values NocTuro reads under its
         CHECK(Matches(adml, R"re(<presentation id="([^"]*)")re") == presentations);
     }
 }
+
+TEST_CASE("the rows' places give the orders of reading and writing") {
+    std::string read, written;
+    for (noc::Setting s : noc::kReadOrder) read += std::string(noc::NameOf(s)) + " ";
+    for (noc::Setting s : noc::kWriteOrder) written += std::string(noc::NameOf(s)) + " ";
+    CHECK(read ==
+          "Couleur Jours Heures Minutes Secondes Chrono MdPasse MdPasseOK Demarrage Alerte Protection Son Delai ");
+    CHECK(written ==
+          "Couleur Jours Heures Minutes Secondes Son Delai Chrono MdPasseOK MdPasse Demarrage Alerte Protection ");
+}

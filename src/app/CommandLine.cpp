@@ -129,7 +129,8 @@ EndTimeParameter ReadEndTime(const std::vector<std::string>& params) {
 std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held) {
     std::vector<std::string> failures;
     const bool timeOfDay = ReadEndTime(params).given;
-    for (size_t index = 1; index <= 11 && index < params.size(); ++index) {
+    // Each position the table gives a value; the others (the twelfth, an end time) apply elsewhere.
+    for (size_t index = 1; index < params.size(); ++index) {
         const std::string& p = params[index];
         if (p == "*") continue;
         if (timeOfDay && index >= 2 && index <= 5) continue;

@@ -35,6 +35,7 @@ add_library(noc_fuzz_rules STATIC
   src/settings/ColorText.cpp
   src/settings/Scramble.cpp
   src/app/CommandLine.cpp
+  src/settings/SettingsTable.cpp
   src/app/TimeOfDay.cpp
   src/tray/TrayRules.cpp)
 target_include_directories(noc_fuzz_rules PUBLIC ${CMAKE_SOURCE_DIR}/src)

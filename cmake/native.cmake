@@ -18,6 +18,7 @@ target_compile_options(noc_doctest_main PRIVATE ${NOC_COMMON_FLAGS} ${NOC_SANITI
 foreach(t IN LISTS NOC_NATIVE_TESTS)
   add_executable(${t} ${CMAKE_SOURCE_DIR}/tests/native/${t}.cpp)
   target_link_libraries(${t} PRIVATE noc_portable noc_doctest_main)
+  target_compile_definitions(${t} PRIVATE NOC_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_test(NAME native.${t} COMMAND ${t})
   set_tests_properties(native.${t} PROPERTIES LABELS native TIMEOUT 120)
 endforeach()

@@ -77,6 +77,16 @@ else()
   message(WARNING "clang++ not found: no fuzzers (scripts/deps.sh installs it)")
 endif()
 
+# The Group Policy files are well-formed XML (what they name: test_settings_text).
+find_program(NOC_XMLLINT xmllint)
+if(NOC_XMLLINT)
+  add_test(NAME native.policy_files COMMAND ${NOC_XMLLINT} --noout ${CMAKE_SOURCE_DIR}/installer/policy/NocTuro.admx
+    ${CMAKE_SOURCE_DIR}/installer/policy/fr-FR/NocTuro.adml ${CMAKE_SOURCE_DIR}/installer/policy/en-US/NocTuro.adml)
+  set_tests_properties(native.policy_files PROPERTIES LABELS native)
+else()
+  message(WARNING "xmllint not found: the Group Policy files are not checked (scripts/deps.sh installs it)")
+endif()
+
 # The executable imports nothing but Windows' own libraries.
 add_test(NAME native.imports
   COMMAND ${CMAKE_SOURCE_DIR}/tests/check_imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:NocTuro>)

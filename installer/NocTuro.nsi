@@ -1,10 +1,11 @@
 ; NocTuro's setup program: one installer for every Windows, that puts the 64-bit build on 64-bit
 ; Windows and the 32-bit build elsewhere, with the default alert sound, a Start-menu shortcut, an
-; entry in the list of installed programs, and the settings key opened to the local Users group
-; so that a standard user's close can save. Made by scripts/dist.sh, which gives:
+; entry in the list of installed programs, and the settings key readable by the local Users group,
+; whose members keep settings of their own. Made by scripts/dist.sh, which gives:
 ;   VERSION   "2.5"            EXE_X64, EXE_X86  the two release builds
 ;   SOUND     Alerte.mp3        SETTINGS          the design values (installer/settings_defaults.cpp)
 ;   ICON      program icon      OUTFILE           the setup program to write
+;   POLICY    installer/policy, the Group Policy definitions
 Unicode true
 ManifestDPIAware true
 RequestExecutionLevel admin
@@ -26,7 +27,7 @@ SetCompressor /SOLID lzma
 !define READ_CONTROL         0x00020000
 !define WRITE_DAC            0x00040000
 !define KEY_WOW64_64KEY      0x0100
-!define KEY_ALL_ACCESS       0x000F003F
+!define KEY_READ             0x00020019
 !define SE_REGISTRY_KEY      4
 !define DACL_SECURITY_INFO   4
 !define SET_ACCESS           2
@@ -133,11 +134,12 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-; The program opens its key with KEY_ALL_ACCESS for every read and write, so the local Users
-; group (S-1-5-32-545) gets exactly that, on this key alone: the entry is not inherited by
-; subkeys, and no other key is touched. It replaces the group's own entries on the key (inherited
-; ones stay), so that installing again adds nothing. Sets $0 to the first failing Win32 result,
-; 0 on success.
+; The local Users group (S-1-5-32-545) may read the machine's values, which an administrator's
+; elevated run sets and a user's own key starts from, but change nothing: each user's NocTuro
+; keeps its settings and its start with Windows under HKEY_CURRENT_USER. On this key alone: the
+; entry is not inherited by subkeys, and no other key is touched. It replaces the group's own
+; entries on the key (inherited ones stay, and an earlier set-up's full control goes), so that
+; installing again adds nothing. Sets $0 to the first failing Win32 result, 0 on success.
 Function GrantUsersSettingsKey
   IntOp $1 ${READ_CONTROL} | ${WRITE_DAC}
   IntOp $1 $1 | $KeyView
@@ -152,7 +154,7 @@ Function GrantUsersSettingsKey
     ${If} $0 <> 0
       StrCpy $0 0 ; success
       ; EXPLICIT_ACCESS_W with its TRUSTEE_W: rights, mode, inheritance; no multiple trustee, by SID.
-      System::Call '*(i ${KEY_ALL_ACCESS}, i ${SET_ACCESS}, i ${NO_INHERITANCE}, p 0, i 0, i ${TRUSTEE_IS_SID}, i ${TRUSTEE_IS_WELL_KNOWN_GROUP}, p r5) p .r6'
+      System::Call '*(i ${KEY_READ}, i ${SET_ACCESS}, i ${NO_INHERITANCE}, p 0, i 0, i ${TRUSTEE_IS_SID}, i ${TRUSTEE_IS_WELL_KNOWN_GROUP}, p r5) p .r6'
       System::Call 'advapi32::SetEntriesInAclW(i 1, p r6, p r3, *p .r7) i .r0'
       ${If} $0 = 0
         System::Call 'advapi32::SetSecurityInfo(p r2, i ${SE_REGISTRY_KEY}, i ${DACL_SECURITY_INFO}, p 0, p 0, p r7, p 0) i .r0'
@@ -195,6 +197,14 @@ Section "NocTuro"
   SetOverwrite off
   File "/oname=Alerte.mp3" "${SOUND}"
   SetOverwrite on
+  ; The Group Policy definitions, for an administrator to copy into PolicyDefinitions (README).
+  SetOutPath "$INSTDIR\PolicyDefinitions"
+  File "/oname=NocTuro.admx" "${POLICY}/NocTuro.admx"
+  SetOutPath "$INSTDIR\PolicyDefinitions\fr-FR"
+  File "/oname=NocTuro.adml" "${POLICY}/fr-FR/NocTuro.adml"
+  SetOutPath "$INSTDIR\PolicyDefinitions\en-US"
+  File "/oname=NocTuro.adml" "${POLICY}/en-US/NocTuro.adml"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "$SMPROGRAMS\NocTuro.lnk" "$INSTDIR\NocTuro.exe" "" "$INSTDIR\NocTuro.exe" 0 SW_SHOWNORMAL \
       "" "Extinction de l'ordinateur"
@@ -236,11 +246,22 @@ Section "Uninstall"
   ${EndIf}
   Delete "$INSTDIR\Alerte.mp3"
   Delete "$INSTDIR\Uninstall.exe"
+  Delete "$INSTDIR\PolicyDefinitions\fr-FR\NocTuro.adml"
+  Delete "$INSTDIR\PolicyDefinitions\en-US\NocTuro.adml"
+  Delete "$INSTDIR\PolicyDefinitions\NocTuro.admx"
+  RMDir "$INSTDIR\PolicyDefinitions\fr-FR"
+  RMDir "$INSTDIR\PolicyDefinitions\en-US"
+  RMDir "$INSTDIR\PolicyDefinitions"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\NocTuro.lnk"
   DeleteRegValue HKLM "${RUN_KEY}" "NocTuro"
   DeleteRegKey HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "${MAKER_KEY}"
+  ; The start-up entry and the settings of the user who uninstalls; other users' keys stay, and
+  ; harm nothing without the program.
+  DeleteRegValue HKCU "${RUN_KEY}" "NocTuro"
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKCU "${MAKER_KEY}"
   ; Last, so that whoever waits for the entry to go finds everything else gone too.
   DeleteRegKey HKLM "${UNINST_KEY}"
 SectionEnd

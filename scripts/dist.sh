@@ -60,7 +60,7 @@ echo "dist: setup program"
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$VERSION" \
     -DEXE_X64="$SRC/$OUT/x64/NocTuro.exe" -DEXE_X86="$SRC/$OUT/x86/NocTuro.exe" \
     -DSOUND="$SRC/$STAGE/Alerte.mp3" -DSETTINGS="$SRC/$STAGE/settings.nsh" \
-    -DICON="$SRC/res/pictures/nocturo.ico" -DOUTFILE="$SRC/$SETUP" installer/NocTuro.nsi >/dev/null
+    -DICON="$SRC/res/pictures/nocturo.ico" -DPOLICY="$SRC/installer/policy" -DOUTFILE="$SRC/$SETUP" installer/NocTuro.nsi >/dev/null
 
 echo "dist: made"
 for f in "$OUT/x64/NocTuro.exe" "$OUT/x86/NocTuro.exe" "$SETUP"; do

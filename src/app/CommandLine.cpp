@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "settings/IntConvert.h"
+#include "settings/SettingsTable.h"
 
 namespace noc {
 
@@ -128,54 +129,24 @@ EndTimeParameter ReadEndTime(const std::vector<std::string>& params) {
 std::vector<std::string> ApplyCommandLine(const std::vector<std::string>& params, HeldSettings& held) {
     std::vector<std::string> failures;
     const bool timeOfDay = ReadEndTime(params).given;
-    // A number that does not convert leaves what was loaded, so that nothing stored is lost to it.
-    auto number = [&failures](const std::string& text, int32_t& setting) {
-        try {
-            setting = StrToInt(text);
-        } catch (const EConvertError& e) {
-            failures.push_back(e.what());
-        }
-    };
-    for (size_t index = 1; index <= 11 && index < params.size(); ++index) {
+    // Each position the table gives a value; the others (the twelfth, an end time) apply elsewhere.
+    for (size_t index = 1; index < params.size(); ++index) {
         const std::string& p = params[index];
         if (p == "*") continue;
         if (timeOfDay && index >= 2 && index <= 5) continue;
-        switch (index) {
-        case 1:
-            held.Couleur = p;
-            break;
-        case 2:
-            number(p, held.Jours);
-            break;
-        case 3:
-            number(p, held.Heures);
-            break;
-        case 4:
-            number(p, held.Minutes);
-            break;
-        case 5:
-            number(p, held.Secondes);
-            break;
-        case 6:
-            held.Chrono = p;
-            break;
-        case 7:
-            held.MdPasse = p;
-            break;
-        case 8:
-            held.MdPasseOK = p;
-            break;
-        case 9:
-            held.Alerte = p;
-            break;
-        case 10:
-            held.Son = p;
-            break;
-        case 11:
-            number(p, held.Delai);
-            break;
-        default:
-            break;
+        for (Setting s : kReadOrder) {
+            const SettingInfo& row = Info(s);
+            if (row.parameter != index) continue;
+            if (!row.heldNumber) {
+                held.*row.heldText = p;
+                continue;
+            }
+            // A number that does not convert leaves what was loaded, so that nothing stored is lost to it.
+            try {
+                held.*row.heldNumber = StrToInt(p);
+            } catch (const EConvertError& e) {
+                failures.push_back(e.what());
+            }
         }
     }
     return failures;

@@ -42,8 +42,8 @@ struct EndTimeParameter {
 };
 EndTimeParameter ReadEndTime(const std::vector<std::string>& params);
 
-// Applies parameters 1..11 to the held settings in position order; an absent parameter or "*" keeps
-// the setting. 1 Couleur, 2 Jours, 3 Heures, 4 Minutes, 5 Secondes, 6 Chrono, 7 MdPasse, 8 MdPasseOK,
+// Applies parameters 1..11 to the held settings in position order (each row's position in the
+// table of stored values); an absent parameter or "*" keeps the setting. 1 Couleur, 2 Jours, 3 Heures, 4 Minutes, 5 Secondes, 6 Chrono, 7 MdPasse, 8 MdPasseOK,
 // 9 Alerte, 10 Son, 11 Delai. Numbers go through StrToInt; one that does not convert keeps its setting
 // too, and the conversion's message ("'<text>' is not a valid integer value") is returned, one per bad
 // number in position order, for the caller to report. Every other position still applies. With a

@@ -429,6 +429,7 @@ void TForm2::FormCreate(TObject*) {
         ClockTime stored;
         if (!timeGiven && ParseClockTime(storedTarget_, stored)) HoldTimeUntil(stored);
     }
+    ApplyPolicy();
 
     // 6. The sound file shown.
     if (FileExists(Held.Son))
@@ -491,26 +492,21 @@ void TForm2::FormCreate(TObject*) {
 void TForm2::LoadSettings() {
     // Before the first read: the machine's key, or the user's for a user without rights on it.
     ChooseSettingsPlace();
-    Held.Couleur = ReadSetting(Setting::Couleur);
-    Held.Jours = StoredNumber(Setting::Jours);
-    Held.Heures = StoredNumber(Setting::Heures);
-    Held.Minutes = StoredNumber(Setting::Minutes);
-    Held.Secondes = StoredNumber(Setting::Secondes);
-    Held.Chrono = ReadSetting(Setting::Chrono);
-    Held.MdPasse = ReadSetting(Setting::MdPasse);
-    Held.MdPasseOK = ReadSetting(Setting::MdPasseOK);
-    Held.Demarrage = ReadSetting(Setting::Demarrage);
-    Held.Alerte = ReadSetting(Setting::Alerte);
-    Held.Protection = ReadSetting(Setting::Protection);
-    Held.Son = ReadSetting(Setting::Son);
-    Held.Delai = StoredNumber(Setting::Delai);
-    TrackBar1->SetPosition(Held.Delai);
+    for (Setting s : kReadOrder) {
+        const SettingInfo& row = Info(s);
+        if (row.heldNumber)
+            Held.*row.heldNumber = StoredNumber(s);
+        else
+            Held.*row.heldText = ReadSetting(s);
+    }
+    TrackBar1->SetPosition(Held.Delai);  // "Delai" is read last
+    storedAtStart_ = TextsOf(Held);
+    policy_ = ReadPolicy();
     storedTarget_ = ReadSetting(kTargetSettingName);
 
     // The check compares the values as stored: one that did not convert has none to compare.
     if (setupFailed_) return;
-    const std::string expected = IntegrityText(Held.Couleur, Held.Jours, Held.Heures, Held.Minutes, Held.Secondes,
-                                               Held.Chrono, Held.MdPasse, Held.MdPasseOK, Held.Demarrage, Held.Alerte);
+    const std::string expected = TextsOf(Held).MatchingProtection();
     if (expected != Held.Protection)
         ShowWarning(
             "Ooops ! La configuration de NocTuro semble avoir été modifiée\r\nmanuellement ! "
@@ -547,12 +543,45 @@ void TForm2::SaveSettings() {
     shown[Setting::MdPasse] = Edit1->Text();
     shown[Setting::Demarrage] = YesNo(CheckBox2->Checked());
     shown[Setting::Alerte] = YesNo(CheckBox4->Checked());
+    // What the policy sets stays the user's own underneath.
+    for (Setting s : kReadOrder)
+        if (policy_.Sets(s)) shown[s] = storedAtStart_[s];
     shown[Setting::Protection] = shown.MatchingProtection();
     // Each by its own call: a value that cannot be written is told, and the others still follow.
     for (Setting s : kWriteOrder) WriteSetting(s, shown[s]);
     const std::string target = Model.HasTarget() ? ClockTimeText(Model.Target()) : "";
     if (target != storedTarget_) WriteSetting(kTargetSettingName, target);
     storedTarget_ = target;
+}
+
+void TForm2::ApplyPolicy() {
+    policy_.ApplyTo(Held);
+    if (policy_.Sets(Setting::Delai)) TrackBar1->SetPosition(Held.Delai);
+    // Each value's controls, and the countdown's own for the ban on stopping it.
+    const std::pair<bool, std::vector<TControl*>> locks[] = {
+        {policy_.Sets(Setting::Couleur), {Image4}},
+        {policy_.Sets(Setting::Jours), {UpDown4, MaskEdit4, Image8, Image13}},
+        {policy_.Sets(Setting::Heures), {UpDown1, MaskEdit1, Image8, Image13}},
+        {policy_.Sets(Setting::Minutes), {UpDown2, MaskEdit2, Image8, Image13}},
+        {policy_.Sets(Setting::Secondes), {UpDown3, MaskEdit3, Image8, Image13}},
+        {policy_.Sets(Setting::Chrono), {CheckBox1}},
+        {policy_.Sets(Setting::Demarrage), {CheckBox2}},
+        {policy_.Sets(Setting::Alerte), {CheckBox4}},
+        {policy_.Sets(Setting::Son), {Image12}},
+        {policy_.Sets(Setting::Delai), {TrackBar1}},
+        {policy_.noCancel, {SpeedButton2, SpeedButton4}},
+    };
+    for (const auto& [locked, controls] : locks) {
+        if (!locked) continue;
+        for (TControl* c : controls) {
+            c->SetEnabled(false);
+            c->SetHint("Réglé par votre administrateur");
+        }
+    }
+}
+
+std::string TForm2::StartWithWindowsRecord() {
+    return policy_.Sets(Setting::Demarrage) ? policy_.texts[Setting::Demarrage] : ReadSetting("Demarrage");
 }
 
 void TForm2::TrackBar1Change(TObject*) {
@@ -581,7 +610,7 @@ void TForm2::FitSoundPathLabel() {
 // ---- the program's start, after the window's creation --------------------------------------------
 
 void TForm2::AfterCreation() {
-    Held.Demarrage = ReadSetting("Demarrage");
+    Held.Demarrage = StartWithWindowsRecord();
     if (IsYes(Held.Demarrage) || IsYes(StartedWithParameters)) {
         // No countdown started for a number that did not convert: the window shows what it holds,
         // with that value repaired, so that it can be put right, started, or closed. Nor for a
@@ -590,8 +619,8 @@ void TForm2::AfterCreation() {
         return;
     }
     Show();
-    // From both Run keys. Nothing is reported from here: a missing key or value is simply no entry
-    // to remove.
+    // From the Run keys of the settings' place. Nothing is reported from here: a missing key or
+    // value is simply no entry to remove.
     RemoveStartupEntry();
 }
 

@@ -60,6 +60,12 @@ public:
     void FormCreate(TObject* sender);
     void LoadSettings();
     void SaveSettings();
+    // The administrator's policy over the held settings, its controls locked with its hint.
+    void ApplyPolicy();
+    // "Demarrage" as stored, or as the policy sets it.
+    std::string StartWithWindowsRecord();
+    // The policy forbids stopping a running countdown: no cancel, no postpone, no polite close.
+    bool CancelForbidden() const { return policy_.noCancel; }
     // True once the set-up met a number that did not convert (stored or given): it was reported,
     // and neither the automatic start nor the hiding of the empty main form happen.
     bool SetupFailed() const { return setupFailed_; }
@@ -304,6 +310,9 @@ private:
     // Days, hours, minutes, seconds.
     std::vector<DialColumn> dial_;
     bool setupFailed_ = false;
+    PolicyValues policy_;
+    // The values as stored at start, which a close writes back in place of those the policy sets.
+    SettingTexts storedAtStart_;
     bool commandLineRefused_ = false;
     // The clock time stored beside the settings (kTargetSettingName), as last read or written.
     std::string storedTarget_;

@@ -12,6 +12,7 @@ namespace {
 
 // Shown by Windows beside the program when a log-off or shutdown waits on it.
 const wchar_t kShutdownBlockReason[] = L"NocTuro : un compte à rebours protégé par mot de passe est en cours.";
+const wchar_t kPolicyBlockReason[] = L"NocTuro : un compte à rebours imposé par votre administrateur est en cours.";
 
 }  // namespace
 
@@ -48,8 +49,9 @@ void TForm2::FormCloseQuery(TObject*, bool& canClose) {
         const TSilencedBoxes unattended(closingAtZero_);
         SaveSettings();
     }
-    // A protected countdown cannot be closed, nor can Windows log off around it.
-    if (counting && CheckBox3->Checked()) canClose = false;
+    // A protected countdown cannot be closed, nor can Windows log off around it; nor one that the
+    // administrator forbids to stop.
+    if (counting && (CheckBox3->Checked() || CancelForbidden())) canClose = false;
 }
 
 void TForm2::FormClose(TObject*, TCloseAction&) {
@@ -65,11 +67,11 @@ void TForm2::SpeedButton3Click(TObject*) { Close(); }
 
 void TForm2::UpdateShutdownBlockReason() {
     // The close request refuses exactly then (its last step): the reason stands for that refusal.
-    const bool refused = Chronos1->Enabled() && CheckBox3->Checked();
+    const bool refused = Chronos1->Enabled() && (CheckBox3->Checked() || CancelForbidden());
     if (refused == shutdownBlocked_) return;
     shutdownBlocked_ = refused;
     if (refused)
-        Seam().CreateShutdownBlockReason(Handle(), kShutdownBlockReason);
+        Seam().CreateShutdownBlockReason(Handle(), CancelForbidden() ? kPolicyBlockReason : kShutdownBlockReason);
     else
         Seam().DestroyShutdownBlockReason(Handle());
 }

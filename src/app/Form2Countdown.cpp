@@ -58,7 +58,7 @@ void TForm2::StartCountdown() {
 void TForm2::ShowCountdownPanel() {
     // A start with Windows may have been switched off meanwhile: the box shows what is stored.
     if (IsYes(StartedWithParameters)) {
-        Held.Demarrage = ReadSetting("Demarrage");
+        Held.Demarrage = StartWithWindowsRecord();
         CheckBox2->SetChecked(IsYes(Held.Demarrage));
     }
     TabControl2->Show();
@@ -239,6 +239,7 @@ bool TForm2::AskPasswordFirst(Guarded action, int32_t minutes) {
 void TForm2::SpeedButton2Click(TObject*) { CancelCountdown(); }
 
 void TForm2::CancelCountdown() {
+    if (CancelForbidden()) return;
     if (AskPasswordFirst(Guarded::Cancel)) return;
     HideTrayDisplay();
     Chronos1->SetEnabled(false);
@@ -289,7 +290,7 @@ void TForm2::OfferPostponeLengths(const POINT* at) {
 
 void TForm2::PostponeCountdown(int32_t minutes) {
     // A menu or a prompt can outlive its countdown.
-    if (!Chronos1->Enabled() || minutes <= 0) return;
+    if (!Chronos1->Enabled() || minutes <= 0 || CancelForbidden()) return;
     if (AskPasswordFirst(Guarded::Postpone, minutes)) return;
     PasswordAccepted = "non";
     guarded_ = Guarded::Cancel;

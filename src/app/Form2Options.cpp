@@ -46,8 +46,8 @@ void TForm2::GiveKeyboardToPanel(TCheckBox*) {
 // ---- start with Windows ------------------------------------------------------------------------
 
 void TForm2::CheckBox2MouseUp(TObject*, TMouseButton, TShiftState, int, int) {
-    // The entry changes at once, in the machine's Run key or else the user's (StartupEntry.h);
-    // "Demarrage" follows at the next close.
+    // The entry changes at once, in the Run key of the settings' place (StartupEntry.h);
+    // "Demarrage" follows at the next close, beside it.
     if (CheckBox2->Checked()) {
         if (!WriteStartupEntry(ProgramPath())) {
             DefaultBeep();

@@ -8,15 +8,23 @@
 #include "framework/Handles.h"
 #include "framework/Seam.h"
 #include "settings/Scramble.h"
+#include "settings/StartupEntry.h"
 
 namespace noc {
 
 namespace {
 
-HKEY g_root = nullptr;   // null: the real hives
-bool g_perUser = false;  // ChooseSettingsPlace's answer
+HKEY g_root = nullptr;        // null: the real hives
+bool g_perUser = false;       // ChooseSettingsPlace's answer
+bool g_entryPerUser = false;  // where the start-up entry, and its record, go
 
 HKEY Root() { return g_perUser ? UserRoot() : MachineRoot(); }
+
+// The key that holds the value: its start-up record beside the entry, the others with the settings.
+HKEY RootOf(const std::string& name) {
+    Setting s = Setting::Couleur;
+    return SettingNamed(name, s) && Info(s).besideEntry ? StartupEntryRoot() : Root();
+}
 
 const char* const kReadError =
     "Ooops ! Erreur de lecture au cours de l'utilisation de votre\r\n"
@@ -42,9 +50,9 @@ UniqueRegKey OpenSettingsKey(HKEY root, LONG& rc) {
     return UniqueRegKey(rc == ERROR_SUCCESS ? key : nullptr);
 }
 
-UniqueRegKey OpenSettingsKey() {
+UniqueRegKey OpenSettingsKeyFor(const std::string& name) {
     LONG rc = ERROR_SUCCESS;
-    return OpenSettingsKey(Root(), rc);
+    return OpenSettingsKey(RootOf(name), rc);
 }
 
 enum class ReadResult { Ok, Absent, Failed };
@@ -86,7 +94,7 @@ std::set<std::string>& ReportedReads() {
 // Reads the value's bytes; a missing key or value gives empty text silently, any other trouble
 // is reported with the given text.
 std::string ReadStored(const std::string& name, const char* errorText) {
-    UniqueRegKey key = OpenSettingsKey();
+    UniqueRegKey key = OpenSettingsKeyFor(name);
     std::string bytes;
     const ReadResult result = key ? ReadRawString(key.get(), name, bytes) : ReadResult::Absent;
     if (result != ReadResult::Failed) {
@@ -105,7 +113,7 @@ bool WriteRawString(HKEY key, const std::string& name, const std::string& bytes)
 }
 
 void WriteStored(const std::string& name, const std::string& bytes, const char* errorText) {
-    UniqueRegKey key = OpenSettingsKey();
+    UniqueRegKey key = OpenSettingsKeyFor(name);
     if (!key || !WriteRawString(key.get(), name, bytes)) ReportRegistryError(errorText);
 }
 
@@ -144,7 +152,25 @@ namespace {
 // What became of the settings key under a root.
 enum class KeyState { Opened, Created, Unusable };
 
-// Opens the key with full access, or creates it with the design values when it is missing.
+// The values a new key starts with: a user's, the machine's where it has them (an administrator's
+// choice for every user), never its password; else, and for the machine's own, the design values.
+SettingTexts FirstTexts(HKEY root) {
+    SettingTexts first = DesignTexts();
+    HKEY opened = nullptr;
+    if (root == MachineRoot() ||
+        Seam().OpenRegistryKey(MachineRoot(), kSettingsKeyPath, KEY_QUERY_VALUE, false, &opened) != ERROR_SUCCESS)
+        return first;
+    const UniqueRegKey machine(opened);
+    for (Setting s : kReadOrder) {
+        std::string bytes;
+        if (Info(s).seeded && ReadRawString(machine.get(), NameOf(s), bytes) == ReadResult::Ok)
+            first[s] = bytes.c_str();
+    }
+    first[Setting::Protection] = first.MatchingProtection();
+    return first;
+}
+
+// Opens the key with full access, or creates it with its first values (FirstTexts) when it is missing.
 KeyState EnsureKeyUnder(HKEY root) {
     {
         LONG rc = ERROR_SUCCESS;
@@ -159,9 +185,9 @@ KeyState EnsureKeyUnder(HKEY root) {
     UniqueRegKey key(created);
 
     // The integrity text among them matches the others, so that the first start finds nothing altered.
-    const SettingTexts design = DesignTexts();
+    const SettingTexts first = FirstTexts(root);
     for (Setting s : kReadOrder)
-        if (!WriteRawString(key.get(), NameOf(s), StoredForm(s, design[s])))
+        if (!WriteRawString(key.get(), NameOf(s), StoredForm(s, first[s])))
             ReportRegistryError(Info(s).scrambled ? kScrambledWriteError : kWriteError);
     return KeyState::Created;
 }
@@ -172,11 +198,39 @@ bool EnsureSettingsKey() { return EnsureKeyUnder(Root()) == KeyState::Created; }
 
 void ChooseSettingsPlace() {
     g_perUser = false;
-    if (EnsureKeyUnder(MachineRoot()) != KeyState::Unusable) return;
-    g_perUser = EnsureKeyUnder(UserRoot()) != KeyState::Unusable;
+    g_entryPerUser = false;
+    if (EnsureKeyUnder(MachineRoot()) == KeyState::Unusable)
+        g_perUser = EnsureKeyUnder(UserRoot()) != KeyState::Unusable;
+    // With the machine's settings but not its Run key (an older set-up let every user change the
+    // settings), the entry and its record are the user's, or one user's choice would start a
+    // countdown in every other user's session.
+    g_entryPerUser = g_perUser || (MachineRoot() != UserRoot() && !MachineRunKeyWritable() &&
+                                   EnsureKeyUnder(UserRoot()) != KeyState::Unusable);
 }
 
 bool SettingsArePerUser() { return g_perUser; }
+
+HKEY StartupEntryRoot() { return g_entryPerUser ? UserRoot() : MachineRoot(); }
+
+bool MoveStartupEntryToUser() {
+    if (!g_entryPerUser && MachineRoot() != UserRoot())
+        g_entryPerUser = EnsureKeyUnder(UserRoot()) != KeyState::Unusable;
+    return g_entryPerUser;
+}
+
+PolicyValues ReadPolicy() {
+    PolicyValues policy;
+    HKEY opened = nullptr;
+    if (Seam().OpenRegistryKey(MachineRoot(), kPolicyKeyPath, KEY_QUERY_VALUE, false, &opened) != ERROR_SUCCESS)
+        return policy;
+    const UniqueRegKey key(opened);
+    std::string bytes;
+    for (Setting s : kReadOrder)
+        if (ReadRawString(key.get(), NameOf(s), bytes) == ReadResult::Ok) policy.Give(s, bytes.c_str());
+    policy.noCancel =
+        ReadRawString(key.get(), kNoCancelName, bytes) == ReadResult::Ok && std::string(bytes.c_str()) == "non";
+    return policy;
+}
 
 HKEY MachineRoot() { return g_root ? g_root : HKEY_LOCAL_MACHINE; }
 HKEY UserRoot() { return g_root ? g_root : HKEY_CURRENT_USER; }
@@ -185,6 +239,7 @@ HKEY SettingsRoot() { return Root(); }
 void SetSettingsRootForTesting(HKEY root) {
     g_root = root;
     g_perUser = false;
+    g_entryPerUser = false;
     ReportedReads().clear();
 }
 

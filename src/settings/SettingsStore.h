@@ -36,12 +36,22 @@ bool EnsureSettingsKey();
 
 // Decides where the settings live for the whole run; called once at start, before the first read.
 // The machine's key when it opens with full access, or can be created (EnsureSettingsKey), else the
-// current user's own key, created with the design values when missing: a standard user may neither
-// change nor create the machine's. When neither will do, the machine's stays, with its failures.
+// current user's own key, created when missing from the machine's values where there are any (the
+// password excepted), else the design values: a standard user may neither change nor create the
+// machine's. When neither will do, the machine's stays, with its failures.
 // Nothing here is told to the user; what fails later is reported as usual, in the same place.
 void ChooseSettingsPlace();
 // Whether ChooseSettingsPlace settled on the current user's key.
 bool SettingsArePerUser();
+// The root of the start-up entry and of its record "Demarrage": the settings' own, except that
+// with the machine's settings but a Run key this user may not change, both are the user's.
+HKEY StartupEntryRoot();
+// The entry went to the user's Run key after all: its record follows, into the user's settings
+// key (made if need be). False when that key cannot be made.
+bool MoveStartupEntryToUser();
+
+// The administrator's policy (kPolicyKeyPath), read silently: a missing key sets nothing.
+PolicyValues ReadPolicy();
 
 // The roots of the machine's and of the current user's keys (settings and start-up entry).
 HKEY MachineRoot();

@@ -24,17 +24,21 @@ bool WriteEntryUnder(HKEY root, const std::string& entry) {
 
 enum class Removal { Removed, Absent, Left };
 
-Removal RemoveEntryUnder(HKEY root) {
-    if (UniqueRegKey key = OpenRunKey(root, KEY_ALL_ACCESS)) {
-        RegDeleteValueA(key.get(), "Nocturo");
-        return Removal::Removed;
-    }
+Removal EntryLeftUnder(HKEY root) {
     // A key that may only be read (the machine's, to a standard user) may still hold an entry that
     // this user cannot take away.
     UniqueRegKey readable = OpenRunKey(root, KEY_QUERY_VALUE);
     if (readable && RegQueryValueExA(readable.get(), "Nocturo", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
         return Removal::Left;
     return Removal::Absent;
+}
+
+Removal RemoveEntryUnder(HKEY root) {
+    if (UniqueRegKey key = OpenRunKey(root, KEY_ALL_ACCESS)) {
+        RegDeleteValueA(key.get(), "Nocturo");
+        return Removal::Removed;
+    }
+    return EntryLeftUnder(root);
 }
 
 }  // namespace
@@ -45,13 +49,20 @@ std::string ProgramPath() {
     return std::string(path, n < MAX_PATH ? n : 0);
 }
 
+bool MachineRunKeyWritable() { return static_cast<bool>(OpenRunKey(MachineRoot(), KEY_ALL_ACCESS)); }
+
 bool WriteStartupEntry(const std::string& path) {
     const std::string entry = "\"" + path + "\"";
-    return WriteEntryUnder(MachineRoot(), entry) || WriteEntryUnder(UserRoot(), entry);
+    if (StartupEntryRoot() == MachineRoot() && WriteEntryUnder(MachineRoot(), entry)) return true;
+    if (!WriteEntryUnder(UserRoot(), entry)) return false;
+    MoveStartupEntryToUser();
+    return true;
 }
 
 bool RemoveStartupEntry() {
-    const Removal machine = RemoveEntryUnder(MachineRoot());
+    // The user's entry leaves the machine's to the administrator: it is only looked at.
+    const bool users = StartupEntryRoot() != MachineRoot();
+    const Removal machine = users ? EntryLeftUnder(MachineRoot()) : RemoveEntryUnder(MachineRoot());
     const Removal user = RemoveEntryUnder(UserRoot());
     if (machine == Removal::Left || user == Removal::Left) return false;
     return machine == Removal::Removed || user == Removal::Removed;

@@ -112,9 +112,9 @@ inline std::string ShortcutTarget(const std::string& link) {
     return target;
 }
 
-inline bool KeyExists(const char* path) {
+inline bool KeyExists(const char* path, HKEY root = HKEY_LOCAL_MACHINE) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     return true;
 }

@@ -54,7 +54,13 @@ TEST_CASE("the silent setup puts the 64-bit build, its sound, a shortcut, an ent
     CHECK(ReadString(kUninstallKey, "InstallLocation") == InstallDir());
     CHECK(ReadString(kUninstallKey, "UninstallString") == "\"" + InstalledUninstaller() + "\"");
     CHECK(ReadString(kUninstallKey, "QuietUninstallString") == "\"" + InstalledUninstaller() + "\" /S");
-    const DWORD bytes = SizeOf(InstalledExe()) + SizeOf(InstalledSound()) + SizeOf(InstalledUninstaller());
+    // The Group Policy definitions beside the program, in both languages.
+    const std::string policy = InstallDir() + "\\PolicyDefinitions\\";
+    const DWORD policyBytes = SizeOf(policy + "NocTuro.admx") + SizeOf(policy + "fr-FR\\NocTuro.adml") +
+                              SizeOf(policy + "en-US\\NocTuro.adml");
+    CHECK(policyBytes > 3 * 1024);
+    const DWORD bytes =
+        SizeOf(InstalledExe()) + SizeOf(InstalledSound()) + SizeOf(InstalledUninstaller()) + policyBytes;
     const std::optional<DWORD> kib = ReadDword(kUninstallKey, "EstimatedSize");
     REQUIRE(kib.has_value());
     CHECK(*kib * 1024 <= bytes);
@@ -65,12 +71,12 @@ TEST_CASE("the silent setup puts the 64-bit build, its sound, a shortcut, an ent
     CheckDesignSettings();
     CHECK_FALSE(KeyExists("Software\\WOW6432Node\\Belvane"));
 
-    // Users get what the program asks for at every read and write (KEY_ALL_ACCESS, which holds
-    // KEY_READ and KEY_WRITE), on this key alone; the maker's key and the Run key get nothing.
+    // Users may read the machine's values, on this key alone, and change nothing: each keeps
+    // settings of their own. The maker's key and the Run key get nothing.
     g_settingsKeySd = SecurityOf(kSettingsKey);
     const Grant users = UsersGrant(g_settingsKeySd);
-    CHECK((users.here & KEY_ALL_ACCESS) == KEY_ALL_ACCESS);
-    CHECK((users.here & (KEY_READ | KEY_WRITE)) == (KEY_READ | KEY_WRITE));
+    CHECK((users.here & KEY_READ) == KEY_READ);
+    CHECK((users.here & kWriteRights) == 0);
     CHECK((users.subkeys & kWriteRights) == 0);
     const Grant maker = UsersGrant(SecurityOf(kMakerKey));
     CHECK(((maker.here | maker.subkeys) & kWriteRights) == 0);
@@ -145,6 +151,12 @@ TEST_CASE("while NocTuro runs, the silent uninstaller and setup refuse and leave
 TEST_CASE("once NocTuro has ended, the silent uninstaller removes every trace and nothing else") {
     WriteRunValue("NocTuro", InstalledExe());
     WriteRunValue("Bystander", "C:\\bystander.exe");
+    // The uninstalling user's own entry and settings go too.
+    WriteRunValue("NocTuro", InstalledExe(), HKEY_CURRENT_USER);
+    HKEY own = nullptr;
+    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &own, nullptr) ==
+            ERROR_SUCCESS);
+    RegCloseKey(own);
 
     // Run as the list of installed programs runs it: it hands over to a copy of itself and returns.
     CHECK(RunToEnd(InstalledUninstaller(), "/S") == 0);
@@ -159,6 +171,8 @@ TEST_CASE("once NocTuro has ended, the silent uninstaller removes every trace an
     CHECK(RunValueExists("Bystander"));
     CHECK_FALSE(KeyExists(kSettingsKey));
     CHECK_FALSE(KeyExists(kMakerKey));
+    CHECK_FALSE(RunValueExists("NocTuro", HKEY_CURRENT_USER));
+    CHECK_FALSE(KeyExists(kMakerKey, HKEY_CURRENT_USER));
     CHECK(SecurityOf(kRunKey) == g_runKeyBefore);
     DeleteRunValue("Bystander");
 }

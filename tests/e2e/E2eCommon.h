@@ -90,18 +90,18 @@ inline void WriteAll(const Stored& s) {
     }
 }
 
-inline void WriteRunValue(const std::string& name, const std::string& value) {
+inline void WriteRunValue(const std::string& name, const std::string& value, HKEY root = HKEY_LOCAL_MACHINE) {
     HKEY key = nullptr;
-    REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+    REQUIRE(RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
             ERROR_SUCCESS);
     RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
     RegCloseKey(key);
 }
 
-inline bool RunValueExists(const std::string& name) {
+inline bool RunValueExists(const std::string& name, HKEY root = HKEY_LOCAL_MACHINE) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;

@@ -1,6 +1,9 @@
 #include <doctest/doctest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -298,4 +301,53 @@ TEST_CASE("the thirteen stored values: one table, two orders, the design texts w
         CHECK(noc::Info(s).scrambled == scrambled);
         CHECK(noc::StoredForm(s, "abc") == (scrambled ? noc::Scramble("abc") : std::string("abc")));
     }
+}
+
+namespace {
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    REQUIRE(in.good());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every first group of the pattern's matches.
+std::set<std::string> Matches(const std::string& text, const char* pattern) {
+    std::set<std::string> found;
+    const std::regex re(pattern);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it)
+        found.insert((*it)[1]);
+    return found;
+}
+
+}  // namespace
+
+TEST_CASE("the Group Policy files set exactly the values NocTuro reads under its policy key, in both languages") {
+    const std::string folder = NOC_SOURCE_DIR "/installer/policy/";
+    const std::string admx = FileText(folder + "NocTuro.admx");
+    std::set<std::string> read{noc::kNoCancelName};
+    for (noc::Setting s : noc::kReadOrder)
+        if (noc::Info(s).policy) read.insert(noc::NameOf(s));
+    CHECK(Matches(admx, R"re(valueName="([^"]*)")re") == read);
+    CHECK(Matches(admx, R"re(key="([^"]*)")re") == std::set<std::string>{noc::kPolicyKeyPath});
+
+    // Each language names every text and presentation the definitions use, and nothing else.
+    const std::set<std::string> texts = Matches(admx, R"re(\$\(string\.([^)]*)\))re");
+    const std::set<std::string> presentations = Matches(admx, R"re(\$\(presentation\.([^)]*)\))re");
+    for (const char* language : {"fr-FR", "en-US"}) {
+        CAPTURE(language);
+        const std::string adml = FileText(folder + language + "/NocTuro.adml");
+        CHECK(Matches(adml, R"re(<string id="([^"]*)")re") == texts);
+        CHECK(Matches(adml, R"re(<presentation id="([^"]*)")re") == presentations);
+    }
+}
+
+TEST_CASE("the rows' places give the orders of reading and writing") {
+    std::string read, written;
+    for (noc::Setting s : noc::kReadOrder) read += std::string(noc::NameOf(s)) + " ";
+    for (noc::Setting s : noc::kWriteOrder) written += std::string(noc::NameOf(s)) + " ";
+    CHECK(read ==
+          "Couleur Jours Heures Minutes Secondes Chrono MdPasse MdPasseOK Demarrage Alerte Protection Son Delai ");
+    CHECK(written ==
+          "Couleur Jours Heures Minutes Secondes Son Delai Chrono MdPasseOK MdPasse Demarrage Alerte Protection ");
 }

@@ -223,14 +223,20 @@ TEST_CASE("a user who may not change the machine's settings key keeps the settin
         CHECK(rec.calls.empty());  // no box, no beep
         CHECK(noc::SettingsArePerUser());
         CHECK(IsWindowVisible(program.form->Handle()));
-        CHECK(program.form->UpDown2->Position() == 0);
+        CHECK(program.form->UpDown2->Position() == (machines ? 45 : 0));
         CHECK(program.form->TrackBar1->Position() == 20);
 
-        // Created with the window's design values, the integrity text matching them.
-        const noc::SettingTexts design = noc::DesignTexts();
+        // Created with the machine's values where there are some, else the window's design values,
+        // the integrity text matching them.
+        noc::SettingTexts first = noc::DesignTexts();
+        if (machines) {
+            first[noc::Setting::Minutes] = "45";
+            first[noc::Setting::Chrono] = "oui";
+            first[noc::Setting::Protection] = first.MatchingProtection();
+        }
         for (noc::Setting s : noc::kReadOrder) {
             CAPTURE(noc::NameOf(s));
-            CHECK(UsersSetting(noc::NameOf(s)) == std::string(noc::StoredForm(s, design[s]).c_str()));
+            CHECK(UsersSetting(noc::NameOf(s)) == std::string(noc::StoredForm(s, first[s]).c_str()));
         }
 
         program.form->UpDown2->SetPosition(7);
@@ -285,4 +291,154 @@ TEST_CASE("an administrator keeps the machine's settings, even beside a user's o
     CHECK(noc::ReadSetting("Minutes") == "4");
     CHECK(ReadText(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, "Minutes") == "4");
     CHECK(UsersSetting("Minutes") == "9");
+}
+
+namespace {
+
+// Where a start takes its values from, and where what it sets goes, for one user of a shared
+// computer: the machine's keys writable or not (an elevated run, or a user's own), the user's key
+// there or not. The machine's key holds an administrator's 45 minutes.
+struct PlaceRow {
+    const char* story;
+    bool machineSettings, machineRun;  // writable by this run
+    bool usersKey;                     // the user's key holds 9 minutes of this user's own
+    bool machineStarts;                // an administrator set start with Windows for every user
+    // The start: the minutes dialled, the countdown started at once. Then the box ticked (when no
+    // countdown runs) and a close: the Run entries, and "Demarrage" in each key (null: no key).
+    int minutes;
+    bool countdown;
+    bool machineEntry, usersEntry;
+    const char *machineRecord, *usersRecord;
+};
+
+const PlaceRow kPlaces[] = {
+    {"an administrator", true, true, false, false, 45, false, true, false, "oui", nullptr},
+    {"an older set-up that let every user change the settings", true, false, false, false, 45, false, false, true,
+     "non", "oui"},
+    {"an elevated run, then a normal log-on", false, false, false, true, 45, true, true, false, "oui", "oui"},
+    {"a user's own settings, then the set-up run", false, false, true, false, 9, false, false, true, "non", "oui"},
+    {"a user whom the machine's Run key alone lets in", false, true, false, false, 45, false, false, true, "non",
+     "oui"},
+};
+
+std::optional<std::string> Text(const char* text) { return text ? std::optional<std::string>(text) : std::nullopt; }
+
+void WriteUsersOwn(int minutes) {
+    noc::SettingTexts t = noc::DesignTexts();
+    t[noc::Setting::Minutes] = noc::IntToStr(minutes);
+    t[noc::Setting::Protection] = t.MatchingProtection();
+    HKEY key = nullptr;
+    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, noc::kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
+    RegCloseKey(key);
+    for (noc::Setting s : noc::kReadOrder)
+        WriteText(HKEY_CURRENT_USER, noc::kSettingsKeyPath, noc::NameOf(s), noc::StoredForm(s, t[s]));
+}
+
+}  // namespace
+
+TEST_CASE("whose settings: the place, the user's key and the Run key decide where values and entry go") {
+    for (const PlaceRow& row : kPlaces) {
+        const std::string story = row.story;
+        CAPTURE(story);
+        UserKeys user;
+        StoredSettings machines;
+        machines.Minutes = 45;
+        machines.Demarrage = noc::YesNo(row.machineStarts);
+        machines.Write();
+        if (row.machineStarts) WriteRunEntry(HKEY_LOCAL_MACHINE);
+        if (row.usersKey) WriteUsersOwn(9);
+
+        SeamRecorder rec;
+        rec.refuseKey = [&row](HKEY root, const std::string& path, REGSAM access) {
+            return (!row.machineSettings && MachineSettingsKey(root, path, access)) ||
+                   (!row.machineRun && MachineRunKey(root, path, access));
+        };
+        {
+            RunningProgram program;
+            TForm2& form = *program.form;
+            CHECK(rec.calls.empty());
+            CHECK(form.UpDown2->Position() == row.minutes);
+            CHECK(form.Chronos1->Enabled() == row.countdown);
+            CHECK(IsWindowVisible(form.Handle()) != row.countdown);
+            if (!row.countdown) {
+                Toggle(form, true);
+                CheckToldOnce(rec, kWritten, true);
+            }
+            program.Quit();
+        }
+        CHECK(RunEntry(HKEY_LOCAL_MACHINE).has_value() == row.machineEntry);
+        CHECK(RunEntry(HKEY_CURRENT_USER).has_value() == row.usersEntry);
+        CHECK(ReadText(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, "Demarrage") == Text(row.machineRecord));
+        CHECK(UsersSetting("Demarrage") == Text(row.usersRecord));
+        DeleteSettings();
+    }
+}
+
+namespace {
+
+// The administrator's policy key, with these values, for the test's length.
+class PolicyKey {
+public:
+    explicit PolicyKey(std::initializer_list<std::pair<const char*, const char*>> values) {
+        HKEY key = nullptr;
+        REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
+        RegCloseKey(key);
+        for (const auto& [name, text] : values) WriteText(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, name, text);
+    }
+    ~PolicyKey() {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Policies\\Belvane");  // only when nothing else is in it
+    }
+    PolicyKey(const PolicyKey&) = delete;
+    PolicyKey& operator=(const PolicyKey&) = delete;
+};
+
+}  // namespace
+
+TEST_CASE("an administrator's policy sets and locks its values, and may forbid stopping a countdown") {
+    UserKeys user;
+    StoredSettings mine;
+    mine.Minutes = 5;
+    mine.Write();
+    PolicyKey policy({{"Jours", "0"},
+                      {"Heures", "0"},
+                      {"Minutes", "30"},
+                      {"Secondes", "0"},
+                      {"Chrono", "oui"},
+                      {"Delai", "soon"},
+                      {"MdPasseOK", "oui"},
+                      {"Annulation", "non"}});
+    SeamRecorder rec;
+    RunningProgram program;
+    TForm2& form = *program.form;
+    CHECK(rec.calls.empty());  // no warning: the stored values are as they were
+    CHECK(form.UpDown2->Position() == 30);
+    CHECK(form.CheckBox1->Checked());
+    for (noc::TControl* c : std::initializer_list<noc::TControl*>{form.UpDown2, form.MaskEdit2, form.CheckBox1}) {
+        CHECK_FALSE(c->Enabled());
+        CHECK(c->Hint() == "Réglé par votre administrateur");
+    }
+    // A number that does not convert, and a value the policy may not set, are left to the user.
+    for (noc::TControl* c : std::initializer_list<noc::TControl*>{form.TrackBar1, form.CheckBox3, form.CheckBox4})
+        CHECK(c->Enabled());
+    CHECK_FALSE(form.CheckBox3->Checked());
+
+    form.MyImage1Click(form.MyImage1);
+    REQUIRE(form.Chronos1->Enabled());
+    CHECK_FALSE(form.SpeedButton2->Enabled());
+    CHECK_FALSE(form.SpeedButton4->Enabled());
+    const int32_t minutes = form.Counters.Minutes;
+    form.CancelCountdown();
+    form.PostponeCountdown(10);
+    CHECK(form.Chronos1->Enabled());
+    CHECK(form.Counters.Minutes == minutes);
+    form.Close();  // saves, then refuses
+    CHECK_FALSE(noc::Application().Terminated());
+    CHECK(form.Chronos1->Enabled());
+    // The user's save leaves what the policy set to the policy.
+    CHECK(noc::ReadSetting("Minutes") == "5");
+    CHECK(noc::ReadSetting("Chrono") == "non");
+    CHECK(ReadText(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, "Minutes") == "30");
 }

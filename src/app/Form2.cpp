@@ -549,13 +549,23 @@ void TForm2::SaveSettings() {
     shown[Setting::Protection] = shown.MatchingProtection();
     // Each by its own call: a value that cannot be written is told, and the others still follow.
     for (Setting s : kWriteOrder) WriteSetting(s, shown[s]);
-    const std::string target = Model.HasTarget() ? ClockTimeText(Model.Target()) : "";
+    // The policy's clock time, like its other values, leaves the user's own stored underneath.
+    const std::string target = !policy_.target.empty() ? storedTarget_
+                               : Model.HasTarget()       ? ClockTimeText(Model.Target())
+                                                         : "";
     if (target != storedTarget_) WriteSetting(kTargetSettingName, target);
     storedTarget_ = target;
 }
 
 void TForm2::ApplyPolicy() {
     policy_.ApplyTo(Held);
+    ClockTime target;
+    // A text that is no clock time is left to the user, as a number that does not convert.
+    const bool aims = ParseClockTime(policy_.target, target);
+    if (aims)
+        HoldTimeUntil(target);
+    else
+        policy_.target.clear();
     if (policy_.Sets(Setting::Delai)) TrackBar1->SetPosition(Held.Delai);
     // Each value's controls, and the countdown's own for the ban on stopping it.
     const std::pair<bool, std::vector<TControl*>> locks[] = {
@@ -564,6 +574,7 @@ void TForm2::ApplyPolicy() {
         {policy_.Sets(Setting::Heures), {UpDown1, MaskEdit1, Image8, Image13}},
         {policy_.Sets(Setting::Minutes), {UpDown2, MaskEdit2, Image8, Image13}},
         {policy_.Sets(Setting::Secondes), {UpDown3, MaskEdit3, Image8, Image13}},
+        {aims, {UpDown1, MaskEdit1, UpDown2, MaskEdit2, UpDown3, MaskEdit3, UpDown4, MaskEdit4, Image8, Image13}},
         {policy_.Sets(Setting::Chrono), {CheckBox1}},
         {policy_.Sets(Setting::Demarrage), {CheckBox2}},
         {policy_.Sets(Setting::Alerte), {CheckBox4}},

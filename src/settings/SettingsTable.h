@@ -98,6 +98,8 @@ struct PolicyValues {
     SettingTexts texts;
     std::array<bool, kSettingCount> given{};
     bool noCancel = false;
+    // The clock time it aims every countdown at (kTargetSettingName, «HH:MM»), empty for none.
+    std::string target;
     bool Sets(Setting s) const { return given[static_cast<size_t>(s)]; }
     // A value found under the setting's name: kept when the policy may set it and, for a number,
     // when it converts; any other is left to the user.

@@ -325,7 +325,7 @@ std::set<std::string> Matches(const std::string& text, const char* pattern) {
 TEST_CASE("the Group Policy files set exactly the values NocTuro reads under its policy key, in both languages") {
     const std::string folder = NOC_SOURCE_DIR "/installer/policy/";
     const std::string admx = FileText(folder + "NocTuro.admx");
-    std::set<std::string> read{noc::kNoCancelName};
+    std::set<std::string> read{noc::kNoCancelName, noc::kTargetSettingName};
     for (noc::Setting s : noc::kReadOrder)
         if (noc::Info(s).policy) read.insert(noc::NameOf(s));
     CHECK(Matches(admx, R"re(valueName="([^"]*)")re") == read);

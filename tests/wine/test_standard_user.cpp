@@ -442,3 +442,19 @@ TEST_CASE("an administrator's policy sets and locks its values, and may forbid s
     CHECK(noc::ReadSetting("Chrono") == "non");
     CHECK(ReadText(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, "Minutes") == "30");
 }
+
+TEST_CASE("an administrator's clock time aims the dial at it and locks it, the user's own stored underneath") {
+    UserKeys user;
+    StoredSettings mine;
+    mine.Write();
+    PolicyKey policy({{noc::kTargetSettingName, "23:30"}});
+    SeamRecorder rec;
+    RunningProgram program;
+    TForm2& form = *program.form;
+    REQUIRE(form.Model.HasTarget());
+    CHECK(noc::ClockTimeText(form.Model.Target()) == "23:30");
+    for (noc::TControl* c : std::initializer_list<noc::TControl*>{form.UpDown1, form.MaskEdit4, form.Image13})
+        CHECK_FALSE(c->Enabled());
+    form.Close();
+    CHECK(noc::ReadSetting(noc::kTargetSettingName).empty());
+}

@@ -1,5 +1,8 @@
 #include "framework/Seam.h"
 
+#include <map>
+
+#include "framework/Handles.h"
 #include "framework/InputQuery.h"
 #include "framework/SystemFunctions.h"
 
@@ -83,7 +86,56 @@ int64_t SystemSeam::LocalOffsetAt(int64_t utcSeconds) {
     return 0;
 }
 
-BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
+namespace {
+
+// FNV-1a, 64 bits: a picture and its tooltip in one number.
+uint64_t Mix(uint64_t h, const void* data, size_t n) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+    return h;
+}
+
+// What the shell shows for a record: the icon's pixels and mask (two handles of the same picture
+// look alike) and the tooltip.
+uint64_t LookOf(const NOTIFYICONDATAA& d) {
+    uint64_t h = Mix(0xCBF29CE484222325ull, d.szTip, strnlen(d.szTip, sizeof(d.szTip)));
+    ICONINFO ii{};
+    if (!d.hIcon || !GetIconInfo(d.hIcon, &ii)) return h;
+    const UniqueBitmap colour(ii.hbmColor), mask(ii.hbmMask);
+    static const UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    for (HBITMAP b : {colour.get(), mask.get()}) {
+        BITMAP bm{};
+        if (!b || !GetObjectA(b, sizeof(bm), &bm)) continue;
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<uint32_t> px(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+        GetDIBits(dc.get(), b, 0, static_cast<UINT>(bm.bmHeight), px.data(), &bi, DIB_RGB_COLORS);
+        h = Mix(Mix(h, &bm.bmWidth, sizeof(bm.bmWidth)), px.data(), px.size() * sizeof(uint32_t));
+    }
+    return h;
+}
+
+}  // namespace
+
+BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) {
+    // A refresh that would show what the shell already shows is not sent: the tray redraws the icon
+    // for each, and the animation repeats pictures, the time icons their digits. A notice always goes.
+    static std::map<std::pair<HWND, UINT>, uint64_t> shown;  // the icons the shell holds, as it shows them
+    const auto key = std::make_pair(data->hWnd, data->uID);
+    const auto held = shown.find(key);
+    const bool plainRefresh = message == NIM_MODIFY && !(data->uFlags & NIF_INFO);
+    if (plainRefresh && held == shown.end()) return FALSE;  // not there: the shell would refuse it
+    const uint64_t look = message == NIM_SETVERSION || message == NIM_DELETE ? 0 : LookOf(*data);
+    if (plainRefresh && held->second == look) return TRUE;
+    const BOOL taken = Shell_NotifyIconA(message, data);
+    if (message == NIM_DELETE)
+        shown.erase(key);
+    else if (taken && message != NIM_SETVERSION)
+        shown[key] = look;
+    else if (!taken && held != shown.end())
+        held->second = 0;  // what it shows now is not known: the next refresh goes
+    return taken;
+}
 
 BOOL SystemSeam::CreateShutdownBlockReason(HWND window, const std::wstring& reason) {
     using Create = BOOL(WINAPI*)(HWND, LPCWSTR);

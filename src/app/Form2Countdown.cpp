@@ -167,6 +167,7 @@ void TForm2::Chronos1Timer(TObject*) {
 }
 
 void TForm2::ShowTimeLeft() {
+    if (Unseen()) return;  // drawn when it can be seen again
     UpdateTray();
     Label4->SetCaption(TwoDigits(Counters.Seconds));
     Label9->SetCaption(TwoDigits(Counters.Minutes));

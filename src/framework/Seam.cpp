@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "framework/Handles.h"
+#include "framework/Graphics.h"
 #include "framework/InputQuery.h"
 #include "framework/SystemFunctions.h"
 
@@ -88,30 +88,11 @@ int64_t SystemSeam::LocalOffsetAt(int64_t utcSeconds) {
 
 namespace {
 
-// FNV-1a, 64 bits: a picture and its tooltip in one number.
-uint64_t Mix(uint64_t h, const void* data, size_t n) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
-    return h;
-}
-
-// What the shell shows for a record: the icon's pixels and mask (two handles of the same picture
-// look alike) and the tooltip.
+// What the shell shows for a record: the icon's picture and the tooltip.
 uint64_t LookOf(const NOTIFYICONDATAA& d) {
-    uint64_t h = Mix(0xCBF29CE484222325ull, d.szTip, strnlen(d.szTip, sizeof(d.szTip)));
-    ICONINFO ii{};
-    if (!d.hIcon || !GetIconInfo(d.hIcon, &ii)) return h;
-    const UniqueBitmap colour(ii.hbmColor), mask(ii.hbmMask);
-    static const UniqueMemDc dc(CreateCompatibleDC(nullptr));
-    for (HBITMAP b : {colour.get(), mask.get()}) {
-        BITMAP bm{};
-        if (!b || !GetObjectA(b, sizeof(bm), &bm)) continue;
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        std::vector<uint32_t> px(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
-        GetDIBits(dc.get(), b, 0, static_cast<UINT>(bm.bmHeight), px.data(), &bi, DIB_RGB_COLORS);
-        h = Mix(Mix(h, &bm.bmWidth, sizeof(bm.bmWidth)), px.data(), px.size() * sizeof(uint32_t));
-    }
+    uint64_t h = IconLook(d.hIcon) ^ 0xCBF29CE484222325ull;
+    for (size_t i = 0; i < sizeof(d.szTip) && d.szTip[i]; ++i)
+        h = (h ^ static_cast<unsigned char>(d.szTip[i])) * 0x100000001B3ull;
     return h;
 }
 

@@ -10,6 +10,7 @@ namespace noc {
 
 namespace {
 const char kAppWindowClass[] = "TApplication";
+const char kWakeWindowClass[] = "TApplicationWake";
 }
 
 namespace {
@@ -33,6 +34,7 @@ TApplication::TApplication() : TComponent(nullptr) {}
 TApplication::~TApplication() {
     DestroyComponents();
     SetWakeMainThread(nullptr);
+    wake_.reset();
     window_.reset();
 }
 
@@ -45,14 +47,20 @@ void TApplication::Initialize() {
         sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
 
-    // The application's own window: never shown, it owns the forms and receives the wake-up of the
-    // hand-over queue.
+    // The application's own window: never shown, it owns the forms.
     window_ = std::make_unique<THiddenWindow>(
         kAppWindowClass, THiddenWindow::TopLevel,
         [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return WindowMessage(msg, wp, lp, result); },
         title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0,
         GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
-    HWND wnd = window_->Handle();
+    // The wake-up comes every second of a countdown: to a window of its own, which no component
+    // watches, as they watch the application's (each watcher costs the message a request to the
+    // server under Wine).
+    wake_ = std::make_unique<THiddenWindow>(kWakeWindowClass, THiddenWindow::MessageOnly,
+                                            [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+                                                return msg == WM_NOC_SYNC && WindowMessage(msg, wp, lp, result);
+                                            });
+    HWND wnd = wake_->Handle();
     SetWakeMainThread([wnd] { PostMessageA(wnd, WM_NOC_SYNC, 0, 0); });
 }
 

@@ -128,8 +128,13 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return false;
     }
-    HWND active = GetActiveWindow();
-    if (active && TControl::FromHandle(active) && IsDialogMessageA(active, &msg)) return true;
+    // The dialog keys (Tab, arrows, Enter, Escape, mnemonics) in the active window. Only keys: for
+    // any other message the dialog manager would just dispatch it, and asking for the active
+    // window costs a request to the server under Wine, for each of the countdown's messages.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+        HWND active = GetActiveWindow();
+        if (active && TControl::FromHandle(active) && IsDialogMessageA(active, &msg)) return true;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;

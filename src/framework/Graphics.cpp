@@ -14,9 +14,10 @@ uint64_t Mix(uint64_t h, const void* data, size_t n) {
 }
 
 // Reading an icon's pixels is dear (under Wine a dozen requests to the server): once a picture.
+// Never destroyed: a picture may outlive the statics at the program's end.
 std::unordered_map<HICON, uint64_t>& KnownLooks() {
-    static std::unordered_map<HICON, uint64_t> looks;
-    return looks;
+    static auto* looks = new std::unordered_map<HICON, uint64_t>;
+    return *looks;
 }
 
 uint64_t LookOfPixels(HICON icon) {

@@ -7,6 +7,9 @@
 #   bench.sh BUILD STATE long    end-time error over 600 ticks, with the 120-tick figure of the
 #                                same run (about 10 minutes)
 #
+# NOC_BENCH_BEFORE=path/to/NocTuro.exe: the short table also measures that build of the program
+# counting, beside this one, for a before and after from one run.
+#
 # The table goes to stdout and to BUILD/bench/table-MODE.txt. Every process started here is
 # ended by its id. No countdown started here can reach zero: they all run for more than a day.
 set -u
@@ -92,6 +95,7 @@ run_timers() {
 
 # measure NAME PROGRAM ARGS...: the program idles or counts for CPU_SECONDS; sets CPU_<NAME> (s),
 # WS_<NAME> (wineserver's s), EXP_<NAME> (explorer's s), WAKE_<NAME> (context switches/s), HWM_<NAME> (kB).
+# NAME "locked": the program counts with the session locked, as Windows tells it.
 declare -A CPU WS EXP WAKE WSWAKE HWM
 measure() {
     local name=$1 exe=$2; shift 2
@@ -99,6 +103,9 @@ measure() {
     if [ "$(basename "$exe")" = NocTuro.exe ]; then
         wrun "$BUILD/bench_app.exe" counting 20000 </dev/null >>"$OUT/run-$name.txt" 2>&1 ||
             die "$name: the program does not count: $(cat "$OUT/run-$name.txt")"
+    fi
+    if [ "$name" = locked ]; then
+        wrun "$BUILD/bench_app.exe" lock </dev/null >>"$OUT/run-$name.txt" 2>&1 || die "locked: $(cat "$OUT/run-$name.txt")"
     fi
     sleep 3  # past the start-up
     kill -0 "$pid" 2>/dev/null || die "$name: the program ended early"
@@ -186,6 +193,12 @@ run_timers "$TICKS"
 measure bare "$BUILD/bench_bare.exe"
 measure oui "$BUILD/NocTuro.exe" '*' 1 2 3 4 oui
 measure non "$BUILD/NocTuro.exe" '*' 1 2 3 4 non
+measure locked "$BUILD/NocTuro.exe" '*' 1 2 3 4 oui
+BEFORE=${NOC_BENCH_BEFORE:-}
+if [ -n "$BEFORE" ]; then
+    [ "$(basename "$BEFORE")" = NocTuro.exe ] || die "NOC_BENCH_BEFORE must name a NocTuro.exe"
+    measure before "$BEFORE" '*' 1 2 3 4 oui
+fi
 # The libraries' and resources' share of the memory: the bare program that loads them, idle.
 start_bg "$OUT/run-libs.txt" "$BUILD/bench_bare_imports.exe"
 sleep 5
@@ -224,6 +237,21 @@ UNSTRIPPED=$(stat -c %s "$BUILD/NocTuro.exe")
         row "  context switches/s: program, wineserver" "$(f1 "${WAKE[$n]}"), $(f1 "${WSWAKE[$n]}")" \
             "bare $(f1 "${WAKE[bare]}"), $(f1 "${WSWAKE[bare]}")" "(information)" ""
     done
+    bareBoth=$(echo "${CPU[bare]} + ${WS[bare]}" | bc -l)
+    locked=$(echo "${CPU[locked]} + ${WS[locked]}" | bc -l)
+    row "CPU ${CPU_SECONDS} s counting locked, Chrono oui, with ws (s)" "$(f2 "$locked") (ws $(f2 "${WS[locked]}"))" \
+        "bare $(f2 "$bareBoth")" "<= 1.2x bare" "$(verdict "$locked <= 1.2 * $bareBoth")"
+    row "  context switches/s: program, wineserver" "$(f1 "${WAKE[locked]}"), $(f1 "${WSWAKE[locked]}")" \
+        "bare $(f1 "${WAKE[bare]}"), $(f1 "${WSWAKE[bare]}")" "(information)" ""
+    if [ -n "$BEFORE" ]; then
+        now=$(echo "${CPU[oui]} + ${WS[oui]}" | bc -l)
+        was=$(echo "${CPU[before]} + ${WS[before]}" | bc -l)
+        row "  Chrono oui, with ws, against the build before (s)" "$(f2 "$now") (ws $(f2 "${WS[oui]}"))" \
+            "before $(f2 "$was") (ws $(f2 "${WS[before]}"))" "<= 0.5x before" "$(verdict "$now <= 0.5 * $was")"
+        row "  before: program alone, switches/s prog, ws" "$(f2 "${CPU[oui]}")" \
+            "before $(f2 "${CPU[before]}"), $(f1 "${WAKE[before]}"), $(f1 "${WSWAKE[before]}")" "(information)" ""
+        row "  before: peak resident set (KiB)" "${HWM[oui]}" "before ${HWM[before]}" "(information)" ""
+    fi
     row "start-up to window visible, median of $STARTS (ms)" "$(f1 "$START_NOC") [$(f1 "$START_NOC_MIN")..$(f1 "$START_NOC_MAX")]" \
         "bare $(f1 "$START_BARE") [$(f1 "$START_BARE_MIN")..$(f1 "$START_BARE_MAX")]" "<= 150, <= 1.5x bare" \
         "$(verdict "$START_NOC <= 150 && $START_NOC <= 1.5 * $START_BARE")"
@@ -231,13 +259,16 @@ UNSTRIPPED=$(stat -c %s "$BUILD/NocTuro.exe")
     row "  windows made when shown (each costs requests)" "$WIN_NOC" "bare $WIN_BARE" "(information)" ""
     row "peak resident set after ${CPU_SECONDS} s counting (KiB)" "oui ${HWM[oui]}, non ${HWM[non]}" \
         "bare ${HWM[bare]}, +libs ${HWM_LIBS}" "(comparison)" ""
+    own=$(( HWM[oui] - HWM_LIBS ))
+    row "  the program's own: oui minus bare+libs (KiB)" "$own" "" "<= 3584 (3.5 MiB)" "$(verdict "$own <= 3584")"
     row "size of NocTuro.exe (bytes)" "$SIZE" "unstripped $UNSTRIPPED" "<= 1 MB (1048576)" \
         "$(verdict "$SIZE <= 1048576")"
     echo
     echo "End-time error: when tick n's handler starts, by GetSystemTimePreciseAsFileTime, minus enabling +"
     echo "  n x 1000 ms; handler works 20 ms; timer and plain loop run at the same time, one process each."
     echo "CPU: utime+stime from /proc of the Wine process over ${CPU_SECONDS} s, NocTuro.exe * 1 2 3 4 oui|non"
-    echo "  (five tray icons / program icon only), against bench_bare.exe (hidden window, message loop)."
+    echo "  (five tray icons / program icon only), against bench_bare.exe (hidden window, message loop);"
+    echo "  locked: Chrono oui after WM_WTSSESSION_CHANGE (WTS_SESSION_LOCK) sent to the program's window."
     echo "Start-up: CreateProcess to a visible window of the process (looked for every 2 ms), warm wineserver;"
     echo "  the bare program built again with every library the program imports and its resources tells"
     echo "  the libraries' share from the program's own set-up."

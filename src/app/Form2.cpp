@@ -80,6 +80,7 @@ TForm2::TForm2(TComponent* owner, std::vector<std::string> params)
     Application().SetCloseRequestForm(this);
     OnCreate.Bind(this, &TForm2::FormCreate);
     AcceptSecondStarts(Handle());
+    WatchViewers();
     settingUp_ = true;
     DoCreate();
     settingUp_ = false;
@@ -87,6 +88,7 @@ TForm2::TForm2(TComponent* owner, std::vector<std::string> params)
 }
 
 TForm2::~TForm2() {
+    StopWatchingViewers();
     if (Application().CloseRequestForm() == this) Application().SetCloseRequestForm(nullptr);
     DestroyComponents();
 }
@@ -647,6 +649,11 @@ LRESULT TForm2::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMECHANGE) RunGuarded(this, [this] { MoveEnd(false); });
     if (msg == WM_SETTINGCHANGE && lp && lstrcmpA(reinterpret_cast<const char*>(lp), "ImmersiveColorSet") == 0)
         RunGuarded(this, [this] { TaskbarThemeChanged(); });
+    if (msg == WM_WTSSESSION_CHANGE && (wp == WTS_SESSION_LOCK || wp == WTS_SESSION_UNLOCK))
+        RunGuarded(this, [&] { SetUnseen(wp == WTS_SESSION_LOCK, displayOff_); });
+    if (msg == WM_POWERBROADCAST && wp == PBT_POWERSETTINGCHANGE && lp)
+        if (const std::optional<bool> off = DisplayOffIn(*reinterpret_cast<const POWERBROADCAST_SETTING*>(lp)))
+            RunGuarded(this, [&] { SetUnseen(sessionLocked_, *off); });
     // A new scale shows in the small-icon size, after any of these.
     if (msg == WM_SETTINGCHANGE || msg == WM_DISPLAYCHANGE || msg == WM_DPICHANGED)
         RunGuarded(this, [this] { FitTrayIcons(); });

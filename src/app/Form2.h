@@ -1,5 +1,6 @@
 #pragma once
 // The program's window: the dial, the on/off switch, the options, the countdown panel.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,10 @@ std::string DetectXP();
 // Whether the taskbar uses the dark theme: the current user's "SystemUsesLightTheme" is 0. Where
 // the value is absent (before Windows 10, Wine by default) the taskbar counts as light.
 bool TaskbarIsDark();
+
+// From Windows' news of a power setting: whether the display went off (true) or is on, even dimmed
+// (false); nothing when the news is of another setting.
+std::optional<bool> DisplayOffIn(const POWERBROADCAST_SETTING& news);
 
 class TForm2 : public TForm {
 public:
@@ -258,6 +263,15 @@ private:
     bool AskPasswordFirst(Guarded action, int32_t minutes = 0);
     // The remaining time on the countdown panel, the text icons and the program icon's tooltip.
     void ShowTimeLeft();
+    // Whether nobody can see the screen: the session locked or the display off. The countdown, its
+    // notices, the alert and the final warning go on, but the time is not drawn (the animation, the
+    // text icons, the tooltip, the countdown panel) until somebody can see it again, when it shows
+    // the right time at once.
+    bool Unseen() const { return sessionLocked_ || displayOff_; }
+    void SetUnseen(bool sessionLocked, bool displayOff);
+    // Windows' news of both, asked for while the window lives.
+    void WatchViewers();
+    void StopWatchingViewers();
     // The program icon and the text icons `times`, added in that order, which is their order on the
     // taskbar.
     void ShowTrayIcons(const std::vector<TimeIcon>& times);
@@ -337,6 +351,9 @@ private:
     COLORREF customColours_[16] = {};
     UniqueFont timeFont_;
     int trayIconSize_ = kTrayIconSize;  // the pictures are designed for it
+    bool sessionLocked_ = false, displayOff_ = false;
+    bool sessionNotices_ = false;
+    HPOWERNOTIFY displayNotices_ = nullptr;
 };
 
 }  // namespace noc

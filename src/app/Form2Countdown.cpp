@@ -215,6 +215,7 @@ void TForm2::KeepAwake() {
 void TForm2::LetSleep() { Seam().StayAwake(false, {}); }
 
 void TForm2::ShowTimeLeft() {
+    if (Unseen()) return;  // drawn when it can be seen again
     UpdateTray();
     Label4->SetCaption(TwoDigits(Counters.Seconds));
     Label9->SetCaption(TwoDigits(Counters.Minutes));

@@ -1,12 +1,58 @@
 // The countdown's home in the notification area: the animated program icon, the text icons of the
 // remaining time, the icons' menu, the way back to the window and "Réduire".
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "app/Form2.h"
 #include "framework/Seam.h"
+#include "framework/SystemFunctions.h"
 
 namespace noc {
+
+namespace {
+// GUID_CONSOLE_DISPLAY_STATE: 0 off, 1 on, 2 dimmed.
+constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+}  // namespace
+
+std::optional<bool> DisplayOffIn(const POWERBROADCAST_SETTING& news) {
+    if (!IsEqualGUID(news.PowerSetting, kConsoleDisplayState) || news.DataLength < sizeof(DWORD)) return std::nullopt;
+    DWORD state = 0;
+    std::memcpy(&state, news.Data, sizeof(state));
+    return state == 0;
+}
+
+void TForm2::WatchViewers() {
+    // Neither is there on every system: without them the time is always drawn.
+    using RegisterSession = BOOL(WINAPI*)(HWND, DWORD);
+    if (auto watch = SystemFunction<RegisterSession>("wtsapi32.dll", "WTSRegisterSessionNotification"))
+        sessionNotices_ = watch(Handle(), 0) != FALSE;  // NOTIFY_FOR_THIS_SESSION
+    using RegisterPower = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+    if (auto watch = User32Function<RegisterPower>("RegisterPowerSettingNotification"))
+        displayNotices_ = watch(Handle(), &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void TForm2::StopWatchingViewers() {
+    using UnregisterSession = BOOL(WINAPI*)(HWND);
+    if (sessionNotices_)
+        if (auto stop = SystemFunction<UnregisterSession>("wtsapi32.dll", "WTSUnRegisterSessionNotification"))
+            stop(Handle());
+    using UnregisterPower = BOOL(WINAPI*)(HPOWERNOTIFY);
+    if (displayNotices_)
+        if (auto stop = User32Function<UnregisterPower>("UnregisterPowerSettingNotification")) stop(displayNotices_);
+    sessionNotices_ = false;
+    displayNotices_ = nullptr;
+}
+
+void TForm2::SetUnseen(bool sessionLocked, bool displayOff) {
+    const bool was = Unseen();
+    sessionLocked_ = sessionLocked;
+    displayOff_ = displayOff;
+    // Only the countdown's display has anything to stop or to catch up with.
+    if (Unseen() == was || !NotifyIcon1->IconVisible()) return;
+    NotifyIcon1->SetCycleIcons(!Unseen());
+    ShowTimeLeft();
+}
 
 TTextTrayIcon* TForm2::TimeTrayIcon(TimeIcon which) const {
     switch (which) {
@@ -33,7 +79,7 @@ void TForm2::ShowTrayDisplay() {
 
 void TForm2::ShowTrayIcons(const std::vector<TimeIcon>& times) {
     for (TimeIcon which : times) TimeTrayIcon(which)->SetIconVisible(true);
-    NotifyIcon1->SetCycleIcons(true);
+    NotifyIcon1->SetCycleIcons(!Unseen());
     NotifyIcon1->SetIconVisible(true);
 }
 

@@ -9,6 +9,7 @@
 
 #include "framework/Controls.h"
 #include "framework/Messages.h"
+#include "framework/SystemFunctions.h"
 
 namespace noc {
 
@@ -37,12 +38,7 @@ struct Library {
 
 template <typename F>
 void Find(const char* module, const char* name, F& fn) {
-    // From the system's folder only: a library of that name beside the program is never taken.
-    char path[MAX_PATH];
-    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
-    if (n == 0 || n + 1 + strlen(module) >= MAX_PATH) return;
-    const std::string full = std::string(path, n) + "\\" + module;
-    if (HMODULE m = LoadLibraryA(full.c_str())) fn = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+    fn = SystemFunction<F>(module, name);
 }
 
 const Library& Libraries() {

@@ -10,6 +10,7 @@ namespace noc {
 
 namespace {
 const char kAppWindowClass[] = "TApplication";
+const char kWakeWindowClass[] = "TApplicationWake";
 }
 
 namespace {
@@ -61,6 +62,7 @@ TApplication::~TApplication() {
     inputWatch_.reset();
     DestroyComponents();
     SetWakeMainThread(nullptr);
+    wake_.reset();
     window_.reset();
 }
 
@@ -73,14 +75,20 @@ void TApplication::Initialize() {
         sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
     InitCommonControlsEx(&icc);
 
-    // The application's own window: never shown, it owns the forms and receives the wake-up of the
-    // hand-over queue.
+    // The application's own window: never shown, it owns the forms.
     window_ = std::make_unique<THiddenWindow>(
         kAppWindowClass, THiddenWindow::TopLevel,
         [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return WindowMessage(msg, wp, lp, result); },
         title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0,
         GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
-    HWND wnd = window_->Handle();
+    // The wake-up comes every second of a countdown: to a window of its own, which no component
+    // watches, as they watch the application's (each watcher costs the message a request to the
+    // server under Wine).
+    wake_ = std::make_unique<THiddenWindow>(kWakeWindowClass, THiddenWindow::MessageOnly,
+                                            [this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+                                                return msg == WM_NOC_SYNC && WindowMessage(msg, wp, lp, result);
+                                            });
+    HWND wnd = wake_->Handle();
     inputWatch_.reset(SetWindowsHookExA(WH_GETMESSAGE, WatchInput, nullptr, GetCurrentThreadId()));
     SetWakeMainThread([wnd] { PostMessageA(wnd, WM_NOC_SYNC, 0, 0); });
 }
@@ -149,8 +157,13 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return false;
     }
-    HWND active = GetActiveWindow();
-    if (active && TControl::FromHandle(active) && IsDialogMessageA(active, &msg)) return true;
+    // The dialog keys (Tab, arrows, Enter, Escape, mnemonics) in the active window. Only keys: for
+    // any other message the dialog manager would just dispatch it, and asking for the active
+    // window costs a request to the server under Wine, for each of the countdown's messages.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+        HWND active = GetActiveWindow();
+        if (active && TControl::FromHandle(active) && IsDialogMessageA(active, &msg)) return true;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;

@@ -84,7 +84,7 @@ private:
     bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     bool ProcessMessage(MSG& msg);
 
-    std::unique_ptr<THiddenWindow> window_;
+    std::unique_ptr<THiddenWindow> window_, wake_;
     std::string title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;

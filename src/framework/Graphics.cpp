@@ -1,6 +1,54 @@
 #include "framework/Graphics.h"
 
+#include <unordered_map>
+
 namespace noc {
+
+namespace {
+
+// FNV-1a, 64 bits.
+uint64_t Mix(uint64_t h, const void* data, size_t n) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001B3ull;
+    return h;
+}
+
+// Reading an icon's pixels is dear (under Wine a dozen requests to the server): once a picture.
+// Never destroyed: a picture may outlive the statics at the program's end.
+std::unordered_map<HICON, uint64_t>& KnownLooks() {
+    static auto* looks = new std::unordered_map<HICON, uint64_t>;
+    return *looks;
+}
+
+uint64_t LookOfPixels(HICON icon) {
+    uint64_t h = 0xCBF29CE484222325ull;
+    ICONINFO ii{};
+    if (!GetIconInfo(icon, &ii)) return Mix(h, &icon, sizeof(icon));
+    const UniqueBitmap colour(ii.hbmColor), mask(ii.hbmMask);
+    static const UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    for (HBITMAP b : {colour.get(), mask.get()}) {
+        BITMAP bm{};
+        if (!b || !GetObjectA(b, sizeof(bm), &bm)) continue;
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<uint32_t> px(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+        GetDIBits(dc.get(), b, 0, static_cast<UINT>(bm.bmHeight), px.data(), &bi, DIB_RGB_COLORS);
+        h = Mix(Mix(h, &bm.bmWidth, sizeof(bm.bmWidth)), px.data(), px.size() * sizeof(uint32_t));
+    }
+    return h;
+}
+
+}  // namespace
+
+uint64_t IconLook(HICON icon) {
+    if (!icon) return 0;
+    auto [at, added] = KnownLooks().try_emplace(icon, 0);
+    if (added) at->second = LookOfPixels(icon);
+    return at->second;
+}
+
+// A handle that goes may come back for another picture.
+TIconImage::~TIconImage() { KnownLooks().erase(icon_.get()); }
 
 IconImagePtr TIconImage::FromResource(const char* name, int size) {
     HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, size, size, 0));

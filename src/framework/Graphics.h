@@ -19,6 +19,9 @@ namespace noc {
 class TIconImage {
 public:
     explicit TIconImage(HICON icon) : icon_(icon) {}
+    ~TIconImage();
+    TIconImage(const TIconImage&) = delete;
+    TIconImage& operator=(const TIconImage&) = delete;
     HICON Handle() const { return icon_.get(); }
     // An icon resource of the program at the given size; null when there is none.
     static std::shared_ptr<const TIconImage> FromResource(const char* name, int size = 16);
@@ -27,6 +30,10 @@ private:
     UniqueIcon icon_;
 };
 using IconImagePtr = std::shared_ptr<const TIconImage>;
+
+// What an icon looks like, as one number made from its pixels and mask: two handles of the same
+// picture look alike. Worked out once for each picture of the program while it lives.
+uint64_t IconLook(HICON icon);
 
 // The icon of a component: its picture, and a notice at every assignment.
 class TIcon : public TObject {

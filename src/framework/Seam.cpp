@@ -1,5 +1,8 @@
 #include "framework/Seam.h"
 
+#include <map>
+
+#include "framework/Graphics.h"
 #include "framework/Handles.h"
 #include "framework/InputQuery.h"
 #include "framework/SystemFunctions.h"
@@ -88,7 +91,37 @@ int64_t SystemSeam::LocalOffsetAt(int64_t utcSeconds) {
     return 0;
 }
 
-BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
+namespace {
+
+// What the shell shows for a record: the icon's picture and the tooltip.
+uint64_t LookOf(const NOTIFYICONDATAA& d) {
+    uint64_t h = IconLook(d.hIcon) ^ 0xCBF29CE484222325ull;
+    for (size_t i = 0; i < sizeof(d.szTip) && d.szTip[i]; ++i)
+        h = (h ^ static_cast<unsigned char>(d.szTip[i])) * 0x100000001B3ull;
+    return h;
+}
+
+}  // namespace
+
+BOOL SystemSeam::NotifyShell(DWORD message, NOTIFYICONDATAA* data) {
+    // A refresh that would show what the shell already shows is not sent: the tray redraws the icon
+    // for each, and the animation repeats pictures, the time icons their digits. A notice always goes.
+    static std::map<std::pair<HWND, UINT>, uint64_t> shown;  // the icons the shell holds, as it shows them
+    const auto key = std::make_pair(data->hWnd, data->uID);
+    const auto held = shown.find(key);
+    const bool plainRefresh = message == NIM_MODIFY && !(data->uFlags & NIF_INFO);
+    if (plainRefresh && held == shown.end()) return FALSE;  // not there: the shell would refuse it
+    const uint64_t look = message == NIM_SETVERSION || message == NIM_DELETE ? 0 : LookOf(*data);
+    if (plainRefresh && held->second == look) return TRUE;
+    const BOOL taken = Shell_NotifyIconA(message, data);
+    if (message == NIM_DELETE)
+        shown.erase(key);
+    else if (taken && message != NIM_SETVERSION)
+        shown[key] = look;
+    else if (!taken && held != shown.end())
+        held->second = 0;  // what it shows now is not known: the next refresh goes
+    return taken;
+}
 
 BOOL SystemSeam::CreateShutdownBlockReason(HWND window, const std::wstring& reason) {
     using Create = BOOL(WINAPI*)(HWND, LPCWSTR);

@@ -196,13 +196,15 @@ TLabel::TLabel(TComponent* owner, TControl* parent, int left, int top, const std
     : TControl(owner, parent) {
     SetBounds(left, top, 1, 13);
     CreateHandle("Static", WS_CHILD | SS_NOTIFY | SS_NOPREFIX | SS_LEFT, 0, ParentHandle(parent), NextId());
+    caption_ = caption;
     TControl::SetCaption(caption);
     AdjustSize();  // an empty caption too: one line high
 }
 
 void TLabel::SetCaption(const std::string& text) {
     // The countdown sets its four labels every second, most of them to what they already show.
-    if (handle_ && text == Caption()) return;
+    if (handle_ && text == caption_) return;
+    caption_ = text;
     TControl::SetCaption(text);
     if (autoSize_) AdjustSize();
 }

@@ -63,6 +63,9 @@ public:
 class TLabel : public TControl {
 public:
     TLabel(TComponent* owner, TControl* parent, int left, int top, const std::string& caption);
+    // Kept here as well as in the window: asking the window costs a round of messages through
+    // every hook on it.
+    const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& text) override;
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool autoSize);
@@ -95,6 +98,7 @@ private:
     bool wordWrap_ = true;
     TAlignment alignment_ = taLeftJustify;
     TColor fontColor_ = 0xFF000008;  // window text
+    std::string caption_;
 };
 
 class TEdit : public TControl {

@@ -70,7 +70,10 @@ void Synchronize(const std::function<void()>& call) {
         call();
         return;
     }
-    const UniqueKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    // One event for each thread that hands calls over, made at its first: a timer's worker hands
+    // one over every second, and each event made and closed is two requests to the server under Wine.
+    // It resets itself when the wait below ends.
+    static thread_local const UniqueKernelHandle done(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     if (!done) throw std::runtime_error("Synchronize: cannot create an event");
     PendingCall pending{&call, done.get(), nullptr};
     TheQueue().Push(&pending);

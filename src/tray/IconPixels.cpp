@@ -54,12 +54,10 @@ IconImagePtr IconFromPixels(const TPixelBitmap& picture, uint32_t seeThrough, bo
 IconImagePtr TIconPictureCache::Get(const TPixelBitmap& picture, uint32_t seeThrough, bool anySeeThrough) {
     GdiFlush();
     // The key: the pixels as the icon takes them (colour only), and what is see-through.
-    std::string key;
-    key.reserve(sizeof(uint32_t) * picture.width * picture.height + 8);
-    for (int i = 0; i < picture.width * picture.height; ++i) {
-        const uint32_t p = picture.bits[i] & 0xFFFFFFu;
-        key.append(reinterpret_cast<const char*>(&p), sizeof(p));
-    }
+    const size_t count = static_cast<size_t>(picture.width) * picture.height;
+    std::string key(sizeof(uint32_t) * count, '\0');
+    auto* pixels = reinterpret_cast<uint32_t*>(key.data());
+    for (size_t i = 0; i < count; ++i) pixels[i] = picture.bits[i] & 0xFFFFFFu;
     key.append(reinterpret_cast<const char*>(&seeThrough), sizeof(seeThrough));
     key.push_back(anySeeThrough ? '1' : '0');
     auto it = index_.find(key);

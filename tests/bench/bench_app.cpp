@@ -9,6 +9,8 @@
 //                                     <max> windows <windows of the process when it showed>"
 //   bench_app counting TIMEOUT_MS     waits until the program's window exists, hidden, with no
 //                                     message box in front of it: the countdown runs
+//   bench_app lock | unlock           tells the program's window that the session is locked or
+//                                     unlocked, as Windows does (Wine never does)
 #include <windows.h>
 
 #include <algorithm>
@@ -183,6 +185,16 @@ int Counting(DWORD timeoutMs) {
     return 1;
 }
 
+int Session(WPARAM change) {
+    HWND form = FindWindowA("TForm2", kCaption);
+    if (!form) {
+        std::fprintf(stderr, "bench_app: no program window to tell\n");
+        return 1;
+    }
+    SendMessageA(form, WM_WTSSESSION_CHANGE, change, 1);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,6 +206,7 @@ int main(int argc, char** argv) {
         return Startup(std::atoi(argv[2]), argv[3], argv[4], args);
     }
     if (cmd == "counting" && argc >= 3) return Counting(static_cast<DWORD>(std::atoi(argv[2])));
-    std::fprintf(stderr, "usage: bench_app prepare | startup RUNS EXE CLASS [ARGS] | counting TIMEOUT_MS\n");
+    if (cmd == "lock" || cmd == "unlock") return Session(cmd == "lock" ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK);
+    std::fprintf(stderr, "usage: bench_app prepare | startup RUNS EXE CLASS [ARGS] | counting TIMEOUT_MS | lock | unlock\n");
     return 2;
 }

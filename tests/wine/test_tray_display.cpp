@@ -476,6 +476,53 @@ TEST_CASE("a re-created taskbar gets back exactly the icons shown, with their cu
     CHECK(f.TextTrayIcon1->Text() == ":59");
 }
 
+TEST_CASE("while nobody can see the screen the countdown goes on undrawn, and shows its time at once after") {
+    // GUID_CONSOLE_DISPLAY_STATE, with its state where the news carries its data.
+    struct DisplayNews {
+        GUID setting{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+        DWORD length = sizeof(DWORD);
+        DWORD state;
+    };
+    struct Case {
+        const char* name;
+        void (*tell)(HWND, bool unseen);
+    } cases[] = {
+        {"the session locked", [](HWND w, bool unseen) {
+             SendMessageA(w, WM_WTSSESSION_CHANGE, unseen ? WTS_SESSION_LOCK : WTS_SESSION_UNLOCK, 1);
+         }},
+        {"the display off", [](HWND w, bool unseen) {
+             DisplayNews news{};
+             news.state = unseen ? 0 : 1;
+             SendMessageA(w, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&news));
+         }},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        Counting run(0, 0, 5, 0);
+        TForm2& f = *run.form;
+        f.Chronos1Timer(f.Chronos1);
+        c.tell(f.Handle(), true);
+        run.rec.Clear();
+        for (int i = 0; i < 3; ++i) f.Chronos1Timer(f.Chronos1);
+        REQUIRE(TimerTicked(f.NotifyIcon1->CycleInterval(), 3));  // the animation had its chances
+        CHECK(run.rec.shell.empty());
+        CHECK(f.Counters.Seconds == 56);
+        CHECK(f.Label4->Caption() == "59");
+        CHECK(f.TextTrayIcon1->Text() == ":59");
+
+        c.tell(f.Handle(), false);
+        // Each time icon drawn once, with the time of now, and the animation going again.
+        std::vector<std::string> texts;
+        for (const std::string& n : Sequence(run.rec, NIM_MODIFY, f))
+            if (n != "program") texts.push_back(n);
+        CHECK(texts == std::vector<std::string>{"seconds", "minutes", "hours", "days"});
+        CHECK_FALSE(run.rec.Shell(NIM_MODIFY, f.NotifyIcon1->TrayId()).empty());
+        CHECK(f.Label4->Caption() == "56");
+        CHECK(f.TextTrayIcon1->Text() == ":56");
+        CHECK(f.NotifyIcon1->CycleIcons());
+    }
+}
+
 TEST_CASE("the window's end takes its icons out of the notification area") {
     Counting run(1, 2, 3, 4);
     std::vector<UINT> ids;

@@ -66,10 +66,14 @@ std::string SketchOf(const std::optional<Picture>& p) {
     return p ? Sketch(*p, kTaskbarColour, kRed) : std::string("(no taskbar)");
 }
 
-// The first picture of place n that differs from `before`, if one comes within `ms`.
+// The first picture of place n that differs from `before`, if one comes within `ms`. The shell
+// paints a new picture of an icon in two steps, its background erased, then the icon drawn: a read
+// between the two sees the bare taskbar, which is no picture of the program's (one that stays bare
+// still ends the wait with none).
 std::optional<Picture> NextPicture(int n, const Picture& before, DWORD ms) {
     std::optional<Picture> now;
-    if (!WaitUntil([&] { return (now = ReadTrayPlace(n)) && *now != before; }, ms)) return std::nullopt;
+    if (!WaitUntil([&] { return (now = ReadTrayPlace(n)) && *now != before && !ShowsNothing(now); }, ms))
+        return std::nullopt;
     return now;
 }
 

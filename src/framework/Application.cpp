@@ -19,7 +19,7 @@ TApplication* g_application = nullptr;
 // Every message that any loop of the thread takes (the program's, a message box's, a menu's): a
 // key or a mouse button tells how the user reaches what comes next, and a key shows the window's
 // focus mark.
-LRESULT CALLBACK WatchInput(int code, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK WatchEveryLoop(int code, WPARAM wp, LPARAM lp) {
     if (code == HC_ACTION && wp == PM_REMOVE && g_application) {
         const MSG& msg = *reinterpret_cast<const MSG*>(lp);
         switch (msg.message) {
@@ -89,7 +89,6 @@ void TApplication::Initialize() {
                                                 return msg == WM_NOC_SYNC && WindowMessage(msg, wp, lp, result);
                                             });
     HWND wnd = wake_->Handle();
-    inputWatch_.reset(SetWindowsHookExA(WH_GETMESSAGE, WatchInput, nullptr, GetCurrentThreadId()));
     SetWakeMainThread([wnd] { PostMessageA(wnd, WM_NOC_SYNC, 0, 0); });
 }
 
@@ -167,6 +166,13 @@ bool TApplication::ProcessMessage(MSG& msg) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;
+}
+
+void TApplication::WatchInput(bool active) {
+    if (!active)
+        inputWatch_.reset();
+    else if (!inputWatch_)
+        inputWatch_.reset(SetWindowsHookExA(WH_GETMESSAGE, WatchEveryLoop, nullptr, GetCurrentThreadId()));
 }
 
 bool TApplication::HandleMessage() {

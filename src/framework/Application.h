@@ -74,6 +74,10 @@ public:
     // its message loops, or as the shell tells it of a notification-area icon (NoteInput).
     bool KeyboardUsedLast() const { return keyboardUsedLast_; }
     void NoteInput(bool keyboard) { keyboardUsedLast_ = keyboard; }
+    // The watch on every loop's input runs only while the program is the active one: keys come to
+    // it only then, and a watched message costs two requests to the server under Wine, which the
+    // countdown, mostly in the notification area, should not pay.
+    void WatchInput(bool active);
 
     // The general error report: call it from a catch block. The failure's text is shown in a
     // message box captioned with the title; a silent abort shows nothing.

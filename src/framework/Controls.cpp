@@ -647,6 +647,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         DpiChanged(LOWORD(wp), suggested);
         return 0;
     }
+    case WM_ACTIVATEAPP:
+        Application().WatchInput(wp != FALSE);
+        return TControl::WndProc(msg, wp, lp);
     case WM_ACTIVATE:
     case WM_SHOWWINDOW:
         // Activated, the window gets the focus from the system; it goes on to a control once the

@@ -40,26 +40,28 @@ export WINEDLLOVERRIDES=${NOC_WINEDLLOVERRIDES:-"mscoree,mshtml=;winealsa.drv,wi
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
+# Xvfb takes the first free display itself and names it once it accepts connections: picking a
+# number here and starting Xvfb on it raced with other scripts starting theirs at the same moment,
+# and two of them could end up on one display, which the first to clean up took from the other.
 start_xvfb() {
-    local n
-    for n in $(seq 91 199); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
-        local pid=$!
-        for _ in $(seq 1 100); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.05
-        done
-        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
-            echo "$pid" > "$STATE/xvfb.pid"
-            echo ":$n" > "$STATE/display"
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill "$pid" 2>/dev/null
+    local named="$STATE/xvfb.display" pid n=
+    rm -f "$named"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$named" </dev/null >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 1 200); do
+        # The number is whole once its line ends.
+        [ -s "$named" ] && [ -z "$(tail -c 1 "$named")" ] && n=$(head -n 1 "$named") && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
     done
-    echo "winectl: no free X display" >&2
+    if [ -n "$n" ] && kill -0 "$pid" 2>/dev/null; then
+        echo "$pid" > "$STATE/xvfb.pid"
+        echo ":$n" > "$STATE/display"
+        export DISPLAY=":$n"
+        return 0
+    fi
+    kill "$pid" 2>/dev/null
+    echo "winectl: no X display" >&2
     return 1
 }
 
@@ -123,8 +125,8 @@ desktops)
           quiet "$WINESERVER" -w && touch "$WINEPREFIX/.noc-desktop" ) || exit 1
     fi
     # Each desktop from a fresh copy, so that no run inherits what an earlier one left in its
-    # registry. The copies at once; the displays one after the other, as each takes the first free
-    # number; then each desktop's wineserver and warm-up run at once.
+    # registry. The copies at once, then the displays, then each desktop's wineserver and warm-up
+    # run at once.
     dirs=() jobs=() status=0
     for i in $(seq 0 $((n - 1))); do
         dir=$STATE; [ "$i" = 0 ] || dir="$STATE/desktop-$i"
@@ -155,7 +157,7 @@ cleanup)
         kill "$pid" 2>/dev/null
         for _ in $(seq 1 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
         kill -9 "$pid" 2>/dev/null
-        rm -f "$dir/xvfb.pid" "$dir/display"
+        rm -f "$dir/xvfb.pid" "$dir/xvfb.display" "$dir/display"
     done
     ;;
 run)

@@ -2,13 +2,17 @@
 # Private Wine environment for the tests and for `make run`.
 #
 #   winectl.sh setup   STATE [desktop]  make the prefix (once), start a private Xvfb and a persistent wineserver
-#   winectl.sh cleanup STATE            end the wineserver and the Xvfb that setup started
+#   winectl.sh desktops STATE N         the tests' N desktops: each a fresh copy of the template prefix
+#                                       (STATE/template, made once), with its own Xvfb and wineserver
+#   winectl.sh cleanup STATE            end the wineservers and the Xvfbs that setup or desktops started
 #   winectl.sh run     STATE prog args  run a Windows program in that environment (the test emulator)
 #   winectl.sh shell   STATE cmd args   run any command with that environment exported
 #   winectl.sh stop    STATE            end every Windows process of that prefix and its wineserver
 #
 # STATE is a folder that holds the prefix (STATE/prefix unless WINEPREFIX is set) and the display
-# that setup chose (STATE/display). Every process started here is ended by its id in cleanup.
+# that setup chose (STATE/display). Desktop 0 is STATE itself, desktop N is STATE/desktop-N; run,
+# shell and stop use the one CTest gave the test (CTEST_RESOURCE_GROUP_0_DESKTOP, "id:N,slots:1").
+# Every process started here is ended by its id in cleanup.
 set -u
 # Wine's own programs, found once here for every script: where wineserver really lives.
 WINE_DIR=$(dirname "$(readlink -f "$(command -v wineserver || echo /usr/lib/wine/wineserver)")")
@@ -21,6 +25,12 @@ WINESERVER="$WINE_DIR/wineserver"
 cmd=${1:?command}; STATE=${2:?state folder}; shift 2
 mkdir -p "$STATE"
 STATE=$(cd "$STATE" && pwd)
+# The desktop CTest gave the test, when it gave one.
+given=${CTEST_RESOURCE_GROUP_0_DESKTOP:-}
+given=${given#id:}; given=${given%%,*}
+case "$cmd" in run | shell | stop)
+    [ -z "${NOC_WINEPREFIX:-}" ] && [ -n "$given" ] && [ "$given" != 0 ] && STATE="$STATE/desktop-$given" ;;
+esac
 
 export WINEPREFIX=${NOC_WINEPREFIX:-$STATE/prefix}
 export WINEDEBUG=-all
@@ -30,26 +40,28 @@ export WINEDLLOVERRIDES=${NOC_WINEDLLOVERRIDES:-"mscoree,mshtml=;winealsa.drv,wi
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 
+# Xvfb takes the first free display itself and names it once it accepts connections: picking a
+# number here and starting Xvfb on it raced with other scripts starting theirs at the same moment,
+# and two of them could end up on one display, which the first to clean up took from the other.
 start_xvfb() {
-    local n
-    for n in $(seq 91 199); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 &
-        local pid=$!
-        for _ in $(seq 1 100); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.05
-        done
-        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$pid" 2>/dev/null; then
-            echo "$pid" > "$STATE/xvfb.pid"
-            echo ":$n" > "$STATE/display"
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill "$pid" 2>/dev/null
+    local named="$STATE/xvfb.display" pid n=
+    rm -f "$named"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$named" </dev/null >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 1 200); do
+        # The number is whole once its line ends.
+        [ -s "$named" ] && [ -z "$(tail -c 1 "$named")" ] && n=$(head -n 1 "$named") && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
     done
-    echo "winectl: no free X display" >&2
+    if [ -n "$n" ] && kill -0 "$pid" 2>/dev/null; then
+        echo "$pid" > "$STATE/xvfb.pid"
+        echo ":$n" > "$STATE/display"
+        export DISPLAY=":$n"
+        return 0
+    fi
+    kill "$pid" 2>/dev/null
+    echo "winectl: no X display" >&2
     return 1
 }
 
@@ -93,7 +105,8 @@ setup)
     if [ "$mode" = test ] || [ -z "${DISPLAY:-}" ]; then start_xvfb || exit 1; desktop=yes; fi
     make_prefix
     if [ -z "${NOC_WINEPREFIX:-}" ] || [ "$desktop" = yes ]; then
-        configure_desktop "$desktop"
+        # A copy of the tests' template has its desktop already.
+        [ "$desktop" = yes ] && [ -f "$WINEPREFIX/.noc-desktop" ] || configure_desktop "$desktop"
         quiet "$WINESERVER" -k
         quiet "$WINESERVER" -w
     fi
@@ -102,15 +115,50 @@ setup)
     quiet "$WINE" reg query 'HKCU\Software\Wine\Explorer'
     echo "winectl: prefix $WINEPREFIX on display ${DISPLAY:-none}"
     ;;
+desktops)
+    # The template: a prefix that no test runs in, set up for a virtual desktop once.
+    n=${1:?number of desktops}
+    "$0" cleanup "$STATE" >/dev/null 2>&1
+    if [ ! -f "$STATE/template/.noc-desktop" ]; then
+        rm -rf "$STATE/template"
+        ( export WINEPREFIX="$STATE/template"; unset NOC_WINEPREFIX; make_prefix && configure_desktop yes &&
+          quiet "$WINESERVER" -w && touch "$WINEPREFIX/.noc-desktop" ) || exit 1
+    fi
+    # Each desktop from a fresh copy, so that no run inherits what an earlier one left in its
+    # registry. The copies at once, then the displays, then each desktop's wineserver and warm-up
+    # run at once.
+    dirs=() jobs=() status=0
+    for i in $(seq 0 $((n - 1))); do
+        dir=$STATE; [ "$i" = 0 ] || dir="$STATE/desktop-$i"
+        dirs+=("$dir")
+        mkdir -p "$dir" && rm -rf "$dir/prefix" || exit 1
+        cp -a "$STATE/template" "$dir/prefix" &
+        jobs+=($!)
+    done
+    for j in "${jobs[@]}"; do wait "$j" || status=1; done
+    [ $status = 0 ] || exit 1
+    jobs=()
+    for dir in "${dirs[@]}"; do
+        ( STATE=$dir; start_xvfb ) || exit 1
+        ( export WINEPREFIX="$dir/prefix" DISPLAY=$(cat "$dir/display")
+          quiet "$WINESERVER" -p; quiet "$WINE" reg query 'HKCU\Software\Wine\Explorer'
+          echo "winectl: prefix $WINEPREFIX on display $DISPLAY" ) &
+        jobs+=($!)
+    done
+    for j in "${jobs[@]}"; do wait "$j" || status=1; done
+    exit $status
+    ;;
 cleanup)
-    [ -z "${NOC_WINEPREFIX:-}" ] && quiet "$WINESERVER" -k
-    if [ -f "$STATE/xvfb.pid" ]; then
-        pid=$(cat "$STATE/xvfb.pid")
+    for dir in "$STATE" "$STATE"/desktop-*; do
+        [ -d "$dir" ] || continue
+        [ -z "${NOC_WINEPREFIX:-}" ] && [ -d "$dir/prefix" ] && WINEPREFIX="$dir/prefix" quiet "$WINESERVER" -k
+        [ -f "$dir/xvfb.pid" ] || continue
+        pid=$(cat "$dir/xvfb.pid")
         kill "$pid" 2>/dev/null
         for _ in $(seq 1 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
         kill -9 "$pid" 2>/dev/null
-        rm -f "$STATE/xvfb.pid" "$STATE/display"
-    fi
+        rm -f "$dir/xvfb.pid" "$dir/xvfb.display" "$dir/display"
+    done
     ;;
 run)
     exec "$WINE" "$@"

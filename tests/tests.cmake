@@ -19,20 +19,22 @@ target_link_libraries(test_e2e_keyboard PRIVATE oleacc ole32 oleaut32)
 target_compile_definitions(test_dpi_layout PRIVATE NOC_TEST_REFERENCE_DIR="Z:${CMAKE_SOURCE_DIR}/tests/wine/reference")
 # Again in a time zone with daylight saving time, which Wine takes from TZ.
 add_test(NAME wine.test_time_of_day_paris COMMAND test_time_of_day)
-set_tests_properties(wine.test_time_of_day_paris PROPERTIES LABELS wine FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
+set_tests_properties(wine.test_time_of_day_paris PROPERTIES LABELS wine FIXTURES_REQUIRED WINE RESOURCE_GROUPS desktop:1
                      TIMEOUT 300 ENVIRONMENT TZ=Europe/Paris)
 
 # The end-to-end scripts (tests/e2e/<name>_e2e.sh, given the source and build folders and any more
-# arguments), with the driver program of their steps where they have one.
+# arguments), with the driver program of their steps where they have one. Each runs in prefixes
+# and on displays of its own, beside the tests on the desktops; the longest start first (COST).
 function(noc_e2e_script name timeout)
   add_test(NAME e2e.${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/${name}_e2e.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR}
            ${ARGN})
-  set_tests_properties(e2e.${name} PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE RESOURCE_LOCK desktop
-                       TIMEOUT ${timeout})
+  set_tests_properties(e2e.${name} PROPERTIES LABELS e2e FIXTURES_REQUIRED WINE TIMEOUT ${timeout}
+                       RESOURCE_GROUPS own_prefix:1 COST ${timeout})
 endfunction()
 function(noc_steps_program name)
   add_executable(${name} ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.cpp)
   target_link_libraries(${name} PRIVATE noc_driver)
+  target_precompile_headers(${name} REUSE_FROM noc_e2e_pch)
   add_dependencies(${name} NocTuro)
 endfunction()
 

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "RegKey.h"
 #include "app/Form2Ids.h"
 #include "driver/Driver.h"
 #include "settings/Scramble.h"
@@ -28,15 +29,18 @@ inline const char kPlaceholder[] = "Chemin du fichier...";
 using testing::kTampered;
 inline const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// The thirteen stored values, as text, with the password in clear.
+// The thirteen stored values, as text, with the password in clear: the settings table's design
+// values, with the fields a case changes.
 struct Stored {
-    std::string Couleur = "clMedGray";
-    std::string Jours = "0", Heures = "0", Minutes = "0", Secondes = "0";
-    std::string Chrono = "non";
-    std::string MdPasse;
-    std::string MdPasseOK = "non", Demarrage = "non", Alerte = "non";
-    std::string Son = kPlaceholder;
-    std::string Delai = "20";
+    using S = noc::Setting;
+    static std::string Design(S s) { return noc::Info(s).design; }
+
+    std::string Couleur = Design(S::Couleur);
+    std::string Jours = Design(S::Jours), Heures = Design(S::Heures), Minutes = Design(S::Minutes),
+                Secondes = Design(S::Secondes);
+    std::string Chrono = Design(S::Chrono), MdPasse = Design(S::MdPasse), MdPasseOK = Design(S::MdPasseOK),
+                Demarrage = Design(S::Demarrage), Alerte = Design(S::Alerte), Son = Design(S::Son);
+    std::string Delai = Design(S::Delai);
     // Values written over after the check text was made, as by hand; nothing removes the value.
     std::vector<std::pair<std::string, std::optional<std::string>>> byHand;
 };
@@ -70,10 +74,7 @@ inline std::string ProtectionOf(const Stored& s) {
 }
 
 inline void DeleteSetting(const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
+    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKey, name.c_str());
 }
 
 // A fresh key holding the values and the check text that matches them, then the hand edits.
@@ -91,28 +92,14 @@ inline void WriteAll(const Stored& s) {
 }
 
 inline void WriteRunValue(const std::string& name, const std::string& value, HKEY root = HKEY_LOCAL_MACHINE) {
-    HKEY key = nullptr;
-    REQUIRE(RegCreateKeyExA(root, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-            ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
+    REQUIRE(testing::WriteString(root, kRunKey, name, value));
 }
 
 inline bool RunValueExists(const std::string& name, HKEY root = HKEY_LOCAL_MACHINE) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
+    return testing::ReadValue(root, kRunKey, name).has_value();
 }
 
-inline void DeleteRunValue(const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-}
+inline void DeleteRunValue(const std::string& name) { RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, name.c_str()); }
 
 inline HWND WaitForForm(const Program& prog) { return WaitForTopWindow(prog.Id(), "TForm2", kCaption, kLong, true); }
 

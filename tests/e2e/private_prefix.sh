@@ -1,6 +1,6 @@
 # Sourced by the end-to-end scripts whose countdowns reach zero. The real shutdown request ends
-# every process of its prefix, so each such countdown runs in a copy of the test prefix with a
-# wineserver and display of its own. The script sets SRC, BUILD and STATE before sourcing this.
+# every process of its prefix, so each such countdown runs in a copy of the tests' template prefix
+# (never run in, so never caught half-written) with a wineserver and display of its own. The script sets SRC, BUILD and STATE before sourcing this.
 WINECTL="$SRC/scripts/winectl.sh"
 pids=()
 
@@ -18,7 +18,7 @@ fail() { echo "FAIL: $*"; end_prefix; exit 1; }
 private_prefix() {
     end_prefix
     mkdir -p "$STATE"
-    cp -a "$BUILD/wine/prefix" "$STATE/prefix" || fail "cannot copy the prefix"
+    cp -a "$BUILD/wine/template" "$STATE/prefix" || fail "cannot copy the prefix"
     export NOC_WINEPREFIX="$STATE/prefix"
     "$WINECTL" setup "$STATE" test >/dev/null || fail "cannot set up the copy"
     run reg delete 'HKLM\Software\Belvane\NocTuro' /f >/dev/null 2>&1

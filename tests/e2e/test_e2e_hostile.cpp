@@ -13,20 +13,9 @@ using namespace e2e;
 
 namespace {
 
-// A stored value whole, however long (the driver's reader stops at 4 KB).
+// A stored value whole, however long.
 std::optional<std::string> ReadLongSetting(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    DWORD size = 0, type = 0;
-    std::optional<std::string> value;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        std::vector<char> data(size + 1, '\0');
-        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS)
-            value = std::string(data.data(), size);
-        if (value && !value->empty() && value->back() == '\0') value->pop_back();
-    }
-    RegCloseKey(key);
-    return value;
+    return testing::ReadValue(HKEY_LOCAL_MACHINE, kSettingsKey, name);
 }
 
 }  // namespace

@@ -31,14 +31,10 @@ bool PointerAway() {
 std::string InstalledPath() { return ExeDir() + "NocTuro.exe"; }
 
 std::optional<std::string> ReadRunValue(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    char data[1024] = {};
-    DWORD size = sizeof(data) - 1, type = 0;
-    const LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-    return std::string(data);
+    DWORD type = REG_NONE;
+    const std::optional<std::string> value = testing::ReadValue(HKEY_LOCAL_MACHINE, kRunKey, name, &type);
+    if (!value || type != REG_SZ) return std::nullopt;
+    return std::string(value->c_str());
 }
 
 // Settings with the user's own colour and a dial that a close accepts.

@@ -156,19 +156,9 @@ void CheckNoIconLeft(HWND callbackWindow) {
 struct ReportedVersion {
     static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\NocTuro.exe";
     explicit ReportedVersion(const char* version) {
-        HKEY key = nullptr;
-        REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-                ERROR_SUCCESS);
-        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>(strlen(version) + 1));
-        RegCloseKey(key);
+        REQUIRE(testing::WriteString(HKEY_CURRENT_USER, kKey, "Version", version));
     }
-    ~ReportedVersion() {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-        RegDeleteValueA(key, "Version");
-        RegCloseKey(key);
-    }
+    ~ReportedVersion() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Version"); }
 };
 
 Stored RedDigits(const char* chrono) {

@@ -6,13 +6,16 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "Pump.h"
 #include "Recorder.h"
+#include "RegKey.h"
 #include "app/CommandLine.h"
+#include "app/CountdownRules.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
 #include "framework/Application.h"
@@ -52,36 +55,38 @@ struct FreshApplication {
 
 inline void DeleteSettings() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath); }
 
-// Writes all thirteen values, with a matching integrity text.
+// The thirteen values as a case stores them: the settings table's design values, with the fields
+// the case changes. Write() stores them all, with a matching integrity text.
 struct StoredSettings {
-    std::string Couleur = "clMedGray";
-    int Jours = 0, Heures = 0, Minutes = 0, Secondes = 0;
-    std::string Chrono = "non", MdPasse, MdPasseOK = "non", Demarrage = "non", Alerte = "non";
-    std::string Son = "Chemin du fichier...";
-    int Delai = 20;
+    using S = noc::Setting;
+    static std::string Design(S s) { return noc::Info(s).design; }
+    static int DesignNumber(S s) { return noc::StrToInt(Design(s)); }
+
+    std::string Couleur = Design(S::Couleur);
+    int Jours = DesignNumber(S::Jours), Heures = DesignNumber(S::Heures), Minutes = DesignNumber(S::Minutes),
+        Secondes = DesignNumber(S::Secondes);
+    std::string Chrono = Design(S::Chrono), MdPasse = Design(S::MdPasse), MdPasseOK = Design(S::MdPasseOK),
+                Demarrage = Design(S::Demarrage), Alerte = Design(S::Alerte), Son = Design(S::Son);
+    int Delai = DesignNumber(S::Delai);
 
     void Write() const {
         DeleteSettings();
-        HKEY key = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr);
-        RegCloseKey(key);
-        using noc::Setting;
+        CreateKey(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath);
         noc::SettingTexts t;
-        t[Setting::Couleur] = Couleur;
-        t[Setting::Jours] = noc::IntToStr(Jours);
-        t[Setting::Heures] = noc::IntToStr(Heures);
-        t[Setting::Minutes] = noc::IntToStr(Minutes);
-        t[Setting::Secondes] = noc::IntToStr(Secondes);
-        t[Setting::Chrono] = Chrono;
-        t[Setting::MdPasse] = MdPasse;
-        t[Setting::MdPasseOK] = MdPasseOK;
-        t[Setting::Demarrage] = Demarrage;
-        t[Setting::Alerte] = Alerte;
-        t[Setting::Son] = Son;
-        t[Setting::Delai] = noc::IntToStr(Delai);
-        t[Setting::Protection] = t.MatchingProtection();
-        for (Setting s : noc::kReadOrder) noc::WriteSetting(s, t[s]);
+        t[S::Couleur] = Couleur;
+        t[S::Jours] = noc::IntToStr(Jours);
+        t[S::Heures] = noc::IntToStr(Heures);
+        t[S::Minutes] = noc::IntToStr(Minutes);
+        t[S::Secondes] = noc::IntToStr(Secondes);
+        t[S::Chrono] = Chrono;
+        t[S::MdPasse] = MdPasse;
+        t[S::MdPasseOK] = MdPasseOK;
+        t[S::Demarrage] = Demarrage;
+        t[S::Alerte] = Alerte;
+        t[S::Son] = Son;
+        t[S::Delai] = noc::IntToStr(Delai);
+        t[S::Protection] = t.MatchingProtection();
+        for (S setting : noc::kReadOrder) noc::WriteSetting(setting, t[setting]);
     }
 };
 
@@ -94,10 +99,13 @@ inline std::unique_ptr<noc::TForm2> MakeForm2(const std::string& commandLine = "
     return form;
 }
 
-// The program as its main makes it, in an application object of its own.
+// The program as its main makes it, in an application object of its own; from the settings given,
+// when given.
 struct RunningProgram {
     noc::TForm2* form = nullptr;
-    explicit RunningProgram(const std::string& commandLine = "NocTuro.exe") {
+    explicit RunningProgram(const std::string& commandLine = "NocTuro.exe",
+                            const std::optional<StoredSettings>& stored = std::nullopt) {
+        if (stored) stored->Write();
         StartApplication();
         std::vector<std::string> params = noc::SplitCommandLine(commandLine);
         noc::StartedWithParameters = noc::StartedWithParametersFlag(params);
@@ -130,6 +138,50 @@ inline void SetDial(noc::TForm2& f, int d, int h, int m, int s) {
                                 std::pair{f.UpDown2, f.MaskEdit2}, std::pair{f.UpDown3, f.MaskEdit3}})
         field->SetCaption(noc::IntToStr(arrow->Position()));
 }
+
+// The dial's four fields, "DD:HH:MM:SS"; the arrows behind them must agree.
+inline std::string Dial(const noc::TForm2& f) {
+    const std::string fields = f.MaskEdit4->Caption() + ":" + f.MaskEdit1->Caption() + ":" + f.MaskEdit2->Caption() +
+                               ":" + f.MaskEdit3->Caption();
+    const std::string arrows = noc::TwoDigits(f.UpDown4->Position()) + ":" + noc::TwoDigits(f.UpDown1->Position()) +
+                               ":" + noc::TwoDigits(f.UpDown2->Position()) + ":" +
+                               noc::TwoDigits(f.UpDown3->Position());
+    CHECK(fields == arrows);
+    return fields;
+}
+
+// The window from stored settings, with the seam recorded, in an application object of its own.
+// Start() counts down from the switch with its ticks given by hand (Tick()): the timer is on, as
+// during any countdown, but its own ticks are too far apart to come during a test.
+struct CountingForm {
+    SeamRecorder rec;
+    std::unique_ptr<noc::TForm2> form;
+    explicit CountingForm(const StoredSettings& stored = StoredSettings(), int smallIconSize = 0) {
+        FreshApplication::Reset();
+        stored.Write();
+        rec.smallIconSize = smallIconSize;
+        form = MakeForm2();
+    }
+    ~CountingForm() {
+        if (form) form->Chronos1->SetEnabled(false);
+        form.reset();
+        FreshApplication::Reset();
+    }
+    CountingForm(const CountingForm&) = delete;
+    CountingForm& operator=(const CountingForm&) = delete;
+
+    void Start(int d, int h, int m, int s) {
+        SetDial(*form, d, h, m, s);
+        form->Chronos1->SetInterval(3600 * 1000);
+        form->MyImage1Click(form->MyImage1);
+        REQUIRE(form->Chronos1->Enabled());
+    }
+    void Tick(int times = 1) {
+        for (int i = 0; i < times; ++i) form->Chronos1Timer(form->Chronos1);
+    }
+    // The window back on the countdown, as a click on the program icon brings it.
+    void BringBack() { form->NotifyIcon1Click(form->NotifyIcon1); }
+};
 
 // Names of the icons by their identity towards the shell.
 inline std::map<UINT, std::string> IconNames(const noc::TForm2& f) {

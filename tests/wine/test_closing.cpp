@@ -10,27 +10,20 @@ using noc::TForm2;
 
 namespace {
 
-// The program as its main makes it, in an application object of its own, counting 5 minutes down
-// from a start with parameters, the cancel password required or not.
+// The program as its main makes it, counting 5 minutes down from a start with parameters, the
+// cancel password required or not.
 struct CountingProgram {
-    TForm2* form = nullptr;
     SeamRecorder rec;
-    explicit CountingProgram(bool passwordRequired) {
+    RunningProgram program;
+    TForm2* form = program.form;
+    explicit CountingProgram(bool passwordRequired) : program("NocTuro.exe * 0 0 5 0", Protected(passwordRequired)) {
+        REQUIRE(form->Chronos1->Enabled());
+    }
+    static StoredSettings Protected(bool passwordRequired) {
         StoredSettings stored;
         stored.MdPasse = "abc";
         stored.MdPasseOK = passwordRequired ? "oui" : "non";
-        stored.Write();
-        StartApplication();
-        std::vector<std::string> params = noc::SplitCommandLine("NocTuro.exe * 0 0 5 0");
-        noc::StartedWithParameters = noc::StartedWithParametersFlag(params);
-        form = noc::Application().CreateForm<TForm2>(params);
-        form->AfterCreation();
-        REQUIRE(form->Chronos1->Enabled());
-    }
-    ~CountingProgram() {
-        noc::DestroyApplication();
-        noc::StartedWithParameters.clear();
-        ForgetQuit();
+        return stored;
     }
 };
 

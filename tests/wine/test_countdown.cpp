@@ -15,11 +15,6 @@ const char kTooShort[] =
     "Le réglage du Chrono est trop court ! (20 sec min)\r\nVous n'auriez pas assez de temps pour "
     "annuler\r\nl'extinction automatique de l'ordinateur.";
 
-std::string Dial(TForm2& f) {
-    return f.MaskEdit4->Caption() + ":" + f.MaskEdit1->Caption() + ":" + f.MaskEdit2->Caption() + ":" +
-           f.MaskEdit3->Caption();
-}
-
 bool Visible(TForm2& f) { return IsWindowVisible(f.Handle()) != FALSE; }
 
 // A countdown started by the program ticks once a second; the tests let the same worker tick every

@@ -19,12 +19,7 @@ namespace {
 
 bool Shown(noc::TControl* c) { return IsWindowVisible(c->Handle()) != FALSE; }
 
-bool SettingsKeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
+bool SettingsKeyExists() { return static_cast<bool>(OpenKey(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath)); }
 
 size_t IndexOfShutdown(const SeamRecorder& rec) {
     for (size_t i = 0; i < rec.calls.size(); ++i)
@@ -101,11 +96,12 @@ TEST_CASE_FIXTURE(FreshApplication, "a box that comes up during a tick waits for
     REQUIRE(form->Chronos1->Enabled());
     // Changed under the running countdown into something that cannot be read: the final warning,
     // which reads the flag again at every tick, reports it once.
-    HKEY key = nullptr;
-    REQUIRE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS);
-    const DWORD yes = 1;
-    RegSetValueExA(key, "Demarrage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&yes), sizeof(yes));
-    RegCloseKey(key);
+    {
+        const UniqueRegKey key = OpenKey(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, KEY_ALL_ACCESS);
+        REQUIRE(key);
+        const DWORD yes = 1;
+        RegSetValueExA(key.get(), "Demarrage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&yes), sizeof(yes));
+    }
 
     REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }, 8000));
     REQUIRE(rec.calls.size() >= 3);

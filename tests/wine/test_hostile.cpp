@@ -49,10 +49,9 @@ std::string SoundFallback() {
 }
 
 void SetRaw(const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    REQUIRE(RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS);
-    CHECK(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS);
-    RegCloseKey(key);
+    const UniqueRegKey key = OpenKey(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, KEY_ALL_ACCESS);
+    REQUIRE(key);
+    CHECK(RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS);
 }
 
 void SetRawText(const char* name, DWORD type, const std::string& bytes) {
@@ -60,11 +59,9 @@ void SetRawText(const char* name, DWORD type, const std::string& bytes) {
 }
 
 DWORD StoredType(const char* name) {
-    HKEY key = nullptr;
     DWORD type = REG_NONE;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return type;
-    RegQueryValueExA(key, name, nullptr, &type, nullptr, nullptr);
-    RegCloseKey(key);
+    if (const UniqueRegKey key = OpenKey(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath))
+        RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, nullptr);
     return type;
 }
 

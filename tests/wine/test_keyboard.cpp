@@ -89,26 +89,11 @@ std::unique_ptr<TForm2> ShownForm(const StoredSettings& s = {}) {
     return form;
 }
 
-void SetDial(TForm2& f, int d, int h, int m, int s) {
-    const int values[] = {d, h, m, s};
-    noc::TMaskEdit* fields[] = {f.MaskEdit4, f.MaskEdit1, f.MaskEdit2, f.MaskEdit3};
-    noc::TUpDown* arrows[] = {f.UpDown4, f.UpDown1, f.UpDown2, f.UpDown3};
-    for (int i = 0; i < 4; ++i) {
-        arrows[i]->SetPosition(values[i]);
-        fields[i]->SetCaption(noc::IntToStr(values[i]));
-    }
-}
-
 // A countdown of five minutes started: the window in the notification area.
 void StartFiveMinutes(TForm2& f) {
     SetDial(f, 0, 0, 5, 0);
     f.StartCountdown();
     REQUIRE_FALSE(IsWindowVisible(f.Handle()));
-}
-
-std::string Dial(TForm2& f) {
-    return f.MaskEdit4->Caption() + ":" + f.MaskEdit1->Caption() + ":" + f.MaskEdit2->Caption() + ":" +
-           f.MaskEdit3->Caption();
 }
 
 // A click of the mouse on the upper or lower arrow of a pair.
@@ -122,13 +107,12 @@ void ClickArrow(const noc::TUpDown& arrows, bool up) {
 
 std::vector<std::pair<std::string, std::string>> OurRunValues() {
     std::vector<std::pair<std::string, std::string>> found;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return found;
+    const UniqueRegKey key = OpenKey(HKEY_LOCAL_MACHINE, kRunPath);
+    if (!key) return found;
     char data[1024];
     DWORD size = sizeof(data), type = 0;
-    if (RegQueryValueExA(key, "NocTuro", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS)
+    if (RegQueryValueExA(key.get(), "NocTuro", nullptr, &type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS)
         found.emplace_back("NocTuro", std::string(data));
-    RegCloseKey(key);
     return found;
 }
 

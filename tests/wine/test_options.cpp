@@ -16,17 +16,15 @@ const char kRunPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The Run key's values named like ours (any letter case), with their data.
 std::vector<std::pair<std::string, std::string>> OurRunValues() {
     std::vector<std::pair<std::string, std::string>> found;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return found;
-    for (DWORD i = 0;; ++i) {
+    const UniqueRegKey key = OpenKey(HKEY_LOCAL_MACHINE, kRunPath);
+    for (DWORD i = 0; key; ++i) {
         char name[256], data[1024];
         DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
+        if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize) !=
             ERROR_SUCCESS)
             break;
         if (lstrcmpiA(name, "NocTuro") == 0 && type == REG_SZ) found.emplace_back(name, data);
     }
-    RegCloseKey(key);
     return found;
 }
 
@@ -66,11 +64,9 @@ public:
     TaskbarTheme(const TaskbarTheme&) = delete;
     TaskbarTheme& operator=(const TaskbarTheme&) = delete;
     static void SetLight(DWORD light) {
-        HKEY key = nullptr;
-        REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
-                ERROR_SUCCESS);
-        RegSetValueExA(key, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof(light));
-        RegCloseKey(key);
+        const UniqueRegKey key = CreateKey(HKEY_CURRENT_USER, kPath);
+        REQUIRE(key);
+        RegSetValueExA(key.get(), kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof(light));
     }
     static void Remove() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kPath, kValue); }
 
@@ -119,14 +115,11 @@ TEST_CASE("ticking start with Windows writes the Run entry at once, unticking re
         CHECK(rec.Boxes()[0].text == kRemoved);
     }
     SUBCASE("a Run key that cannot be opened: the default beep and a warning, the box as the user left it") {
-        HKEY elsewhere = nullptr;
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\NocTuroTestNoRun", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &elsewhere, nullptr);
-        noc::SetSettingsRootForTesting(elsewhere);
+        const UniqueRegKey elsewhere = CreateKey(HKEY_CURRENT_USER, "Software\\NocTuroTestNoRun");
+        noc::SetSettingsRootForTesting(elsewhere.get());
         Toggle(*form, true);
         Toggle(*form, false);
         noc::SetSettingsRootForTesting(nullptr);
-        RegCloseKey(elsewhere);
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\NocTuroTestNoRun");
         REQUIRE(rec.calls.size() == 4);
         CHECK(rec.calls[0].flags == MB_OK);  // the default beep

@@ -23,11 +23,9 @@ using noc::TForm2;
 namespace {
 
 // The dial's four fields and arrows, as "DD:HH:MM:SS|d h m s".
-std::string Dial(const TForm2& f) {
-    return f.MaskEdit4->Caption() + ":" + f.MaskEdit1->Caption() + ":" + f.MaskEdit2->Caption() + ":" +
-           f.MaskEdit3->Caption() + "|" + std::to_string(f.UpDown4->Position()) + " " +
-           std::to_string(f.UpDown1->Position()) + " " + std::to_string(f.UpDown2->Position()) + " " +
-           std::to_string(f.UpDown3->Position());
+std::string DialAndArrows(const TForm2& f) {
+    return Dial(f) + "|" + std::to_string(f.UpDown4->Position()) + " " + std::to_string(f.UpDown1->Position()) + " " +
+           std::to_string(f.UpDown2->Position()) + " " + std::to_string(f.UpDown3->Position());
 }
 
 // The time the countdown panel shows, "DD:HH:MM:SS".
@@ -68,33 +66,12 @@ void RightClick(noc::TControl* c) {
     SendMessageA(c->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
 }
 
-// A countdown started from the switch, its ticks given by hand: the timer is on, as during any
-// countdown, but its own ticks are too far apart to come during a test.
-struct Postponing {
-    std::unique_ptr<TForm2> form;
-    SeamRecorder rec;
-    Postponing(int d, int h, int m, int s, StoredSettings stored = StoredSettings()) {
-        stored.Write();
-        form = MakeForm2();
-        SetDial(*form, d, h, m, s);
-        form->Chronos1->SetInterval(3600 * 1000);
-        form->MyImage1Click(form->MyImage1);
-        REQUIRE(form->Chronos1->Enabled());
+// A countdown started from the switch, recorded from its first tick on.
+struct Postponing : CountingForm {
+    Postponing(int d, int h, int m, int s, const StoredSettings& stored = StoredSettings()) : CountingForm(stored) {
+        Start(d, h, m, s);
         rec.Clear();
     }
-    ~Postponing() {
-        form->Chronos1->SetEnabled(false);
-        form.reset();
-        ForgetQuit();
-    }
-    Postponing(const Postponing&) = delete;
-    Postponing& operator=(const Postponing&) = delete;
-
-    void Tick(int times = 1) {
-        for (int i = 0; i < times; ++i) form->Chronos1Timer(form->Chronos1);
-    }
-    // The window back on the countdown, as a click on the program icon brings it.
-    void BringBack() { form->NotifyIcon1Click(form->NotifyIcon1); }
 };
 
 // Stored settings with an alert sound that opens, played `lead` seconds before the end.
@@ -137,7 +114,7 @@ TEST_CASE_FIXTURE(FreshApplication,
         CHECK(warningTick == 20 + minutes * 60);
         CHECK(endTick == 40 + minutes * 60);
         // The dial keeps the time dialled, and so do the settings saved at zero.
-        CHECK(Dial(f) == "00:00:00:40|0 0 0 40");
+        CHECK(DialAndArrows(f) == "00:00:00:40|0 0 0 40");
         CHECK(noc::ReadSetting("Secondes") == "40");
         CHECK(noc::ReadSetting("Minutes") == "0");
     }
@@ -155,10 +132,10 @@ TEST_CASE_FIXTURE(FreshApplication, "the longest postpone, and several in a row,
     CHECK(PanelTime(f) == "00:01:17:55");
     CHECK(f.Chronos1->Enabled());
     CHECK_FALSE(Visible(f));  // a postpone from outside the final warning shows nothing
-    CHECK(Dial(f) == "00:00:03:00|0 0 3 0");
+    CHECK(DialAndArrows(f) == "00:00:03:00|0 0 3 0");
     // Only the counters moved: a cancel now puts the time left on the dial, as always.
     f.CancelCountdown();
-    CHECK(Dial(f) == "00:01:17:55|0 1 17 55");
+    CHECK(DialAndArrows(f) == "00:01:17:55|0 1 17 55");
 }
 
 TEST_CASE_FIXTURE(
@@ -191,7 +168,7 @@ TEST_CASE_FIXTURE(
     CHECK(Counters(f) == "0 0 10 15");
     CHECK(PanelTime(f) == "00:00:10:15");
     CHECK(f.Chronos1->Enabled());
-    CHECK(Dial(f) == "00:00:00:40|0 0 0 40");
+    CHECK(DialAndArrows(f) == "00:00:00:40|0 0 0 40");
     CHECK(run.rec.Boxes().empty());
     CHECK(run.rec.Beeps().empty());
 
@@ -324,7 +301,7 @@ TEST_CASE_FIXTURE(FreshApplication, "a protected countdown asks for the password
         CHECK(Visible(f));
         CheckPlainLook(f);
         CHECK(f.PasswordAccepted == "non");
-        CHECK(Dial(f) == "00:00:05:00|0 0 5 0");
+        CHECK(DialAndArrows(f) == "00:00:05:00|0 0 5 0");
 
         // The password was for that one postpone: the next one, and Annuler, ask again.
         f.SpeedButton4Click(f.SpeedButton4);
@@ -358,7 +335,7 @@ TEST_CASE_FIXTURE(FreshApplication, "a protected countdown asks for the password
         f.Edit2->SetText("Secret");
         f.Button4Click(f.Button4);
         CHECK_FALSE(f.Chronos1->Enabled());
-        CHECK(Dial(f) == "00:00:04:57|0 0 4 57");
+        CHECK(DialAndArrows(f) == "00:00:04:57|0 0 4 57");
     }
     SUBCASE("+10 min after Annuler puts the end off") {
         f.SpeedButton2Click(f.SpeedButton2);

@@ -8,15 +8,19 @@
 
 #include "settings/Scramble.h"
 #include "settings/SettingsStore.h"
+#include "RegKey.h"
 #include "wine/Recorder.h"
 #include "wine/StoreTexts.h"
 
-using testing::RecordedCall;
-using testing::SeamRecorder;
+using testing::CreateKey;
 using testing::kReadError;
 using testing::kScrambledReadError;
 using testing::kScrambledWriteError;
 using testing::kWriteError;
+using testing::OpenKey;
+using testing::RecordedCall;
+using testing::SeamRecorder;
+using testing::UniqueRegKey;
 
 namespace {
 
@@ -43,17 +47,11 @@ const DesignValue kPlainDesignValues[] = {
 
 void DeleteProgramKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath); }
 
-bool ProgramKeyExists() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
+bool ProgramKeyExists() { return static_cast<bool>(OpenKey(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath)); }
 
-HKEY CreateProgramKey() {
-    HKEY key = nullptr;
-    REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
+UniqueRegKey CreateProgramKey() {
+    UniqueRegKey key = CreateKey(HKEY_LOCAL_MACHINE, noc::kSettingsKeyPath);
+    REQUIRE(key);
     return key;
 }
 
@@ -79,31 +77,28 @@ struct RawValue {
 // The value as stored, byte for byte, read straight from the registry.
 RawValue ReadRaw(HKEY root, const char* name) {
     RawValue v;
-    HKEY key = nullptr;
-    v.status = RegOpenKeyExA(root, noc::kSettingsKeyPath, 0, KEY_READ, &key);
-    if (v.status != ERROR_SUCCESS) return v;
+    const UniqueRegKey key = OpenKey(root, noc::kSettingsKeyPath, KEY_READ, &v.status);
+    if (!key) return v;
     DWORD size = 0;
-    v.status = RegQueryValueExA(key, name, nullptr, &v.type, nullptr, &size);
+    v.status = RegQueryValueExA(key.get(), name, nullptr, &v.type, nullptr, &size);
     if (v.status == ERROR_SUCCESS && size > 0) {
         std::vector<BYTE> data(size);
-        v.status = RegQueryValueExA(key, name, nullptr, &v.type, data.data(), &size);
+        v.status = RegQueryValueExA(key.get(), name, nullptr, &v.type, data.data(), &size);
         v.bytes.assign(reinterpret_cast<const char*>(data.data()), size);
     }
-    RegCloseKey(key);
     return v;
 }
 
-void SetRaw(HKEY key, const char* name, DWORD type, const void* data, DWORD size) {
-    REQUIRE(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS);
+void SetRaw(const UniqueRegKey& key, const char* name, DWORD type, const void* data, DWORD size) {
+    REQUIRE(RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS);
 }
 
 DWORD ValueCount(HKEY root) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, noc::kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+    const UniqueRegKey key = OpenKey(root, noc::kSettingsKeyPath);
     DWORD count = 0;
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
-                     nullptr);
-    RegCloseKey(key);
+    if (key)
+        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr);
     return count;
 }
 
@@ -148,26 +143,26 @@ public:
     // A volatile root cannot hold the program's (non-volatile) key.
     explicit ScratchRoot(DWORD options = REG_OPTION_NON_VOLATILE) {
         Remove();
-        REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, kScratchPath, 0, nullptr, options, KEY_ALL_ACCESS, nullptr, &root_,
-                                nullptr) == ERROR_SUCCESS);
+        root_ = CreateKey(HKEY_CURRENT_USER, kScratchPath, options);
+        REQUIRE(root_);
     }
     ~ScratchRoot() {
         noc::SetSettingsRootForTesting(nullptr);
-        if (root_) RegCloseKey(root_);
+        root_.reset();
         Remove();
     }
     ScratchRoot(const ScratchRoot&) = delete;
     ScratchRoot& operator=(const ScratchRoot&) = delete;
 
-    HKEY get() const { return root_; }
+    HKEY get() const { return root_.get(); }
 
     // Everyone may read the key at `path` (under HKEY_CURRENT_USER) and do nothing else with it.
     static bool MakeReadOnly(const std::string& path) { return SetEveryone(path, KEY_READ); }
 
 private:
     static bool SetEveryone(const std::string& path, DWORD rights) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+        const UniqueRegKey key = OpenKey(HKEY_CURRENT_USER, path, WRITE_DAC);
+        if (!key) return false;
         SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
         PSID everyone = nullptr;
         bool ok = false;
@@ -179,10 +174,9 @@ private:
                  AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone) &&
                  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) &&
                  SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) &&
-                 RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+                 RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
             FreeSid(everyone);
         }
-        RegCloseKey(key);
         return ok;
     }
 
@@ -196,7 +190,7 @@ private:
         RegDeleteKeyA(HKEY_CURRENT_USER, kScratchPath);
     }
 
-    HKEY root_ = nullptr;
+    UniqueRegKey root_;
 };
 
 }  // namespace
@@ -223,7 +217,7 @@ TEST_CASE("settings store: missing key") {
 
 TEST_CASE("settings store: absent and empty values") {
     FreshRegistry fresh;
-    HKEY key = CreateProgramKey();
+    const UniqueRegKey key = CreateProgramKey();
     SeamRecorder rec;
 
     SUBCASE("absent value") {
@@ -245,12 +239,11 @@ TEST_CASE("settings store: absent and empty values") {
         CHECK(noc::ReadScrambledSetting("MdPasse") == "");
     }
     CHECK(rec.calls.empty());
-    RegCloseKey(key);
 }
 
 TEST_CASE("settings store: value of another type") {
     FreshRegistry fresh;
-    HKEY key = CreateProgramKey();
+    const UniqueRegKey key = CreateProgramKey();
     const DWORD number = 42;
     SetRaw(key, "Jours", REG_DWORD, &number, sizeof number);
     SetRaw(key, "MdPasse", REG_DWORD, &number, sizeof number);
@@ -292,12 +285,11 @@ TEST_CASE("settings store: value of another type") {
         CHECK(noc::ReadSetting("Jours") == "3");
         CHECK(rec.calls.empty());
     }
-    RegCloseKey(key);
 }
 
 TEST_CASE("settings store: plain values") {
     FreshRegistry fresh;
-    HKEY key = CreateProgramKey();
+    const UniqueRegKey key = CreateProgramKey();
     SeamRecorder rec;
 
     SUBCASE("round trip, accented text included") {
@@ -330,12 +322,11 @@ TEST_CASE("settings store: plain values") {
         CHECK(noc::ReadScrambledSetting("MdPasse") == longText);
         CHECK(rec.calls.empty());
     }
-    RegCloseKey(key);
 }
 
 TEST_CASE("settings store: scrambled values") {
     FreshRegistry fresh;
-    RegCloseKey(CreateProgramKey());
+    CreateProgramKey();
     SeamRecorder rec;
 
     SUBCASE("every byte value from 1 to 255") {
@@ -365,10 +356,9 @@ TEST_CASE("settings store: scrambled values") {
         CHECK(noc::ReadSetting("Protection") == scrambled);
     }
     SUBCASE("a value stored without its terminating zero") {
-        HKEY key = CreateProgramKey();
+        const UniqueRegKey key = CreateProgramKey();
         const std::string scrambled = noc::Scramble("mot");
         SetRaw(key, "MdPasse", REG_SZ, scrambled.data(), static_cast<DWORD>(scrambled.size()));
-        RegCloseKey(key);
         CHECK(noc::ReadScrambledSetting("MdPasse") == "mot");
     }
     CHECK(rec.calls.empty());
@@ -397,9 +387,8 @@ TEST_CASE("settings store: first use creates the key") {
         CHECK(rec.calls.empty());
     }
     SUBCASE("existing key: left as it is") {
-        HKEY key = CreateProgramKey();
+        const UniqueRegKey key = CreateProgramKey();
         SetRaw(key, "Jours", REG_SZ, "5", 2);
-        RegCloseKey(key);
         CHECK_FALSE(noc::EnsureSettingsKey());
         CHECK(ValueCount(HKEY_LOCAL_MACHINE) == 1);
         CHECK(noc::ReadSetting("Jours") == "5");
@@ -420,18 +409,17 @@ TEST_CASE("settings store: key without write rights") {
     const std::string keyPath = std::string(kScratchPath) + "\\" + noc::kSettingsKeyPath;
 
     // The program's key under the scratch root, with values, then made read-only.
-    HKEY key = nullptr;
-    REQUIRE(RegCreateKeyExA(scratch.get(), noc::kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr) == ERROR_SUCCESS);
-    SetRaw(key, "Jours", REG_SZ, "4", 2);
-    RegCloseKey(key);
+    {
+        const UniqueRegKey key = CreateKey(scratch.get(), noc::kSettingsKeyPath);
+        REQUIRE(key);
+        SetRaw(key, "Jours", REG_SZ, "4", 2);
+    }
     REQUIRE(ScratchRoot::MakeReadOnly(keyPath));
     noc::SetSettingsRootForTesting(scratch.get());
 
-    HKEY probe = nullptr;
-    const bool enforced =
-        RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_ALL_ACCESS, &probe) == ERROR_ACCESS_DENIED;
-    if (probe) RegCloseKey(probe);
+    LONG opened = ERROR_SUCCESS;
+    OpenKey(HKEY_CURRENT_USER, keyPath, KEY_ALL_ACCESS, &opened);
+    const bool enforced = opened == ERROR_ACCESS_DENIED;
 
     SeamRecorder rec;
     if (enforced) {
@@ -493,13 +481,9 @@ TEST_CASE("settings store: first use when the key cannot be created") {
         noc::SetSettingsRootForTesting(scratch.get());
 
         const std::string probePath = std::string(kScratchPath) + "\\Probe";
-        HKEY probe = nullptr;
-        const LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, probePath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_ALL_ACCESS, nullptr, &probe, nullptr);
-        if (probe) {
-            RegCloseKey(probe);
+        LONG rc = ERROR_SUCCESS;
+        if (CreateKey(HKEY_CURRENT_USER, probePath, REG_OPTION_NON_VOLATILE, &rc))
             RegDeleteKeyA(HKEY_CURRENT_USER, probePath.c_str());
-        }
         if (rc == ERROR_SUCCESS) {
             // This registry checks a key's access list when the key is opened but not when a subkey
             // is created under it; the refusal above stands in for it.

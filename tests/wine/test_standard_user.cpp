@@ -39,25 +39,24 @@ bool MachineSettingsKey(HKEY root, const std::string& path, REGSAM access) {
 
 // A string value, without its terminating zero; none when the key or the value is missing.
 std::optional<std::string> ReadText(HKEY root, const char* path, const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    const UniqueRegKey key = OpenKey(root, path);
+    if (!key) return std::nullopt;
     std::optional<std::string> text;
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
+    if (RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ) {
         std::vector<char> data(size + 1, '\0');
-        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS)
+        if (RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
+            ERROR_SUCCESS)
             text = std::string(data.data());
     }
-    RegCloseKey(key);
     return text;
 }
 
 void WriteText(HKEY root, const char* path, const char* name, const std::string& text) {
-    HKEY key = nullptr;
-    REQUIRE(RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS);
-    CHECK(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    const UniqueRegKey key = OpenKey(root, path, KEY_SET_VALUE);
+    REQUIRE(key);
+    CHECK(RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 std::optional<std::string> RunEntry(HKEY root) { return ReadText(root, noc::kRunKeyPath, "NocTuro"); }
@@ -66,12 +65,7 @@ std::optional<std::string> UsersSetting(const char* name) {
     return ReadText(HKEY_CURRENT_USER, noc::kSettingsKeyPath, name);
 }
 
-bool KeyExists(HKEY root, const char* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
+bool KeyExists(HKEY root, const char* path) { return static_cast<bool>(OpenKey(root, path)); }
 
 // The user's Run key is there, as Windows makes it for every profile (a fresh prefix may lack it),
 // and neither Run key holds our entry, nor the user's hive our settings, before and after the test;
@@ -80,12 +74,8 @@ class UserKeys {
 public:
     UserKeys() {
         Clean();
-        HKEY key = nullptr;
-        DWORD disposition = 0;
-        REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, noc::kRunKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_ALL_ACCESS, nullptr, &key, &disposition) == ERROR_SUCCESS);
-        RegCloseKey(key);
-        createdRunKey_ = disposition == REG_CREATED_NEW_KEY;
+        createdRunKey_ = !KeyExists(HKEY_CURRENT_USER, noc::kRunKeyPath);
+        REQUIRE(CreateKey(HKEY_CURRENT_USER, noc::kRunKeyPath));
     }
     ~UserKeys() {
         Clean();
@@ -274,10 +264,7 @@ TEST_CASE("an administrator keeps the machine's settings, even beside a user's o
     StoredSettings machines;
     machines.Minutes = 3;
     machines.Write();
-    HKEY key = nullptr;
-    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, noc::kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
-    RegCloseKey(key);
+    REQUIRE(CreateKey(HKEY_CURRENT_USER, noc::kSettingsKeyPath));
     WriteText(HKEY_CURRENT_USER, noc::kSettingsKeyPath, "Minutes", "9");
     SeamRecorder rec;
     {

@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "FormFixture.h"
@@ -44,40 +43,17 @@ void Answer(SeamRecorder& rec, std::vector<std::string> texts) {
     };
 }
 
-void SetDial(TForm2& f, int d, int h, int m, int s) {
-    for (auto [arrow, field, value] : {std::tuple{f.UpDown4, f.MaskEdit4, d}, std::tuple{f.UpDown1, f.MaskEdit1, h},
-                                       std::tuple{f.UpDown2, f.MaskEdit2, m}, std::tuple{f.UpDown3, f.MaskEdit3, s}}) {
-        arrow->SetPosition(value);
-        field->SetCaption(noc::IntToStr(value));
-    }
-}
-
-// The dial's fields and, behind them, the arrows' positions.
-std::string Dial(TForm2& f) {
-    const std::string fields = f.MaskEdit4->Caption() + ":" + f.MaskEdit1->Caption() + ":" + f.MaskEdit2->Caption() +
-                               ":" + f.MaskEdit3->Caption();
-    const std::string arrows = noc::TwoDigits(f.UpDown4->Position()) + ":" + noc::TwoDigits(f.UpDown1->Position()) +
-                               ":" + noc::TwoDigits(f.UpDown2->Position()) + ":" +
-                               noc::TwoDigits(f.UpDown3->Position());
-    CHECK(fields == arrows);
-    return fields;
-}
-
 std::string CountersOf(const TForm2& f) {
     return noc::TwoDigits(f.Counters.Days) + ":" + noc::TwoDigits(f.Counters.Hours) + ":" +
            noc::TwoDigits(f.Counters.Minutes) + ":" + noc::TwoDigits(f.Counters.Seconds);
 }
 
 // The window as a plain start shows it, from stored settings, with the seam recorded.
-struct ShownForm : FreshApplication {
+struct ShownForm : CountingForm {
     ShownForm() {
-        StoredSettings().Write();
-        form = MakeForm2();
         form->Show();
         rec.Clear();
     }
-    SeamRecorder rec;
-    std::unique_ptr<TForm2> form;
 };
 
 const char kTooShort[] =

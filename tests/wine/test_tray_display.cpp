@@ -30,26 +30,20 @@ void PostToIcon(const noc::TNotifyIcon& icon, UINT event) {
     PostMessageA(noc::TTrayIconHandler::Window(), noc::WM_NOC_TRAY_CALLBACK, icon.TrayId(), event);
 }
 
-// A countdown started from the switch, with its ticks given by hand.
-struct Counting {
-    std::unique_ptr<TForm2> form;
-    SeamRecorder rec;
+// A countdown started from the switch, the start's requests to the shell recorded.
+struct Counting : CountingForm {
     Counting(int d, int h, int m, int s, const char* chrono = "oui", const char* colour = "clMedGray",
-             int smallIconSize = 0) {
-        StoredSettings stored;
-        stored.Chrono = chrono;
-        stored.Couleur = colour;
-        stored.Write();
-        rec.smallIconSize = smallIconSize;
-        form = MakeForm2();
-        SetDial(*form, d, h, m, s);
+             int smallIconSize = 0)
+        : CountingForm(
+              [&] {
+                  StoredSettings stored;
+                  stored.Chrono = chrono;
+                  stored.Couleur = colour;
+                  return stored;
+              }(),
+              smallIconSize) {
         rec.Clear();
-        form->MyImage1Click(form->MyImage1);
-        form->Chronos1->SetEnabled(false);
-    }
-    ~Counting() {
-        form.reset();
-        ForgetQuit();
+        Start(d, h, m, s);
     }
 };
 
@@ -172,7 +166,6 @@ TEST_CASE("the program icon's tooltip tells the time when the time icons do not"
 TEST_CASE("a click on the program icon brings the window back, Réduire sends it away") {
     Counting run(0, 0, 5, 0);
     TForm2& f = *run.form;
-    f.Chronos1->SetEnabled(true);  // counting for real meanwhile
     REQUIRE_FALSE(IsWindowVisible(f.Handle()));
     PostToIcon(*f.NotifyIcon1, WM_LBUTTONDOWN);
     PostToIcon(*f.NotifyIcon1, WM_LBUTTONUP);
@@ -217,7 +210,6 @@ TEST_CASE("a click on the program icon brings the window back, Réduire sends it
         CHECK(IsWindowVisible(f.Handle()));
         CHECK(f.TabControl1->Visible());
     }
-    f.Chronos1->SetEnabled(false);
 }
 
 namespace {
@@ -294,13 +286,11 @@ TEST_CASE("a click on a notice brings the window back on the countdown, while it
     REQUIRE(Notices(run.rec, f).size() == 1);
     REQUIRE_FALSE(IsWindowVisible(f.Handle()));
     SUBCASE("counting") {
-        f.Chronos1->SetEnabled(true);
         PostToIcon(*f.NotifyIcon1, NIN_BALLOONUSERCLICK);
         REQUIRE(PumpUntil([&] { return IsWindowVisible(f.Handle()) != FALSE; }, 3000));
         CHECK(f.TabControl2->Visible());
         CHECK(f.SpeedButton2->Visible());
         CHECK(f.SpeedButton1->Visible());
-        f.Chronos1->SetEnabled(false);
     }
     SUBCASE("cancelled meanwhile: the notice's click does nothing") {
         f.SpeedButton2Click(f.SpeedButton2);
@@ -345,7 +335,6 @@ TEST_CASE("a right click on any icon offers to show the countdown or to cancel i
             Counting run(1, 2, 3, 4);
             TForm2& f = *run.form;
             f.CheckBox3->SetChecked(c.protectedCountdown);
-            f.Chronos1->SetEnabled(true);
             noc::TNotifyIcon* icon = nullptr;
             for (noc::TNotifyIcon* i : AllIcons(f))
                 if (IconNames(f)[i->TrayId()] == which) icon = i;
@@ -370,7 +359,6 @@ TEST_CASE("a right click on any icon offers to show the countdown or to cancel i
             if (c.pick == 1 || c.protectedCountdown) CHECK(f.TabControl2->Visible());
             CHECK(f.Edit2->Visible() == c.protectedCountdown);  // the prompt, as after "Annuler"
             if (c.pick == 2 && !c.protectedCountdown) CHECK(f.TabControl1->Visible());
-            f.Chronos1->SetEnabled(false);
         }
 }
 

@@ -1,5 +1,7 @@
 #include "driver/Driver.h"
 
+#include "RegKey.h"
+
 #include <stdexcept>
 
 namespace e2e {
@@ -153,26 +155,12 @@ void DismissMessageBox(HWND box) {
 void DeleteSettingsKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey); }
 
 void WriteSetting(const std::string& name, const std::string& value) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        throw std::runtime_error("cannot create the settings key");
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
+    if (!testing::WriteString(HKEY_LOCAL_MACHINE, kSettingsKey, name, value))
+        throw std::runtime_error("cannot write the setting " + name);
 }
 
 std::optional<std::string> ReadSetting(const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
-    char buf[4096] = {};
-    DWORD size = sizeof(buf) - 1, type = 0;
-    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) return std::nullopt;
-    std::string value(buf, size);
-    if (!value.empty() && value.back() == '\0') value.pop_back();
-    return value;
+    return testing::ReadValue(HKEY_LOCAL_MACHINE, kSettingsKey, name);
 }
 
 }  // namespace e2e

@@ -314,10 +314,7 @@ void WriteUsersOwn(int minutes) {
     noc::SettingTexts t = noc::DesignTexts();
     t[noc::Setting::Minutes] = noc::IntToStr(minutes);
     t[noc::Setting::Protection] = t.MatchingProtection();
-    HKEY key = nullptr;
-    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, noc::kSettingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
-    RegCloseKey(key);
+    REQUIRE(CreateKey(HKEY_CURRENT_USER, noc::kSettingsKeyPath));
     for (noc::Setting s : noc::kReadOrder)
         WriteText(HKEY_CURRENT_USER, noc::kSettingsKeyPath, noc::NameOf(s), noc::StoredForm(s, t[s]));
 }
@@ -368,10 +365,7 @@ namespace {
 class PolicyKey {
 public:
     explicit PolicyKey(std::initializer_list<std::pair<const char*, const char*>> values) {
-        HKEY key = nullptr;
-        REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS);
-        RegCloseKey(key);
+        REQUIRE(CreateKey(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath));
         for (const auto& [name, text] : values) WriteText(HKEY_LOCAL_MACHINE, noc::kPolicyKeyPath, name, text);
     }
     ~PolicyKey() {

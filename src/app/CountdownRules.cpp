@@ -112,8 +112,9 @@ int32_t NoticeDue(const Remaining& r, int64_t length) {
 std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay, EndAction action) {
     const int32_t end = (nowSecondsOfDay + secondsLeft) % 86400;
     const int32_t minutes = secondsLeft / 60;
-    return InfoOf(action).future + std::string(" dans ") + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes") +
-           " (à " + TwoDigits(end / 3600) + ":" + TwoDigits(end / 60 % 60) + ").";
+    return InfoOf(action).future + std::string(" dans ") + std::to_string(minutes) +
+           (minutes == 1 ? " minute" : " minutes") + " (à " + TwoDigits(end / 3600) + ":" + TwoDigits(end / 60 % 60) +
+           ").";
 }
 
 std::string PostponeText(int32_t minutes) {

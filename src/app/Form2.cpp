@@ -404,8 +404,8 @@ void TForm2::FormCreate(TObject*) {
 
     // 2. The program's hand cursor on every clickable image.
     Screen().SetCursor(kHandCursor, LoadCursorA(GetModuleHandleA(nullptr), "CURSOR"));
-    for (TControl* c :
-         std::initializer_list<TControl*>{MyImage1, Image7, Image8, Image4, Image10, Image11, Image12, Image13, Image14})
+    for (TControl* c : std::initializer_list<TControl*>{MyImage1, Image7, Image8, Image4, Image10, Image11, Image12,
+                                                        Image13, Image14})
         c->SetCursor(kHandCursor);
 
     // 3. Hints.

@@ -36,6 +36,9 @@ const LocalClock& SystemWallClock();
 // "XP" on Windows XP (5.1), empty on a 3.x system, "NOXP" otherwise.
 std::string DetectXP();
 
+// Where a menu opened from the keyboard on `control` goes: at its bottom left corner, on screen.
+POINT MenuPlaceBelow(const TControl* control);
+
 // Whether the taskbar uses the dark theme: the current user's "SystemUsesLightTheme" is 0. Where
 // the value is absent (before Windows 10, Wine by default) the taskbar counts as light.
 bool TaskbarIsDark();

@@ -273,11 +273,15 @@ void TForm2::SpeedButton4MouseUp(TObject*, TMouseButton button, TShiftState, int
     if (button == TMouseButton::mbRight) OfferPostponeLengths(nullptr);
 }
 
-void TForm2::SpeedButton4MenuKey(TObject*) {
-    // Below the button, as the keyboard leaves the pointer wherever it is.
+POINT MenuPlaceBelow(const TControl* control) {
+    // Below the control, as the keyboard leaves the pointer wherever it is.
     RECT r{};
-    GetWindowRect(SpeedButton4->Handle(), &r);
-    const POINT below{r.left, r.bottom};
+    GetWindowRect(control->Handle(), &r);
+    return POINT{r.left, r.bottom};
+}
+
+void TForm2::SpeedButton4MenuKey(TObject*) {
+    const POINT below = MenuPlaceBelow(SpeedButton4);
     OfferPostponeLengths(&below);
 }
 

@@ -13,10 +13,7 @@ namespace noc {
 void TForm2::Image14Click(TObject*) { OfferEndActions(nullptr); }
 
 void TForm2::EndActionMenuKey(TObject*) {
-    // Below the switch, as the keyboard leaves the pointer wherever it is.
-    RECT r{};
-    GetWindowRect(MyImage1->Handle(), &r);
-    const POINT below{r.left, r.bottom};
+    const POINT below = MenuPlaceBelow(MyImage1);
     OfferEndActions(&below);
 }
 

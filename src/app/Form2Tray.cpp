@@ -134,8 +134,7 @@ void TForm2::GiveEndNotice(int32_t secondsLeft) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     NotifyIcon1->ShowBalloonHint(
-        "NocTuro", EndNoticeText(secondsLeft, now.wHour * 3600 + now.wMinute * 60 + now.wSecond, action_),
-        NIIF_INFO);
+        "NocTuro", EndNoticeText(secondsLeft, now.wHour * 3600 + now.wMinute * 60 + now.wSecond, action_), NIIF_INFO);
 }
 
 void TForm2::TrayIconMouseUp(TObject* sender, TMouseButton button, TShiftState, int, int) {

@@ -27,8 +27,8 @@ std::string BadClockTimeText(const std::string& typed) {
 }
 
 std::string BadEndTimeParameterText(const std::string& given) {
-    return "Le douzième paramètre, " + QuotedGiven(given) + ",\r\nn'est pas une heure valide !\r\nDonnez " +
-           kExpected + kCommandLineIgnored;
+    return "Le douzième paramètre, " + QuotedGiven(given) + ",\r\nn'est pas une heure valide !\r\nDonnez " + kExpected +
+           kCommandLineIgnored;
 }
 
 }  // namespace noc

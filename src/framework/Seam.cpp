@@ -19,15 +19,15 @@ BOOL SystemSeam::RequestExitWindows(UINT flags, DWORD reason) { return ExitWindo
 
 namespace {
 
-// A function of powrprof.dll, loaded once on first use and kept; null where it is missing.
+// A function of powrprof.dll, loaded on first use and kept for the program's life; null where it
+// is missing, with the reason as the last error.
+FARPROC PowerProc(const char* name) {
+    static const HMODULE module = LoadLibraryA("powrprof.dll");
+    return module ? GetProcAddress(module, name) : nullptr;
+}
 template <typename Function>
 Function PowerFunction(const char* name) {
-    static const HMODULE module = LoadLibraryA("powrprof.dll");
-    if (!module) {
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-        return nullptr;
-    }
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(PowerProc(name)));
 }
 
 }  // namespace

@@ -162,8 +162,8 @@ public:
     }
     // A menu is recorded as a dialog titled "menu", its items' texts joined by "|" as caption and
     // its default item as flags; it is dismissed unless the test picks an item.
-    UINT ChooseMenuItem(HWND, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem,
-                        const POINT*, UINT checkedItem) override {
+    UINT ChooseMenuItem(HWND, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem, const POINT*,
+                        UINT checkedItem) override {
         std::string texts;
         for (const auto& item : items)
             texts += (texts.empty() ? "" : "|") + std::string(item.first == checkedItem ? "+" : "") + item.second;

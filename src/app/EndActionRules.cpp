@@ -1,5 +1,7 @@
 #include "app/EndActionRules.h"
 
+#include <cstring>
+
 #include "app/CommandLine.h"
 #include "app/ShutdownRules.h"
 #include "app/TimeOfDay.h"
@@ -43,7 +45,7 @@ const EndActionInfo& InfoOf(EndAction action) { return kActions[static_cast<int>
 
 bool EndActionNamed(const std::string& shortName, EndAction& action) {
     for (int i = 0; i < kEndActionCount; ++i)
-        if (shortName == kActions[i].shortName) {
+        if (std::strcmp(shortName.c_str(), kActions[i].shortName) == 0) {
             action = static_cast<EndAction>(i);
             return true;
         }

@@ -37,9 +37,11 @@ void TForm2::OfferEndActions(const POINT* at) {
 void TForm2::SetEndAction(EndAction action) {
     action_ = action;
     const EndActionInfo& info = InfoOf(action);
-    Image14->SetCaption(std::string("À zéro : ") + info.menuText);
-    Image14->SetHint(std::string("Cliquez ici pour choisir ce qui se passe à zéro\r\n(maintenant : ") + info.menuText +
-                     ")");
+    // Appended in place: sums of strings cost kilobytes of code.
+    std::string text = "À zéro : ";
+    Image14->SetCaption(text.append(info.menuText));
+    text = "Cliquez ici pour choisir ce qui se passe à zéro\r\n(maintenant : ";
+    Image14->SetHint(text.append(info.menuText).append(")"));
     Label19->SetCaption(info.warning);
 }
 

@@ -33,7 +33,7 @@ case "$cmd" in run | shell | stop)
 esac
 
 export WINEPREFIX=${NOC_WINEPREFIX:-$STATE/prefix}
-export WINEDEBUG=-all
+export WINEDEBUG=${NOC_WINEDEBUG:--all}  # a script may ask for a trace
 # No sound drivers unless a caller asks for its own overrides (NOC_WINEDLLOVERRIDES).
 export WINEDLLOVERRIDES=${NOC_WINEDLLOVERRIDES:-"mscoree,mshtml=;winealsa.drv,winepulse.drv=d"}
 [ -f "$STATE/display" ] && export DISPLAY=$(cat "$STATE/display")

@@ -1,11 +1,13 @@
 #pragma once
 // The command line: splitting it into parameters and applying the eleven positions to the settings,
-// or the twelfth, a clock time to end at, in place of the four time positions.
+// or the twelfth, a clock time to end at, in place of the four time positions; the thirteenth, what
+// happens at zero.
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "app/EndActionRules.h"
 #include "app/TimeOfDay.h"
 #include "settings/HeldSettings.h"
 
@@ -41,6 +43,16 @@ struct EndTimeParameter {
     ClockTime time;      // when valid
 };
 EndTimeParameter ReadEndTime(const std::vector<std::string>& params);
+
+// Parameter 13, an action's short name (EndActionNamed): what happens at zero. Given when present
+// and not "*"; a given one that is no action refuses the whole command line. (EndActionRules.cpp)
+struct EndActionParameter {
+    bool given = false;
+    bool valid = false;  // given and an action
+    std::string text;    // as given
+    EndAction action = EndAction::Shutdown;
+};
+EndActionParameter ReadEndActionParameter(const std::vector<std::string>& params);
 
 // Applies parameters 1..11 to the held settings in position order (each row's position in the
 // table of stored values); an absent parameter or "*" keeps the setting. 1 Couleur, 2 Jours, 3 Heures, 4 Minutes, 5 Secondes, 6 Chrono, 7 MdPasse, 8 MdPasseOK,

@@ -109,11 +109,12 @@ int32_t NoticeDue(const Remaining& r, int64_t length) {
     return 0;
 }
 
-std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay) {
+std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay, EndAction action) {
     const int32_t end = (nowSecondsOfDay + secondsLeft) % 86400;
     const int32_t minutes = secondsLeft / 60;
-    return "L'ordinateur s'éteindra dans " + std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes") +
-           " (à " + TwoDigits(end / 3600) + ":" + TwoDigits(end / 60 % 60) + ").";
+    return InfoOf(action).future + std::string(" dans ") + std::to_string(minutes) +
+           (minutes == 1 ? " minute" : " minutes") + " (à " + TwoDigits(end / 3600) + ":" + TwoDigits(end / 60 % 60) +
+           ").";
 }
 
 std::string PostponeText(int32_t minutes) {
@@ -158,10 +159,11 @@ std::vector<TimeIcon> TimeIconsToShow(bool xp, bool showTime, const Remaining& r
 }
 
 std::string ProgramIconHint(bool timeIconsShown, bool xp, const std::string& days, const std::string& hours,
-                            const std::string& minutes, const std::string& seconds) {
-    if (timeIconsShown) return "Extinction de l'ordinateur...";
+                            const std::string& minutes, const std::string& seconds, EndAction action) {
+    const std::string noun = InfoOf(action).noun;
+    if (timeIconsShown) return noun + "...";
     const std::string time = days + "j" + hours + "h" + minutes + "m" + seconds + "s";
-    return (xp ? "Extinction de l'ordinateur\r\ndans : " : "Extinction de l'ordinateur dans : ") + time;
+    return noun + (xp ? "\r\ndans : " : " dans : ") + time;
 }
 
 }  // namespace noc

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/EndActionRules.h"
+
 namespace noc {
 
 // Time still to run, as shown on the four dials. Values given on the command line may lie
@@ -63,8 +65,9 @@ Remaining Postponed(const Remaining& r, int64_t seconds);
 int32_t NoticeDue(const Remaining& r, int64_t length);
 
 // The notice's text `secondsLeft` (600 or 60) before the end, with the end's clock time from the
-// time of day now (seconds since midnight): "L'ordinateur s'éteindra dans 10 minutes (à 23:42)."
-std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay);
+// time of day now (seconds since midnight): "L'ordinateur s'éteindra dans 10 minutes (à 23:42).",
+// in the words of the action: "La session se fermera dans 1 minute (à 23:42)."
+std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay, EndAction action = EndAction::Shutdown);
 
 // The menu's text for a postpone of `minutes`: "Reporter de 10 minutes", "Reporter de 1 minute".
 std::string PostponeText(int32_t minutes);
@@ -107,8 +110,9 @@ enum class TimeIcon { Seconds, Minutes, Hours, Days };
 std::vector<TimeIcon> TimeIconsToShow(bool xp, bool showTime, const Remaining& r);
 
 // The program icon's tooltip: a fixed text when the text icons show the time, else the time read
-// from the countdown panel's labels, on two lines on Windows XP, on one elsewhere.
+// from the countdown panel's labels, on two lines on Windows XP, on one elsewhere; both name the action.
 std::string ProgramIconHint(bool timeIconsShown, bool xp, const std::string& days, const std::string& hours,
-                            const std::string& minutes, const std::string& seconds);
+                            const std::string& minutes, const std::string& seconds,
+                            EndAction action = EndAction::Shutdown);
 
 }  // namespace noc

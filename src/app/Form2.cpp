@@ -200,6 +200,10 @@ void TForm2::CreateComponents() {
     Image13->SetCaption("À heure fixe...");
     Image13->SetHint("Cliquez ici pour régler le Chrono\r\njusqu'à une heure fixe (HH:MM)...");
     Image13->OnClick.Bind(this, &TForm2::Image13Click);
+    // What happens at zero, below it; the menu key on the switch offers the same menu.
+    Image14 = Make<TImage>(this, idImage14, TabControl1, 194, 42, 16, 16);
+    Image14->OnClick.Bind(this, &TForm2::Image14Click);
+    MyImage1->OnMenuKey.Bind(this, &TForm2::EndActionMenuKey);
 
     // ---- countdown panel, at the same place ----
     TabControl2 = Make<TTabPanel>(this, idTabControl2, this, 2, 2, 217, 170);
@@ -225,7 +229,7 @@ void TForm2::CreateComponents() {
         *p.unit = Make<TLabel>(this, p.unitId, TabControl2, x + (*p.value)->Width() + 1, 22, p.unitText);
         x += 40;
     }
-    Label19 = Make<TLabel>(this, idLabel19, TabControl2, 12, 62, "Attention, l'ordinateur va s'éteindre.");
+    Label19 = Make<TLabel>(this, idLabel19, TabControl2, 12, 62, InfoOf(EndAction::Shutdown).warning);
     Label20 = Make<TLabel>(this, idLabel20, TabControl2, 12, 80, "Veuillez enregistrer votre travail.");
     Label15 = Make<TLabel>(this, idLabel15, TabControl2, 12, 62, "Ooops, mot de passe faux !");
     Label15->SetFontColor(kRedText);
@@ -307,6 +311,9 @@ void TForm2::CreateComponents() {
     // The clickable images answer the keyboard too.
     for (TControl* c : std::initializer_list<TControl*>{Image8, MyImage1, Image13, Image10, Image4, Image12, Image11, Image7})
         c->SetKeyboardClicks(true);
+    // A button for screen readers, but no Tab stop: the keyboard reaches its menu from the switch.
+    Image14->SetKeyboardClicks(true);
+    Image14->SetTabStop(false);
 
     // ---- design-time pictures ----
     Image1->SetPicture(TPicture::FromResource("SWITCH_NORMAL"));
@@ -318,6 +325,7 @@ void TForm2::CreateComponents() {
     Image4->SetPicture(TPicture::FromResource("PALETTE"));
     Image8->SetPicture(TPicture::FromResource("RESET"));
     Image13->SetPicture(TPicture::FromResource("SMALL_CLOCK"));
+    Image14->SetPicture(TPicture::FromIcon("MAINICON", 16));
     Image7->SetPicture(TPicture::FromResource("INFO_LETTER"));
     Image5->SetPicture(TPicture::FromResource("CLOCK_ALPHA"));
     Image6->SetPicture(TPicture::FromResource("CLOCK_PLAIN"));
@@ -396,8 +404,8 @@ void TForm2::FormCreate(TObject*) {
 
     // 2. The program's hand cursor on every clickable image.
     Screen().SetCursor(kHandCursor, LoadCursorA(GetModuleHandleA(nullptr), "CURSOR"));
-    for (TControl* c :
-         std::initializer_list<TControl*>{MyImage1, Image7, Image8, Image4, Image10, Image11, Image12, Image13})
+    for (TControl* c : std::initializer_list<TControl*>{MyImage1, Image7, Image8, Image4, Image10, Image11, Image12,
+                                                        Image13, Image14})
         c->SetCursor(kHandCursor);
 
     // 3. Hints.
@@ -419,9 +427,13 @@ void TForm2::FormCreate(TObject*) {
     // 5. The command line overrides them for this run. A twelfth parameter, a clock time, stands for
     // the four time positions; one that is no time refuses the whole command line.
     const EndTimeParameter endTime = ReadEndTime(params_);
+    const EndActionParameter action = ReadEndActionParameter(params_);
     if (endTime.given && !endTime.valid) {
-        RefuseCommandLine(endTime.text);
+        RefuseCommandLine(BadEndTimeParameterText(endTime.text));
+    } else if (action.given && !action.valid) {
+        RefuseCommandLine(BadActionParameterText(action.text));
     } else {
+        if (action.valid) SetEndAction(action.action);
         for (const std::string& failure : ApplyCommandLine(params_, Held)) ReportConversionFailure(failure);
         if (!ParamStr(params_, 11).empty() && ParamStr(params_, 11) != "*") TrackBar1->SetPosition(Held.Delai);
         if (endTime.valid) HoldTimeUntil(endTime.time);
@@ -505,6 +517,9 @@ void TForm2::LoadSettings() {
     storedAtStart_ = TextsOf(Held);
     policy_ = ReadPolicy();
     storedTarget_ = ReadSetting(kTargetSettingName);
+    storedAction_ = ReadSetting(kActionSettingName);
+    EndAction stored = EndAction::Shutdown;
+    SetEndAction(EndActionNamed(storedAction_, stored) ? stored : EndAction::Shutdown);
 
     // The check compares the values as stored: one that did not convert has none to compare.
     if (setupFailed_) return;
@@ -557,10 +572,22 @@ void TForm2::SaveSettings() {
                                                          : "";
     if (target != storedTarget_) WriteSetting(kTargetSettingName, target);
     storedTarget_ = target;
+    // The action likewise; one never chosen is never written.
+    EndAction stored = EndAction::Shutdown;
+    const bool same = EndActionNamed(storedAction_, stored) ? stored == action_ : action_ == EndAction::Shutdown;
+    if (policy_.action.empty() && !same) {
+        storedAction_ = InfoOf(action_).shortName;
+        WriteSetting(kActionSettingName, storedAction_);
+    }
 }
 
 void TForm2::ApplyPolicy() {
     policy_.ApplyTo(Held);
+    EndAction imposed = EndAction::Shutdown;
+    if (EndActionNamed(policy_.action, imposed))
+        SetEndAction(imposed);
+    else
+        policy_.action.clear();
     ClockTime target;
     // A text that is no clock time is left to the user, as a number that does not convert.
     const bool aims = ParseClockTime(policy_.target, target);
@@ -583,6 +610,7 @@ void TForm2::ApplyPolicy() {
         {policy_.Sets(Setting::Son), {Image12}},
         {policy_.Sets(Setting::Delai), {TrackBar1}},
         {policy_.noCancel, {SpeedButton2, SpeedButton4}},
+        {!policy_.action.empty(), {Image14}},
     };
     for (const auto& [locked, controls] : locks) {
         if (!locked) continue;

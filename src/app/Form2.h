@@ -36,6 +36,9 @@ const LocalClock& SystemWallClock();
 // "XP" on Windows XP (5.1), empty on a 3.x system, "NOXP" otherwise.
 std::string DetectXP();
 
+// Where a menu opened from the keyboard on `control` goes: at its bottom left corner, on screen.
+POINT MenuPlaceBelow(const TControl* control);
+
 // Whether the taskbar uses the dark theme: the current user's "SystemUsesLightTheme" is 0. Where
 // the value is absent (before Windows 10, Wine by default) the taskbar counts as light.
 bool TaskbarIsDark();
@@ -89,6 +92,13 @@ public:
     // "À heure fixe...": asks for a clock time and puts the time from now until then on the dial
     // (Form2TimeOfDay.cpp). Starting is still the switch's.
     void Image13Click(TObject* sender);
+    // What happens at zero (Form2EndAction.cpp): the small control beside the switch, or the menu
+    // key on the switch, offers the actions the computer can take, the chosen one checked.
+    void Image14Click(TObject* sender);
+    void EndActionMenuKey(TObject* sender);
+    void OfferEndActions(const POINT* at);
+    // The action chosen, and every text that names it.
+    void SetEndAction(EndAction action);
     // A digit typed into one of the dial's fields.
     void DialDigit(TObject* sender, int digit);
     void Chronos1Timer(TObject* sender);
@@ -105,7 +115,8 @@ public:
     void SpeedButton4MenuKey(TObject* sender);
     // The right password does what asked for it: the cancel or the postpone.
     void Button4Click(TObject* sender);
-    // Asks the system to shut down and switch the machine off.
+    // Asks the system for the chosen action: shut down and switch the machine off, restart, sleep,
+    // hibernate, log off or lock; a refusal is told.
     void ShutDown();
     // Windows' news that matter to a running countdown: back from sleep (`wake`, WM_POWERBROADCAST),
     // or the clock or the time zone changed (WM_TIMECHANGE), which re-aims an end at a clock time.
@@ -199,6 +210,7 @@ public:
     TImage* Image8;
     TMyImage* MyImage1;
     TImage* Image13;
+    TImage* Image14;
     TGroupBox* GroupBox2;
     TCheckBox *CheckBox1, *CheckBox4, *CheckBox3, *CheckBox2;
     TShape* Shape1;
@@ -300,9 +312,9 @@ private:
     // order the caller needs.
     enum class DialOrder { ArrowFirst, FieldFirst };
     void PutOnDial(TUpDown* arrow, TMaskEdit* field, int32_t value, DialOrder order);
-    // The command line's twelfth parameter: told and the whole command line refused when it is no
-    // time; the time until then held for the dial when it is one, and aimed at.
-    void RefuseCommandLine(const std::string& endTime);
+    // The command line's twelfth or thirteenth parameter, no time or no action: told, and the whole
+    // command line refused. A clock time is held for the dial and aimed at.
+    void RefuseCommandLine(const std::string& message);
     void HoldTimeUntil(ClockTime time);
     // The final warning, shown again (the countdown panel in front, the window up and flashing), or
     // left for the notification area.
@@ -330,6 +342,9 @@ private:
     bool commandLineRefused_ = false;
     // The clock time stored beside the settings (kTargetSettingName), as last read or written.
     std::string storedTarget_;
+    // What happens at zero, and its short name as stored beside the settings (kActionSettingName).
+    EndAction action_ = EndAction::Shutdown;
+    std::string storedAction_;
     // What was last typed into the "À heure fixe..." prompt and taken, offered again the next time.
     std::string clockTimeText_;
     // Set while the countdown's end closes the window.

@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "app/Form2.h"
-#include "app/ShutdownRules.h"
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
-#include "framework/Handles.h"
 #include "framework/Seam.h"
 #include "settings/IntConvert.h"
 #include "settings/Scramble.h"
@@ -209,7 +207,10 @@ void TForm2::MoveEnd(bool wake) {
 
 void TForm2::KeepAwake() {
     const std::string end = ClockTimeText(ClockTimeIn(SystemWallClock(), TicksToEnd(Counters)));
-    Seam().StayAwake(true, L"NocTuro : extinction programmée à " + std::wstring(end.begin(), end.end()));
+    const std::string reason = std::string("NocTuro : ") + InfoOf(action_).scheduled + " à " + end;
+    std::wstring wide;
+    for (unsigned char c : reason) wide += static_cast<wchar_t>(c);  // its letters are all Latin-1
+    Seam().StayAwake(true, wide);
 }
 
 void TForm2::LetSleep() { Seam().StayAwake(false, {}); }
@@ -272,11 +273,15 @@ void TForm2::SpeedButton4MouseUp(TObject*, TMouseButton button, TShiftState, int
     if (button == TMouseButton::mbRight) OfferPostponeLengths(nullptr);
 }
 
-void TForm2::SpeedButton4MenuKey(TObject*) {
-    // Below the button, as the keyboard leaves the pointer wherever it is.
+POINT MenuPlaceBelow(const TControl* control) {
+    // Below the control, as the keyboard leaves the pointer wherever it is.
     RECT r{};
-    GetWindowRect(SpeedButton4->Handle(), &r);
-    const POINT below{r.left, r.bottom};
+    GetWindowRect(control->Handle(), &r);
+    return POINT{r.left, r.bottom};
+}
+
+void TForm2::SpeedButton4MenuKey(TObject*) {
+    const POINT below = MenuPlaceBelow(SpeedButton4);
     OfferPostponeLengths(&below);
 }
 
@@ -332,38 +337,6 @@ void TForm2::Button4Click(TObject*) {
     }
     DefaultBeep();
     SetCountdownLook(CountdownLook::WrongPassword);
-}
-
-void TForm2::ShutDown() {
-    static const DWORD platformId = [] {
-        OSVERSIONINFOA info{};
-        info.dwOSVersionInfoSize = sizeof(info);
-        GetVersionExA(&info);
-        return info.dwPlatformId;
-    }();
-    const std::string name = WindowsVersionName(GetVersion(), platformId);
-
-    // The right to shut down, where the system has one. A system without it (no access tokens)
-    // needs none; one that needs it and refuses it refuses the request below, which is told.
-    {
-        HANDLE raw = nullptr;
-        OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw);
-        const UniqueKernelHandle token(raw);
-        TOKEN_PRIVILEGES privileges{};
-        privileges.PrivilegeCount = 1;
-        LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid);
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        TOKEN_PRIVILEGES previous{};
-        DWORD returned = 0;
-        AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof(previous), &previous, &returned);
-    }
-
-    if (Seam().RequestExitWindows(ShutdownFlags(name), 0)) return;
-    // The settings are saved and the window is closed: the user must know that the computer
-    // stays on. Inside the tick this box waits, and the program ends once it is answered.
-    const DWORD error = GetLastError();
-    DefaultBeep();
-    ShowWarning(ShutdownRefusedText(SystemErrorText(error), error));
 }
 
 void TForm2::Image8MouseUp(TObject*, TMouseButton, TShiftState, int, int) {

@@ -26,6 +26,7 @@ enum Form2Id : int {
     idImage4,
     idImage10,
     idImage13,
+    idImage14,
     idPanel1 = 130,
     idLabel12,
     idEdit1,

@@ -23,7 +23,7 @@ void TForm2::Image13Click(TObject*) {
     ClockTime time;
     // Asked again, with what was typed, until it is a time or the question is cancelled.
     for (;;) {
-        if (!Seam().InputQuery(Handle(), kClockTimeCaption, kClockTimePrompt, text)) return;
+        if (!Seam().InputQuery(Handle(), kClockTimeCaption, InfoOf(action_).prompt, text)) return;
         text = WithoutOuterBlanks(text);
         if (ParseClockTime(text, time)) break;
         DefaultBeep();
@@ -39,10 +39,10 @@ void TForm2::Image13Click(TObject*) {
     PutOnDial(UpDown3, MaskEdit3, dial.Seconds, DialOrder::ArrowFirst);
 }
 
-void TForm2::RefuseCommandLine(const std::string& endTime) {
+void TForm2::RefuseCommandLine(const std::string& message) {
     commandLineRefused_ = true;
     DefaultBeep();
-    ShowInformation(BadEndTimeParameterText(endTime));
+    ShowInformation(message);
 }
 
 void TForm2::HoldTimeUntil(ClockTime time) {

@@ -117,7 +117,7 @@ void TForm2::UpdateTray() {
 
 std::string TForm2::ProgramIconHintNow() const {
     return ProgramIconHint(CheckBox1->Checked(), DetectXP() == "XP", Label2->Caption(), Label7->Caption(),
-                           Label9->Caption(), Label4->Caption());
+                           Label9->Caption(), Label4->Caption(), action_);
 }
 
 void TForm2::NotifyIcon1MouseMove(TObject*, TShiftState, int, int) {
@@ -134,7 +134,7 @@ void TForm2::GiveEndNotice(int32_t secondsLeft) {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     NotifyIcon1->ShowBalloonHint(
-        "NocTuro", EndNoticeText(secondsLeft, now.wHour * 3600 + now.wMinute * 60 + now.wSecond), NIIF_INFO);
+        "NocTuro", EndNoticeText(secondsLeft, now.wHour * 3600 + now.wMinute * 60 + now.wSecond, action_), NIIF_INFO);
 }
 
 void TForm2::TrayIconMouseUp(TObject* sender, TMouseButton button, TShiftState, int, int) {

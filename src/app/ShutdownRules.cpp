@@ -56,13 +56,13 @@ std::string DetectXPFrom(uint32_t major, uint32_t minor) {
     return "NOXP";
 }
 
-std::string ShutdownRefusedText(const std::string& systemReason, uint32_t errorCode) {
+std::string ShutdownRefusedText(const std::string& systemReason, uint32_t errorCode, EndAction action) {
     std::string reason = systemReason;
     while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
     if (reason.empty()) reason = "Erreur système " + std::to_string(errorCode) + ".";
-    return "Ooops ! Windows a refusé d'éteindre l'ordinateur :\r\n" + reason +
-           "\r\nVos paramètres sont enregistrés, mais l'ordinateur reste allumé.\r\n"
-           "Veuillez l'éteindre vous-même.";
+    const EndActionInfo& info = InfoOf(action);
+    return std::string("Ooops ! Windows a refusé ") + info.refusedDoing + " :\r\n" + reason +
+           "\r\nVos paramètres sont enregistrés, " + info.refusedTail;
 }
 
 }  // namespace noc

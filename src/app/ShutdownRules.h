@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/EndActionRules.h"
+
 namespace noc {
 
 // Key of a GetVersion() result (major = low byte, minor = bits 8..15): the decimal text of the
@@ -22,8 +24,10 @@ std::string WindowsVersionName(uint32_t getVersionResult, uint32_t platformId);
 uint32_t ShutdownFlags(const std::string& versionName);
 
 // The warning shown when the system refuses the shutdown request, with the system's own reason
-// (trailing blanks and line ends dropped; a missing reason named by its error number).
-std::string ShutdownRefusedText(const std::string& systemReason, uint32_t errorCode);
+// (trailing blanks and line ends dropped; a missing reason named by its error number), in the words
+// of the action refused.
+std::string ShutdownRefusedText(const std::string& systemReason, uint32_t errorCode,
+                                EndAction action = EndAction::Shutdown);
 
 // "XP" for 5.1, "" for any 3.x, "NOXP" otherwise.
 std::string DetectXPFrom(uint32_t major, uint32_t minor);

@@ -72,6 +72,11 @@ extern const char kClockTimePrompt[];
 // What was typed into that prompt is no time.
 std::string BadClockTimeText(const std::string& typed);
 
+// What was given, as a message quotes it: « a long text by its start... ».
+std::string QuotedGiven(const std::string& text);
+// The end of a refused command line's message.
+extern const char kCommandLineIgnored[];
+
 // The command line's twelfth parameter is no time; the command line is refused whole.
 std::string BadEndTimeParameterText(const std::string& given);
 

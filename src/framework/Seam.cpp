@@ -17,15 +17,47 @@ void SystemSeam::PlayBeep(UINT type) { MessageBeep(type); }
 
 BOOL SystemSeam::RequestExitWindows(UINT flags, DWORD reason) { return ExitWindowsEx(flags, reason); }
 
+namespace {
+
+// A function of powrprof.dll, loaded on first use and kept for the program's life; null where it
+// is missing, with the reason as the last error.
+FARPROC PowerProc(const char* name) {
+    static const HMODULE module = LoadLibraryA("powrprof.dll");
+    return module ? GetProcAddress(module, name) : nullptr;
+}
+template <typename Function>
+Function PowerFunction(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(PowerProc(name)));
+}
+
+}  // namespace
+
+BOOL SystemSeam::RequestSuspend(bool hibernate) {
+    using Suspend = BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN);
+    const Suspend suspend = PowerFunction<Suspend>("SetSuspendState");
+    return suspend && suspend(hibernate, FALSE, FALSE);
+}
+
+bool SystemSeam::CanSuspend(bool hibernate) {
+    using Capabilities = BOOLEAN(WINAPI*)(PSYSTEM_POWER_CAPABILITIES);
+    const Capabilities capabilities = PowerFunction<Capabilities>("GetPwrCapabilities");
+    SYSTEM_POWER_CAPABILITIES caps{};
+    if (!capabilities || !capabilities(&caps)) return false;
+    return hibernate ? caps.SystemS4 && caps.HiberFilePresent : caps.SystemS1 || caps.SystemS2 || caps.SystemS3;
+}
+
+BOOL SystemSeam::LockSession() { return LockWorkStation(); }
+
 bool SystemSeam::ChooseColour(CHOOSECOLORA& request) { return ChooseColorA(&request) != FALSE; }
 
 bool SystemSeam::ChooseOpenFile(OPENFILENAMEA& request) { return GetOpenFileNameA(&request) != FALSE; }
 
 UINT SystemSeam::ChooseMenuItem(HWND owner, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem,
-                                const POINT* place) {
+                                const POINT* place, UINT checkedItem) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return 0;
-    for (const auto& [id, text] : items) AppendMenuA(menu, MF_STRING, id, text.c_str());
+    for (const auto& [id, text] : items)
+        AppendMenuA(menu, MF_STRING | (id == checkedItem ? MF_CHECKED : 0), id, text.c_str());
     SetMenuDefaultItem(menu, defaultItem, FALSE);
     POINT at{};
     if (place)

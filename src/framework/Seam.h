@@ -26,15 +26,22 @@ public:
     virtual int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
     virtual void PlayBeep(UINT type);
     virtual BOOL RequestExitWindows(UINT flags, DWORD reason);
+    // The other ends of a session: sleep or hibernation (SetSuspendState, found in powrprof.dll at
+    // run time; FALSE where it is missing), and whether the computer can (GetPwrCapabilities); and
+    // the lock of the workstation.
+    virtual BOOL RequestSuspend(bool hibernate);
+    virtual bool CanSuspend(bool hibernate);
+    virtual BOOL LockSession();
     virtual BOOL NotifyShell(DWORD message, NOTIFYICONDATAA* data);
     // The system's modal colour and open-file dialogs; true when the user confirmed.
     virtual bool ChooseColour(CHOOSECOLORA& request);
     virtual bool ChooseOpenFile(OPENFILENAMEA& request);
     // A menu of these items (identifier, text) for `owner`, at the pointer or at `at` (screen
     // pixels) when given, until the user picks one or goes away; the identifier picked, or 0. The
-    // item `defaultItem`, what a click without the menu does, is shown in bold.
+    // item `defaultItem`, what a click without the menu does, is shown in bold; `checkedItem`, the
+    // choice in force, checked.
     virtual UINT ChooseMenuItem(HWND owner, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem,
-                                const POINT* at);
+                                const POINT* at, UINT checkedItem = 0);
     // Opens the key at `path` under `root`; with `create`, creates it first when it is missing.
     // Gives the registry's error code; the key is null unless it is ERROR_SUCCESS.
     virtual LONG OpenRegistryKey(HKEY root, const std::string& path, REGSAM access, bool create, HKEY* key);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "framework/DpiRules.h"
+#include "framework/Graphics.h"
 
 namespace noc {
 
@@ -95,6 +96,24 @@ std::shared_ptr<const TPicture> TPicture::FromResource(const char* name) {
     if (!bmp) throw std::runtime_error(std::string("Missing picture resource ") + name);
     auto picture = std::make_shared<TPicture>(bmp);
     picture->resource_ = name;
+    return picture;
+}
+
+std::shared_ptr<const TPicture> TPicture::FromIcon(const char* name, int size) {
+    const IconImagePtr icon = TIconImage::FromResource(name, size);
+    if (!icon) throw std::runtime_error(std::string("Missing icon resource ") + name);
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    ReleaseDC(nullptr, screen);
+    {
+        SelectGuard sel(PictureDc(), bitmap);
+        const RECT all{0, 0, size, size};
+        UniqueBrush key(CreateSolidBrush(RGB(255, 0, 255)));
+        FillRect(PictureDc(), &all, key.get());
+        DrawIconEx(PictureDc(), 0, 0, icon->Handle(), size, size, 0, nullptr, DI_NORMAL);
+    }
+    auto picture = std::make_shared<TPicture>(bitmap);
+    picture->transparent_ = RGB(255, 0, 255);
     return picture;
 }
 

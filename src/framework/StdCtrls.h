@@ -16,6 +16,8 @@ class TPicture {
 public:
     // A bitmap resource; the same name with "_150" and "_200" holds it drawn at 150 and 200 %.
     static std::shared_ptr<const TPicture> FromResource(const char* name);
+    // An icon resource drawn at `size` pixels over a see-through colour.
+    static std::shared_ptr<const TPicture> FromIcon(const char* name, int size);
     explicit TPicture(HBITMAP bitmap);
 
     HBITMAP Bitmap() const { return bitmap_.get(); }

@@ -228,6 +228,7 @@ PolicyValues ReadPolicy() {
     for (Setting s : kReadOrder)
         if (ReadRawString(key.get(), NameOf(s), bytes) == ReadResult::Ok) policy.Give(s, bytes.c_str());
     if (ReadRawString(key.get(), kTargetSettingName, bytes) == ReadResult::Ok) policy.target = bytes.c_str();
+    if (ReadRawString(key.get(), kActionSettingName, bytes) == ReadResult::Ok) policy.action = bytes.c_str();
     policy.noCancel =
         ReadRawString(key.get(), kNoCancelName, bytes) == ReadResult::Ok && std::string(bytes.c_str()) == "non";
     return policy;

@@ -86,6 +86,9 @@ std::string StoredForm(Setting s, const std::string& clear);
 // Beside the thirteen and outside the integrity text: the clock time that the dial aims at, «HH:MM»,
 // or empty for a plain duration. Written only when it changes, so a store without it stays as it is.
 constexpr const char* kTargetSettingName = "HeureFixe";
+// Beside them too, and written in the same way: what happens at zero, by its short name
+// («redemarrer»), empty for the shutdown.
+constexpr const char* kActionSettingName = "Action";
 
 // Under HKEY_LOCAL_MACHINE: the values an administrator sets for every user (Group Policy), in the
 // store's names and forms, with one of the policy's own: kNoCancelName "non" forbids stopping a
@@ -100,6 +103,8 @@ struct PolicyValues {
     bool noCancel = false;
     // The clock time it aims every countdown at (kTargetSettingName, «HH:MM»), empty for none.
     std::string target;
+    // The action at zero it imposes (kActionSettingName), empty for none.
+    std::string action;
     bool Sets(Setting s) const { return given[static_cast<size_t>(s)]; }
     // A value found under the setting's name: kept when the policy may set it and, for a number,
     // when it converts; any other is left to the user.

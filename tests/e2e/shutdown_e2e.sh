@@ -27,5 +27,20 @@ awk -v e="$elapsed" 'BEGIN { exit !(e >= 2.5 && e <= 8) }' || fail "ended after 
 [ -n "$(run reg query 'HKLM\Software\Belvane\NocTuro' /v Protection 2>/dev/null | grep Protection)" ] ||
     fail "no integrity text saved"
 echo "settings saved"
+
+# A restart at zero, chosen by the thirteenth parameter: the bystander ends as well, and Wine is seen
+# to restart the session (wineboot --kill without --shutdown), the choice stored.
+private_prefix
+start_bystander
+NOC_WINEDEBUG=trace+process run "$BUILD/NocTuro.exe" '*' 0 0 0 3 '*' '*' '*' '*' '*' '*' '*' redemarrer \
+    </dev/null >/dev/null 2>"$STATE/trace" &
+pids+=($!); noc=$!
+ends_within "$noc" 150 || fail "NocTuro still runs 15 s after a 3-second countdown ending in a restart"
+ends_within "$bystander" 50 || fail "the bystander program survived the restart"
+wineboot=$(tr -d '\r' <"$STATE/trace" | grep -o 'wineboot.exe[^"]*' | grep -- --kill | head -n 1)
+[ -n "$wineboot" ] || fail "no wineboot --kill seen"
+case "$wineboot" in *--shutdown*) fail "a shutdown instead of a restart: $wineboot" ;; esac
+[ "$(query Action)" = redemarrer ] || fail "Action is '$(query Action)', expected redemarrer"
+echo "the restart ended the bystander: $wineboot"
 end_prefix
-echo "1 passed, 0 failed"
+echo "2 passed, 0 failed"

@@ -343,3 +343,32 @@ TEST_CASE("ApplyCommandLine: with a twelfth parameter, a number that does not co
           std::vector<std::string>{"'4y' is not a valid integer value"});
     CheckHeld(h, Sample());
 }
+
+TEST_CASE("ReadEndActionParameter: the thirteenth parameter, an action's short name, given unless absent or a star") {
+    using noc::EndAction;
+    const struct {
+        const char* text;
+        bool given, valid;
+        EndAction action;
+    } cases[] = {
+        {"eteindre", true, true, EndAction::Shutdown}, {"redemarrer", true, true, EndAction::Restart},
+        {"veille", true, true, EndAction::Sleep},      {"veilleprolongee", true, true, EndAction::Hibernate},
+        {"session", true, true, EndAction::LogOff},    {"verrouiller", true, true, EndAction::Lock},
+        {"*", false, false, EndAction::Shutdown},      {"", false, false, EndAction::Shutdown},
+        {"Veille", true, false, EndAction::Shutdown},  {"dormir", true, false, EndAction::Shutdown},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.text);
+        std::vector<std::string> params{"NocTuro.exe", "*", "0", "0", "5", "0", "*", "*", "*", "*", "*", "*", "*"};
+        params.emplace_back(c.text);
+        const noc::EndActionParameter p = noc::ReadEndActionParameter(params);
+        CHECK(p.given == c.given);
+        CHECK(p.valid == c.valid);
+        CHECK(p.action == c.action);
+    }
+    CHECK_FALSE(noc::ReadEndActionParameter({"NocTuro.exe", "*"}).given);
+    CHECK(noc::BadActionParameterText("dormir") ==
+          "Le treizième paramètre, « dormir »,\r\nn'est pas une action connue !\r\nDonnez eteindre, redemarrer, "
+          "veille,\r\nveilleprolongee, session ou verrouiller.\r\n\r\nLa ligne de commande est ignorée :\r\naucun "
+          "compte à rebours n'est lancé.");
+}

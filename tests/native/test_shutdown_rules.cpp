@@ -1,5 +1,6 @@
 #include <doctest/doctest.h>
 
+#include "app/CountdownRules.h"
 #include "app/ShutdownRules.h"
 
 #include <cstdint>
@@ -114,4 +115,44 @@ TEST_CASE("the refused shutdown's warning carries the system's reason on a line 
         CAPTURE(c.reason);
         CHECK(noc::ShutdownRefusedText(c.reason, c.code) == head + c.shown + tail);
     }
+}
+
+TEST_CASE("what happens at zero: each action's request and the words that name it") {
+    using noc::EndAction;
+    const struct {
+        EndAction action;
+        uint32_t flags;  // on Windows XP
+        const char *warning, *notice, *tooltip, *refused;
+    } table[] = {
+        {EndAction::Shutdown, 12, "Attention, l'ordinateur va s'éteindre.", "L'ordinateur s'éteindra",
+         "Extinction de l'ordinateur",
+         "d'éteindre l'ordinateur :\r\nNon.\r\nVos paramètres sont enregistrés, mais "
+         "l'ordinateur reste allumé.\r\nVeuillez l'éteindre vous-même."},
+        {EndAction::Restart, 6, "Attention, l'ordinateur va redémarrer.", "L'ordinateur redémarrera",
+         "Redémarrage de l'ordinateur",
+         "de redémarrer l'ordinateur :\r\nNon.\r\nVos paramètres sont enregistrés, "
+         "mais l'ordinateur n'a pas redémarré.\r\nVeuillez le redémarrer vous-même."},
+        {EndAction::Sleep, 0, "Attention, mise en veille imminente.", "L'ordinateur se mettra en veille",
+         "Mise en veille de l'ordinateur", "de mettre l'ordinateur en veille :"},
+        {EndAction::Hibernate, 0, "Attention, l'ordinateur va hiberner.", "L'ordinateur se mettra en veille prolongée",
+         "Veille prolongée de l'ordinateur", "de mettre l'ordinateur en veille prolongée :"},
+        {EndAction::LogOff, 4, "Attention, la session va se fermer.", "La session se fermera",
+         "Fermeture de la session",
+         "de fermer la session :\r\nNon.\r\nVos paramètres sont enregistrés, mais la session reste ouverte.\r\n"
+         "Veuillez la fermer vous-même."},
+        {EndAction::Lock, 0, "Attention, la session va se verrouiller.", "La session se verrouillera",
+         "Verrouillage de la session", "de verrouiller la session :"},
+    };
+    for (const auto& row : table) {
+        CAPTURE(noc::InfoOf(row.action).shortName);
+        CHECK(std::string(noc::InfoOf(row.action).warning) == row.warning);
+        CHECK(noc::EndNoticeText(60, 23 * 3600 + 41 * 60, row.action) ==
+              std::string(row.notice) + " dans 1 minute (à 23:42).");
+        CHECK(noc::ProgramIconHint(true, false, "", "", "", "", row.action) == std::string(row.tooltip) + "...");
+        CHECK(noc::ShutdownRefusedText("Non.", 5, row.action)
+                  .find(std::string("Ooops ! Windows a refusé ") + row.refused) == 0);
+        if (noc::InfoOf(row.action).request == noc::EndRequest::Exit)
+            CHECK(noc::ExitFlagsFor(row.action, "Windows XP") == row.flags);
+    }
+    CHECK(noc::ExitFlagsFor(EndAction::Shutdown, "Windows 98") == 5);
 }

@@ -134,8 +134,14 @@ public:
         return IDOK;
     }
     void PlayBeep(UINT type) override { Record({RecordedCall::Beep, {}, {}, type}); }
-    BOOL RequestExitWindows(UINT flags, DWORD) override {
-        Record({RecordedCall::Shutdown, {}, {}, flags});
+    BOOL RequestExitWindows(UINT flags, DWORD) override { return EndRequest({}, flags); }
+    // Sleep, hibernation and the lock are recorded as requests at the end too, named.
+    BOOL RequestSuspend(bool hibernate) override { return EndRequest(hibernate ? "hibernate" : "sleep", 0); }
+    BOOL LockSession() override { return EndRequest("lock", 0); }
+    bool CanSuspend(bool hibernate) override { return hibernate ? canHibernate : canSleep; }
+    bool canSleep = true, canHibernate = true;
+    BOOL EndRequest(const std::string& what, UINT flags) {
+        Record({RecordedCall::Shutdown, what, {}, flags});
         if (!shutdownRefused) return TRUE;
         SetLastError(shutdownRefused);
         return FALSE;
@@ -156,10 +162,11 @@ public:
     }
     // A menu is recorded as a dialog titled "menu", its items' texts joined by "|" as caption and
     // its default item as flags; it is dismissed unless the test picks an item.
-    UINT ChooseMenuItem(HWND, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem,
-                        const POINT*) override {
+    UINT ChooseMenuItem(HWND, const std::vector<std::pair<UINT, std::string>>& items, UINT defaultItem, const POINT*,
+                        UINT checkedItem) override {
         std::string texts;
-        for (const auto& item : items) texts += (texts.empty() ? "" : "|") + item.second;
+        for (const auto& item : items)
+            texts += (texts.empty() ? "" : "|") + std::string(item.first == checkedItem ? "+" : "") + item.second;
         Record({RecordedCall::Dialog, "menu", texts, defaultItem});
         return menuAnswer ? menuAnswer(items) : 0;
     }

@@ -27,6 +27,18 @@ size_t IndexOfShutdown(const SeamRecorder& rec) {
     return rec.calls.size();
 }
 
+// Disables the process's shutdown privilege; whether it was enabled.
+bool DisableShutdownPrivilege() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+    TOKEN_PRIVILEGES off{1, {}}, before{};
+    LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &off.Privileges[0].Luid);
+    DWORD size = 0;
+    AdjustTokenPrivileges(token, FALSE, &off, sizeof(before), &before, &size);
+    CloseHandle(token);
+    return before.PrivilegeCount == 1 && (before.Privileges[0].Attributes & SE_PRIVILEGE_ENABLED);
+}
+
 }  // namespace
 
 TEST_CASE_FIXTURE(FreshApplication, "a sound listened to, then gone, stops neither the end nor a cancel") {
@@ -315,4 +327,77 @@ TEST_CASE_FIXTURE(FreshApplication,
         form->SaveSettings();
         CHECK(noc::ReadSetting(noc::kTargetSettingName) == "");
     }
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "each action at zero: its request, its words, and a refusal told in them") {
+    const struct {
+        const char* name;
+        noc::EndAction action;
+        std::string request;  // as recorded: empty for ExitWindowsEx
+        UINT flags;
+    } table[] = {
+        {"eteindre", noc::EndAction::Shutdown, "", EWX_POWEROFF | EWX_FORCE},
+        {"redemarrer", noc::EndAction::Restart, "", EWX_REBOOT | EWX_FORCE},
+        {"veille", noc::EndAction::Sleep, "sleep", 0},
+        {"veilleprolongee", noc::EndAction::Hibernate, "hibernate", 0},
+        {"session", noc::EndAction::LogOff, "", EWX_LOGOFF | EWX_FORCE},
+        {"verrouiller", noc::EndAction::Lock, "lock", 0},
+    };
+    for (const auto& row : table) {
+        CAPTURE(row.name);
+        FreshApplication::Reset();
+        StoredSettings().Write();
+        DisableShutdownPrivilege();
+        SeamRecorder rec;
+        rec.shutdownRefused = ERROR_ACCESS_DENIED;
+        auto form = MakeForm2(std::string("NocTuro.exe * 0 0 0 1 * * * * * * * ") + row.name);
+        CHECK(form->Label19->Caption() == noc::InfoOf(row.action).warning);
+        form->Chronos1->SetInterval(5);
+        REQUIRE(PumpUntil([&] { return !rec.Shutdowns().empty(); }));
+        noc::ShowBoxesLeftAtEnd();
+        REQUIRE(rec.calls.size() == 3);
+        CHECK(rec.calls[0].text == row.request);
+        CHECK(rec.calls[0].flags == row.flags);
+        // The privilege enabled first for every request but the lock.
+        CHECK(DisableShutdownPrivilege() == (row.action != noc::EndAction::Lock));
+        CHECK(rec.calls[2].text ==
+              noc::ShutdownRefusedText(noc::SystemErrorText(ERROR_ACCESS_DENIED), ERROR_ACCESS_DENIED, row.action));
+        // Saved at the close: only a chosen action is written.
+        CHECK(noc::ReadSetting(noc::kActionSettingName) == (row.action == noc::EndAction::Shutdown ? "" : row.name));
+        form.reset();
+    }
+}
+
+TEST_CASE_FIXTURE(FreshApplication, "the menu beside the switch: the actions the computer can take, the choice kept") {
+    StoredSettings().Write();
+    SeamRecorder rec;
+    rec.canHibernate = false;
+    auto form = MakeForm2();
+    CHECK(form->Image14->Caption() == "À zéro : Éteindre");
+    rec.menuAnswer = [](const auto&) { return 2u; };  // «Redémarrer»
+    form->Image14Click(form->Image14);
+    REQUIRE(rec.Dialogs().size() == 1);
+    CHECK(rec.Dialogs()[0].caption == "+Éteindre|Redémarrer|Mettre en veille|Fermer la session|Verrouiller");
+    CHECK(form->Label19->Caption() == "Attention, l'ordinateur va redémarrer.");
+    // The menu key on the switch offers the same menu, now with the restart checked.
+    rec.canSleep = false;
+    rec.menuAnswer = nullptr;
+    SendMessageA(form->MyImage1->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->MyImage1->Handle()), -1);
+    REQUIRE(rec.Dialogs().size() == 2);
+    CHECK(rec.Dialogs()[1].caption == "Éteindre|+Redémarrer|Fermer la session|Verrouiller");
+    form->SpeedButton3Click(form->SpeedButton3);
+    CHECK(noc::ReadSetting(noc::kActionSettingName) == "redemarrer");
+    form.reset();
+
+    FreshApplication::Reset();
+    form = MakeForm2();
+    CHECK(form->Label19->Caption() == "Attention, l'ordinateur va redémarrer.");
+    // A thirteenth parameter that is no action refuses the whole command line.
+    form.reset();
+    FreshApplication::Reset();
+    rec.Clear();
+    form = MakeForm2("NocTuro.exe * 0 0 5 0 * * * * * * * dormir");
+    CHECK_FALSE(form->Chronos1->Enabled());
+    REQUIRE(rec.Boxes().size() == 1);
+    CHECK(rec.Boxes()[0].text == noc::BadActionParameterText("dormir"));
 }

@@ -306,14 +306,17 @@ void TForm2::CreateComponents() {
     StackInOrder({Panel2, Panel1});
     // The clock beside the switch comes after it for Tab, in reading order.
     SetWindowPos(Image13->Handle(), MyImage1->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Image14->Handle(), Image13->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Label18->BringToFront();
 
     // The clickable images answer the keyboard too.
     for (TControl* c : std::initializer_list<TControl*>{Image8, MyImage1, Image13, Image10, Image4, Image12, Image11, Image7})
         c->SetKeyboardClicks(true);
-    // A button for screen readers, but no Tab stop: the keyboard reaches its menu from the switch.
+    // A button for screen readers, but no Tab stop of its own: the down arrow reaches it from the
+    // clock above it, and the menu key on the switch opens its menu.
     Image14->SetKeyboardClicks(true);
     Image14->SetTabStop(false);
+    Image13->SetArrowNeighbour(Image14);
 
     // ---- design-time pictures ----
     Image1->SetPicture(TPicture::FromResource("SWITCH_NORMAL"));

@@ -343,10 +343,13 @@ bool TControl::DispatchKeyboardClick(UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
         result = DefaultProc(msg, wp, lp);
         if (wp == VK_RETURN && lp && reinterpret_cast<const MSG*>(lp)->message == WM_KEYDOWN)
             result |= DLGC_WANTMESSAGE;
+        if (arrowNext_ || arrowPrevious_) result |= DLGC_WANTARROWS;
         return true;
     case WM_KEYDOWN:
         if (held) return false;
-        if (wp == VK_SPACE && !spacePressed_) {
+        if (TControl* to = wp == VK_DOWN || wp == VK_RIGHT ? arrowNext_ : wp == VK_UP || wp == VK_LEFT ? arrowPrevious_ : nullptr) {
+            if (IsWindowVisible(to->handle_) && IsWindowEnabled(to->handle_)) to->SetFocus();
+        } else if (wp == VK_SPACE && !spacePressed_) {
             spacePressed_ = true;
             OnMouseDown(this, TMouseButton::mbLeft, ssLeft, c.x, c.y);
         } else if (wp == VK_RETURN) {
@@ -562,6 +565,11 @@ void TControl::SetTabStop(bool tabStop) {
     if (!handle_) return;
     const LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
     SetWindowLongPtrA(handle_, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+}
+
+void TControl::SetArrowNeighbour(TControl* next) {
+    arrowNext_ = next;
+    next->arrowPrevious_ = this;
 }
 
 void TControl::SetKeyboardClicks(bool on) {

@@ -92,6 +92,9 @@ public:
     // Whether Tab stops on the control.
     bool TabStop() const;
     void SetTabStop(bool tabStop);
+    // A control off Tab's way, reached from this one with the down or right arrow (and back with
+    // the up or left arrow), as the members of a group are.
+    void SetArrowNeighbour(TControl* next);
     void Repaint();
     // The control's dialog identifier, by which a driver or accessibility tool can find it.
     int ControlId() const;
@@ -214,6 +217,8 @@ private:
 
     bool keyboardClicks_ = false;
     bool spacePressed_ = false;
+    TControl* arrowNext_ = nullptr;
+    TControl* arrowPrevious_ = nullptr;
     std::function<std::string()> accessibleName_;
     long accessibleRole_ = 0;
 };

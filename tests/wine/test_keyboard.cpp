@@ -505,3 +505,18 @@ TEST_CASE_FIXTURE(FreshApplication, "a clickable image shows the keyboard focus,
     f.CheckBox1->SetFocus();
     CHECK(drawn() == unfocused);
 }
+
+TEST_CASE_FIXTURE(FreshApplication, "the choice of what happens at zero, off Tab's way, is a down arrow from the clock") {
+    auto form = ShownForm();
+    TForm2& f = *form;
+    SeamRecorder rec;
+    f.Image13->SetFocus();
+    Press(VK_DOWN);
+    CHECK(Focused() == f.Image14);
+    Press(VK_RETURN);
+    CHECK(rec.Dialogs().size() == 1);
+    Press(VK_UP);
+    CHECK(Focused() == f.Image13);
+    Press(VK_RIGHT);
+    CHECK(Tabs(1) == std::vector<TControl*>{f.CheckBox1});
+}

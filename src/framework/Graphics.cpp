@@ -47,6 +47,12 @@ uint64_t IconLook(HICON icon) {
     return at->second;
 }
 
+void MadeIconLook(HICON icon, const void* pixels, size_t colourBytes, const void* mask, size_t maskBytes) {
+    // Marked apart from the looks read back, which hash other bytes.
+    const uint64_t made = Mix(0x84222325CBF29CE4ull, "made", 4);
+    KnownLooks()[icon] = Mix(Mix(made, pixels, colourBytes), mask, maskBytes);
+}
+
 // A handle that goes may come back for another picture.
 TIconImage::~TIconImage() { KnownLooks().erase(icon_.get()); }
 

@@ -93,6 +93,7 @@ public:
     void SetShowHint(bool value);
     // The picture shown; every assignment refreshes the entry.
     TIcon& Icon() { return icon_; }
+    const TIcon& Icon() const { return icon_; }
     bool IconVisible() const { return iconVisible_; }
     void SetIconVisible(bool value);
     int IconIndex() const { return iconIndex_; }

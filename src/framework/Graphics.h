@@ -108,8 +108,12 @@ public:
     IconImagePtr Image(int index) const;
     // Loads each picture that came from a resource again at the new size; the others stay.
     void SetSize(int width, int height);
+    // Resources that hold the same picture (the same icon directory) give one image, so that a
+    // frame showing again the picture before it is seen to change nothing.
+    bool SharePictures = false;
 
 private:
+    IconImagePtr Load(size_t index) const;
     int width_, height_;
     std::vector<IconImagePtr> images_;
     std::vector<std::string> resources_;  // the resource of each picture, or empty

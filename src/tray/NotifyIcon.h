@@ -161,6 +161,7 @@ private:
     void FillNotifyData();
     void Callback(LPARAM event);
     void AnimationTick();
+    void WaitForNextPicture();
     void ClickDelayTick();
     void LeaveCheckTick();
     bool OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -182,6 +183,7 @@ private:
     bool wantEnterExit_ = false;
 
     std::unique_ptr<TSimpleTimer> animationTimer_, clickDelayTimer_, leaveCheckTimer_;
+    uint64_t frameDue_ = 0;  // when the next picture is due (GetTickCount64)
     UINT lastEvent_ = 0;  // the shell's previous callback
     bool leftDownSeen_ = false;
     bool clickPending_ = false;

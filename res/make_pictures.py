@@ -683,6 +683,36 @@ def write(name, data):
         f.write(data)
 
 
+# Above the numbers the resource compiler gives the images of its ICON statements.
+TRAY_IMAGE_IDS = 1000
+
+
+def tray_resources(animations):
+    """animations: (look, frames) pairs, frames[i] the images of frame i at
+    every tray size.  The frames repeat pictures (three frames of the same
+    look, and so on), so each distinct image is stored once, as an icon
+    image of its own (tray_<look>_<frame>_<size>.bin, named after the first
+    frame showing it); tray.rc gives every frame its name (TRAYXP0..9,
+    TRAYSTD0..9) as an icon directory pointing at its images, which loads
+    by name like the ICON statement of a whole .ico file."""
+    images = {}             # image data -> resource number
+    lines = ["/* Written by make_pictures.py: the tray's animation frames. */"]
+    groups = []
+    for look, frames in animations:
+        for i, frame in enumerate(frames):
+            words = [0, 1, len(frame)]
+            for w, h, count, bpp, data in frame:
+                if data not in images:
+                    images[data] = TRAY_IMAGE_IDS + len(images)
+                    file = "tray_%s_%d_%d.bin" % (look, i, w)
+                    write(file, data)
+                    lines.append('%d 3 "pictures/%s"' % (images[data], file))
+                entry = struct.pack("<BBBBHHIH", w % 256, h % 256, count, 0, 1, bpp, len(data), images[data])
+                words += struct.unpack("<7H", entry)
+            groups.append("TRAY%s%d 14 { %s }" % (look.upper(), i, ", ".join("0x%04x" % v for v in words)))
+    write("tray.rc", ("\n".join(lines + groups) + "\n").encode("ascii"))
+
+
 # The window's pictures: as designed (100 %), and for 150 % and 200 %.
 WINDOW_SCALES = (("", 1.0), ("_150", 1.5), ("_200", 2.0))
 
@@ -722,9 +752,8 @@ def main():
 
     xp = [tray_xp_frames(size) for size in TRAY_SIZES]
     std = [tray_std_frames(size) for size in TRAY_SIZES]
-    for i in range(10):
-        write("tray_xp_%d.ico" % i, ico_file([icon_image_32(frames[i]) for frames in xp]))
-        write("tray_std_%d.ico" % i, ico_file([icon_image_8(*opaque_rows(frames[i])) for frames in std]))
+    tray_resources([("xp", [[icon_image_32(frames[i]) for frames in xp] for i in range(10)]),
+                    ("std", [[icon_image_8(*opaque_rows(frames[i])) for frames in std] for i in range(10)])])
 
     write("transparent16.ico", transparent_icon())
 

@@ -340,6 +340,7 @@ void TForm2::CreateTrayComponents() {
     ImageList1->Name = "ImageList1";
     ImageList2 = new TImageList(this);
     ImageList2->Name = "ImageList2";
+    ImageList1->SharePictures = ImageList2->SharePictures = true;  // the animation repeats pictures
     for (int i = 0; i < 10; ++i) {
         ImageList1->AddIconResource(("TRAYXP" + std::to_string(i)).c_str());
         ImageList2->AddIconResource(("TRAYSTD" + std::to_string(i)).c_str());

@@ -47,6 +47,12 @@ uint64_t IconLook(HICON icon) {
     return at->second;
 }
 
+void MadeIconLook(HICON icon, const void* pixels, size_t colourBytes, const void* mask, size_t maskBytes) {
+    // Marked apart from the looks read back, which hash other bytes.
+    const uint64_t made = Mix(0x84222325CBF29CE4ull, "made", 4);
+    KnownLooks()[icon] = Mix(Mix(made, pixels, colourBytes), mask, maskBytes);
+}
+
 // A handle that goes may come back for another picture.
 TIconImage::~TIconImage() { KnownLooks().erase(icon_.get()); }
 
@@ -125,12 +131,35 @@ HFONT TFont::Handle() const {
 TImageList::TImageList(TComponent* owner, int width, int height) : TComponent(owner), width_(width), height_(height) {}
 
 bool TImageList::AddIconResource(const char* name) {
-    IconImagePtr image = TIconImage::FromResource(name, width_);
-    if (!image) return false;
-    images_.push_back(std::move(image));
     resources_.resize(images_.size());
-    resources_.back() = name;
+    resources_.push_back(name);
+    IconImagePtr image = Load(resources_.size() - 1);
+    if (!image) {
+        resources_.pop_back();
+        return false;
+    }
+    images_.push_back(std::move(image));
     return true;
+}
+
+namespace {
+// The icon directory of an icon resource of the program; empty when there is none.
+std::string IconDirectory(const std::string& name) {
+    const HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    HGLOBAL data = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = data ? LockResource(data) : nullptr;
+    return bytes ? std::string(static_cast<const char*>(bytes), SizeofResource(module, found)) : std::string();
+}
+}  // namespace
+
+IconImagePtr TImageList::Load(size_t index) const {
+    if (SharePictures) {
+        const std::string directory = IconDirectory(resources_[index]);
+        for (size_t i = 0; i < index && i < images_.size() && !directory.empty(); ++i)
+            if (!resources_[i].empty() && IconDirectory(resources_[i]) == directory) return images_[i];
+    }
+    return TIconImage::FromResource(resources_[index].c_str(), width_);
 }
 
 void TImageList::SetSize(int width, int height) {
@@ -139,7 +168,7 @@ void TImageList::SetSize(int width, int height) {
     height_ = height;
     for (size_t i = 0; i < images_.size(); ++i)
         if (!resources_[i].empty())
-            if (IconImagePtr image = TIconImage::FromResource(resources_[i].c_str(), width_)) images_[i] = std::move(image);
+            if (IconImagePtr image = Load(i)) images_[i] = std::move(image);
 }
 
 IconImagePtr TImageList::Image(int index) const {

@@ -34,6 +34,9 @@ using IconImagePtr = std::shared_ptr<const TIconImage>;
 // What an icon looks like, as one number made from its pixels and mask: two handles of the same
 // picture look alike. Worked out once for each picture of the program while it lives.
 uint64_t IconLook(HICON icon);
+// The look of an icon just made from these pixels (colour and mask, as given to the system), told
+// instead of read back from it: two icons made of the same pixels look alike.
+void MadeIconLook(HICON icon, const void* pixels, size_t colourBytes, const void* mask, size_t maskBytes);
 
 // The icon of a component: its picture, and a notice at every assignment.
 class TIcon : public TObject {
@@ -105,8 +108,12 @@ public:
     IconImagePtr Image(int index) const;
     // Loads each picture that came from a resource again at the new size; the others stay.
     void SetSize(int width, int height);
+    // Resources that hold the same picture (the same icon directory) give one image, so that a
+    // frame showing again the picture before it is seen to change nothing.
+    bool SharePictures = false;
 
 private:
+    IconImagePtr Load(size_t index) const;
     int width_, height_;
     std::vector<IconImagePtr> images_;
     std::vector<std::string> resources_;  // the resource of each picture, or empty

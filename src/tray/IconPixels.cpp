@@ -48,6 +48,8 @@ IconImagePtr IconFromPixels(const TPixelBitmap& picture, uint32_t seeThrough, bo
     ii.hbmMask = maskBitmap.get();
     HICON icon = CreateIconIndirect(&ii);  // copies both bitmaps
     if (!icon) return nullptr;
+    // Reading them back to compare pictures would cost a dozen requests to Wine's server.
+    MadeIconLook(icon, colour.bits, sizeof(uint32_t) * static_cast<size_t>(w * h), mask.data(), mask.size());
     return std::make_shared<const TIconImage>(icon);
 }
 

@@ -314,6 +314,7 @@ void TNotifyIcon::SetCycleIcons(bool value) {
         SetIconIndex(0);
         animationTimer_->SetInterval(cycleInterval_);
         animationTimer_->SetEnabled(true);  // a zero period is refused: frame 0 stays
+        frameDue_ = GetTickCount64() + cycleInterval_;
     } else if (animationTimer_->Enabled()) {
         // A stopped timer stays stopped: every text drawing asks this, and asking the system to
         // kill a timer that is not there costs a round trip to it.
@@ -367,7 +368,28 @@ void TNotifyIcon::AnimationTick() {
     if (!iconList_) return;
     if (IconImagePtr frame = iconList_->Image(iconIndex_)) icon_.Assign(std::move(frame));
     DoCycle();
-    if (iconList_) iconIndex_ = NextFrameIndex(iconIndex_, iconList_->Count());
+    if (!iconList_) return;
+    iconIndex_ = NextFrameIndex(iconIndex_, iconList_->Count());
+    WaitForNextPicture();
+}
+
+void TNotifyIcon::WaitForNextPicture() {
+    // The frames that show the picture already shown change nothing: the timer sleeps through them
+    // to the next picture, due when its frame is. Not when someone follows every frame, nor while a
+    // tooltip rides on the frames to the shell.
+    const int count = iconList_->Count();
+    int frames = 1;
+    if (!OnCycle.Assigned() && hint_.empty())
+        while (frames < count && iconList_->Image(iconIndex_) == icon_.Image()) {
+            iconIndex_ = NextFrameIndex(iconIndex_, count);
+            ++frames;
+        }
+    const uint64_t now = GetTickCount64();
+    uint64_t due = frameDue_ + static_cast<uint64_t>(cycleInterval_) * static_cast<uint64_t>(frames);
+    if (due <= now) due = now + cycleInterval_;  // late, or the machine slept: the frames from now
+    if (frames > 1 || animationTimer_->Interval() != cycleInterval_)
+        animationTimer_->SetInterval(static_cast<uint32_t>(due - now));
+    frameDue_ = due;
 }
 
 void TNotifyIcon::ClickDelayTick() {

@@ -93,6 +93,7 @@ public:
     void SetShowHint(bool value);
     // The picture shown; every assignment refreshes the entry.
     TIcon& Icon() { return icon_; }
+    const TIcon& Icon() const { return icon_; }
     bool IconVisible() const { return iconVisible_; }
     void SetIconVisible(bool value);
     int IconIndex() const { return iconIndex_; }
@@ -160,6 +161,7 @@ private:
     void FillNotifyData();
     void Callback(LPARAM event);
     void AnimationTick();
+    void WaitForNextPicture();
     void ClickDelayTick();
     void LeaveCheckTick();
     bool OwnerMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
@@ -181,6 +183,7 @@ private:
     bool wantEnterExit_ = false;
 
     std::unique_ptr<TSimpleTimer> animationTimer_, clickDelayTimer_, leaveCheckTimer_;
+    uint64_t frameDue_ = 0;  // when the next picture is due (GetTickCount64)
     UINT lastEvent_ = 0;  // the shell's previous callback
     bool leftDownSeen_ = false;
     bool clickPending_ = false;

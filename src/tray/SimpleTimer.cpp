@@ -35,7 +35,7 @@ TSimpleTimer::~TSimpleTimer() {
 
 bool TSimpleTimer::Start() {
     if (interval_ == 0) return false;
-    if (enabled_) Stop(true);
+    // A running timer of the same identity is replaced: a new period, with no request to kill it.
     const bool started = SetTimer(window_, id_, interval_, nullptr) != 0;
     if (started) enabled_ = true;
     return started;

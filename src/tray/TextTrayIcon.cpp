@@ -45,7 +45,17 @@ void TTextTrayIcon::SetBackgroundIcon(const TIcon& icon) {
 
 void TTextTrayIcon::SetText(const std::string& v) {
     text_ = v;
+    // The minutes, hours and days come again each second: their picture is sent as it was made.
+    if (drawn_.picture && drawn_ == Now()) {
+        SetCycleIcons(false);
+        Icon().Assign(drawn_.picture);
+        return;
+    }
     RenderIcon();
+}
+
+TTextTrayIcon::Drawing TTextTrayIcon::Now() const {
+    return {text_, ColorToRGB(color_), ColorToRGB(font_.Color()), ColorToRGB(borderColor_), Icon().Image()};
 }
 
 void TTextTrayIcon::SetColor(TColor v) {
@@ -83,6 +93,7 @@ void TTextTrayIcon::RenderIcon() {
         MaskedBitmapToIcon(textBitmap_, result, transparentColour_, &pictures_);
     }
     Icon().Assign(result);  // sends the new picture to the shell
+    drawn_ = Now();
 }
 
 void TTextTrayIcon::PaintText() {

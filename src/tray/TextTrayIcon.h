@@ -42,9 +42,13 @@ public:
     // it, as the form's description does before the first text.
     const TIcon& BackgroundIcon() const { return backgroundIcon_; }
     void SetBackgroundIcon(const TIcon& icon);
-    void LoadBackgroundIcon(IconImagePtr image) { backgroundIcon_.Assign(std::move(image)); }
+    void LoadBackgroundIcon(IconImagePtr image) {
+        backgroundIcon_.Assign(std::move(image));
+        drawn_ = {};
+    }
 
-    // A carriage return starts a new line. Setting it draws, even when it is the same text.
+    // A carriage return starts a new line. Setting it sends the picture, even for the same text,
+    // which in the same colours is not drawn again.
     const std::string& Text() const { return text_; }
     void SetText(const std::string& v);
     // Assigning copies the attributes and draws; any later change of an attribute draws too.
@@ -91,6 +95,19 @@ private:
     std::vector<uint32_t> layer_;
     TPixelBitmap merged_;
     TIconPictureCache pictures_{64};  // the sixty seconds, and some
+
+    // What the last drawing was made of besides the attributes that draw at their change: the
+    // text, the colours the system's colours stood for, and the picture made.
+    struct Drawing {
+        std::string text;
+        COLORREF fill = 0, font = 0, border = 0;
+        IconImagePtr picture;
+        bool operator==(const Drawing& o) const {
+            return text == o.text && fill == o.fill && font == o.font && border == o.border && picture == o.picture;
+        }
+    };
+    Drawing Now() const;
+    Drawing drawn_;
 };
 
 }  // namespace noc

@@ -197,6 +197,33 @@ TEST_CASE("the animation shows the frames in turn") {
     delete icon;
 }
 
+TEST_CASE("frames of one picture share an image, and the animation sleeps through them") {
+    StartApplication();
+    SeamRecorder rec;
+    TOwnerForm form;
+    noc::TImageList frames(nullptr);
+    frames.SharePictures = true;
+    for (int i = 0; i < 10; ++i) REQUIRE(frames.AddIconResource(("TRAYSTD" + std::to_string(i)).c_str()));
+    for (int size : {24, 16}) {  // at another scale, and back
+        CHECK((frames.Image(1) == frames.Image(0) && frames.Image(2) == frames.Image(0)));
+        CHECK((frames.Image(3) != frames.Image(2) && frames.Image(4) != frames.Image(3)));
+        CHECK((frames.Image(8) == frames.Image(4) && frames.Image(9) == frames.Image(3)));
+        frames.SetSize(size, size);
+    }
+    auto* icon = new TNotifyIcon(&form);
+    icon->SetIconList(&frames);
+    icon->SetIconVisible(true);
+    icon->SetCycleInterval(50);
+    icon->SetCycleIcons(true);
+    const size_t atStart = rec.Shell(NIM_MODIFY).size();
+    // A tick for each new picture only: frames 0, 3, 4 and 9 (the picture of 3), and round again.
+    REQUIRE(PumpUntil([&] { return rec.Shell(NIM_MODIFY).size() >= atStart + 8; }, 10000));
+    std::vector<int> shown;
+    for (size_t i = atStart; i < atStart + 8; ++i) shown.push_back(FrameOf(frames, rec.Shell(NIM_MODIFY)[i].icon));
+    CHECK(shown == std::vector<int>{0, 3, 4, 3, 0, 3, 4, 3});
+    delete icon;
+}
+
 TEST_CASE("the shell's callbacks become events") {
     StartApplication();
     TOwnerForm form;

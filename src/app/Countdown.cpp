@@ -25,7 +25,12 @@ int64_t Countdown::SecondsLeftAt(uint64_t nowMs) const {
     return ms > 0 ? (ms + kSecondMs - 1) / kSecondMs : -(-ms / kSecondMs);
 }
 
-CountdownEvents Countdown::Tick(uint64_t nowMs, int32_t leadTime, const LocalClock* wall) {
+uint64_t Countdown::MillisecondsUntil(int64_t ticksLeft, uint64_t nowMs) const {
+    const int64_t ms = static_cast<int64_t>(deadline_ - nowMs) - ticksLeft * kSecondMs;
+    return ms > 0 ? static_cast<uint64_t>(ms) : 0;
+}
+
+CountdownEvents Countdown::Tick(uint64_t nowMs, int32_t leadTime, const LocalClock* wall, int64_t least) {
     // Counters without a running countdown (never started, or ended) have no end to keep to.
     const bool onClock = Running();
     if (onClock && nowMs > lastTick_ && nowMs - lastTick_ > static_cast<uint64_t>(kGapMs))
@@ -34,7 +39,7 @@ CountdownEvents Countdown::Tick(uint64_t nowMs, int32_t leadTime, const LocalClo
 
     const int64_t before = TicksToEnd(counters_);
     // One second in a normal run; the seconds a late tick missed are skipped, never added.
-    const int64_t steps = onClock ? std::max<int64_t>(1, before - SecondsLeftAt(nowMs)) : 1;
+    const int64_t steps = onClock ? std::max<int64_t>(least, before - SecondsLeftAt(nowMs)) : least;
     for (int64_t i = 0; i < steps; ++i) {
         if (TickDown(counters_)) {
             // What follows is shown on the counters as the window's close leaves them.

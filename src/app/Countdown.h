@@ -67,8 +67,11 @@ public:
     void Stop() { state_ = CountdownState::SettingUp; }
 
     // One tick at `nowMs`, the alert `leadTime` seconds before the end. A tick more than kGapMs after
-    // the one before is a wake: Wake, or ReAim at the target read from `wall` when aimed.
-    CountdownEvents Tick(uint64_t nowMs, int32_t leadTime, const LocalClock* wall = nullptr);
+    // the one before is a wake: Wake, or ReAim at the target read from `wall` when aimed. `least`
+    // steps at least: 0 catches up with the deadline and adds no second of its own.
+    CountdownEvents Tick(uint64_t nowMs, int32_t leadTime, const LocalClock* wall = nullptr, int64_t least = 1);
+    // Milliseconds from `nowMs` until the deadline leaves `ticksLeft` seconds; 0 once that is passed.
+    uint64_t MillisecondsUntil(int64_t ticksLeft, uint64_t nowMs) const;
     // Back from sleep at `nowMs`: the time left read from the deadline, at least kLeastAfterWake.
     // Nothing moves when that is the time the counters show.
     CountdownEvents Wake(uint64_t nowMs, int32_t leadTime);

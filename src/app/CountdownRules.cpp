@@ -1,5 +1,6 @@
 #include "app/CountdownRules.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace noc {
@@ -107,6 +108,15 @@ int32_t NoticeDue(const Remaining& r, int64_t length) {
     for (int32_t due : {600, 60})
         if (left == due && length > due) return due;
     return 0;
+}
+
+int64_t NextTickThatMatters(int64_t ticksLeft, int32_t leadTime, int64_t length) {
+    int64_t next = std::max<int64_t>(ticksLeft - kLongestUnseenWait, 0);
+    for (int64_t notice : {600, 60})
+        if (length > notice && notice < ticksLeft) next = std::max(next, notice);
+    for (int64_t moment : {int64_t{FinalWarningThreshold(leadTime)} - 1, int64_t{leadTime}})
+        if (moment < ticksLeft) next = std::max(next, moment);
+    return next;
 }
 
 std::string EndNoticeText(int32_t secondsLeft, int32_t nowSecondsOfDay, EndAction action) {

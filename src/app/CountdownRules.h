@@ -64,6 +64,15 @@ Remaining Postponed(const Remaining& r, int64_t seconds);
 // the countdown was longer than that; 0 when none is due.
 int32_t NoticeDue(const Remaining& r, int64_t length);
 
+// The longest wait between two ticks while nobody can see the countdown, in seconds: under a
+// minute, or the late tick would count as a wake.
+constexpr int64_t kLongestUnseenWait = 59;
+
+// The ticks left at the next tick that a countdown `length` seconds long needs while nobody can see
+// it, from `ticksLeft`: a notice's moment, the start of the final warning, the alert's, the end's, or
+// kLongestUnseenWait ticks on, whichever comes first.
+int64_t NextTickThatMatters(int64_t ticksLeft, int32_t leadTime, int64_t length);
+
 // The notice's text `secondsLeft` (600 or 60) before the end, with the end's clock time from the
 // time of day now (seconds since midnight): "L'ordinateur s'éteindra dans 10 minutes (à 23:42).",
 // in the words of the action: "La session se fermera dans 1 minute (à 23:42)."

@@ -322,6 +322,12 @@ private:
     // What a wake or a new aim changed, shown as a tick shows it; out of the final warning the window
     // goes back to the notification area, as after a postpone.
     void ShowMovedEnd(const CountdownEvents& events, bool wasWarning);
+    // A tick of at least `least` seconds (0: the counters catch up with the deadline) and all it brings.
+    void CountDown(int64_t least);
+    // The ticks' pace: while nobody can see a countdown before its final warning, one tick for each
+    // moment that matters, under a minute apart; otherwise the timer's own interval, on the
+    // deadline's grid.
+    void PaceTicks();
     // Windows kept awake until the end, for the reason «NocTuro : extinction programmée à HH:MM»;
     // or let sleep again.
     void KeepAwake();
@@ -367,6 +373,7 @@ private:
     UniqueFont timeFont_;
     int trayIconSize_ = kTrayIconSize;  // the pictures are designed for it
     bool sessionLocked_ = false, displayOff_ = false;
+    uint32_t fineInterval_ = 0;  // Chronos1's own interval while its ticks are coarse, else 0
     bool sessionNotices_ = false;
     HPOWERNOTIFY displayNotices_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // The dial, the on/off switch, the countdown and its end.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,7 @@ void TForm2::StartCountdown() {
         Model.Start(Counters, Seam().WorldMilliseconds());
         Hide();
         Chronos1->SetEnabled(true);
+        PaceTicks();
         UpdateShutdownBlockReason();
         KeepAwake();
         UncoverOptions(Panel2);
@@ -130,7 +132,9 @@ void TForm2::UpdateOptionTabStops() {
     for (TCheckBox* box : {CheckBox1, CheckBox4, CheckBox3, CheckBox2}) box->SetTabStop(!covered);
 }
 
-void TForm2::Chronos1Timer(TObject*) {
+void TForm2::Chronos1Timer(TObject*) { CountDown(1); }
+
+void TForm2::CountDown(int64_t least) {
     // The next tick waits for this one: a box shown now would move the end of the countdown by as
     // long as it stays up. What is to be told is told after the tick.
     const THeldBoxes held;
@@ -139,7 +143,7 @@ void TForm2::Chronos1Timer(TObject*) {
     // 1-2. The seconds the end's deadline says have passed: one, unless this tick comes late or
     // after a sleep. At zero the countdown ends here: the window closes (which saves the settings)
     // and the system is asked to shut down. The tick itself goes on below.
-    const CountdownEvents events = Model.Tick(Seam().WorldMilliseconds(), leadTime, &SystemWallClock());
+    const CountdownEvents events = Model.Tick(Seam().WorldMilliseconds(), leadTime, &SystemWallClock(), least);
     if (events.moved) return ShowMovedEnd(events, wasWarning);
     if (events.ended) {
         Chronos1->SetEnabled(false);
@@ -164,6 +168,25 @@ void TForm2::Chronos1Timer(TObject*) {
     // Ten minutes and one minute ahead, a notice; none once the window itself warns.
     const int32_t due = events.ended ? NoticeDue(Counters, Model.Length()) : events.notice;
     if (due != 0 && !InFinalWarning(Counters, leadTime)) GiveEndNotice(due);
+    PaceTicks();
+}
+
+void TForm2::PaceTicks() {
+    const bool coarse = Chronos1->Enabled() && Unseen() && Model.State() == CountdownState::Counting;
+    if (!coarse && fineInterval_ == 0) return;  // on its grid already
+    if (fineInterval_ == 0) fineInterval_ = Chronos1->Interval();
+    const uint64_t now = Seam().WorldMilliseconds();
+    constexpr uint64_t longest = kLongestUnseenWait * Countdown::kSecondMs;
+    if (coarse) {
+        const int64_t next = NextTickThatMatters(TicksToEnd(Counters), TrackBar1->Position(), Model.Length());
+        Chronos1->Restart(static_cast<uint32_t>(longest),
+                          static_cast<uint32_t>(std::min(Model.MillisecondsUntil(next, now), longest)));
+        return;
+    }
+    // Each tick just after a whole second before the end, as from the start.
+    const uint32_t fine = std::exchange(fineInterval_, 0);
+    const uint64_t phase = Model.MillisecondsUntil(0, now) % std::max<uint32_t>(fine, 1);
+    Chronos1->Restart(fine, phase != 0 ? static_cast<uint32_t>(phase) : fine);
 }
 
 void TForm2::ShowMovedEnd(const CountdownEvents& events, bool wasWarning) {
@@ -176,6 +199,7 @@ void TForm2::ShowMovedEnd(const CountdownEvents& events, bool wasWarning) {
     if (events.alert) StartAlert();
     if (events.finalWarning || wasWarning) ShowFinalWarning(events.finalWarning);
     if (events.notice != 0 && !InFinalWarning(Counters, leadTime)) GiveEndNotice(events.notice);
+    PaceTicks();
 }
 
 void TForm2::ShowFinalWarning(bool on) {
@@ -322,6 +346,7 @@ void TForm2::PostponeCountdown(int32_t minutes) {
     // come with the ticks, again if they were given before.
     if (const int32_t due = NoticeDue(Counters, Model.Length()); due != 0 && !InFinalWarning(Counters, leadTime))
         GiveEndNotice(due);
+    PaceTicks();
 }
 
 void TForm2::Button4Click(TObject*) {

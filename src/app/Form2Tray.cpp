@@ -48,10 +48,15 @@ void TForm2::SetUnseen(bool sessionLocked, bool displayOff) {
     const bool was = Unseen();
     sessionLocked_ = sessionLocked;
     displayOff_ = displayOff;
+    if (Unseen() == was) return;
     // Only the countdown's display has anything to stop or to catch up with.
-    if (Unseen() == was || !NotifyIcon1->IconVisible()) return;
-    NotifyIcon1->SetCycleIcons(!Unseen());
-    ShowTimeLeft();
+    if (NotifyIcon1->IconVisible()) NotifyIcon1->SetCycleIcons(!Unseen());
+    // The time of now at once, with whatever came due meanwhile, as a tick that adds no second.
+    if (!Unseen() && Chronos1->Enabled() && Model.Running())
+        CountDown(0);
+    else if (NotifyIcon1->IconVisible())
+        ShowTimeLeft();
+    PaceTicks();
 }
 
 TTextTrayIcon* TForm2::TimeTrayIcon(TimeIcon which) const {

@@ -119,10 +119,11 @@ void TThreadedTimerThread::Hold() {
     SetEvent(state_->wakeEvent.get());
 }
 
-void TThreadedTimerThread::Release(uint32_t intervalMs, bool naiveLoop) {
+void TThreadedTimerThread::Release(uint32_t intervalMs, bool naiveLoop, uint32_t firstMs) {
     std::lock_guard<std::mutex> g(state_->lock);
     state_->released = true;
     state_->interval = intervalMs;
+    state_->first = firstMs;
     state_->naiveLoop = naiveLoop;
     state_->startTime = TickClockNow();
     ++state_->generation;
@@ -176,7 +177,7 @@ void TThreadedTimerThread::Execute(TThreadedTimerState& st) {
             generation = st.generation;
             interval = st.interval;
             naive = st.naiveLoop;
-            schedule.Start(st.startTime, interval);
+            schedule.Start(st.startTime, interval, st.first);
         }
         for (;;) {
             const uint64_t now = TickClockNow();
@@ -341,6 +342,15 @@ void TThreadedTimer::SetInterval(uint32_t value) {
     ApplyTimerState();
 }
 
+void TThreadedTimer::Restart(uint32_t intervalMs, uint32_t firstMs) {
+    interval_ = intervalMs;
+    // The worker takes the new grid at its next turn; the rest of its setting stays as it is.
+    if (threaded_ && Active() && !destroying_)
+        worker_->Release(interval_, g_naiveLoop, firstMs);
+    else
+        ApplyTimerState();
+}
+
 void TThreadedTimer::SetThreaded(bool value) {
     if (value == threaded_) return;
     threaded_ = value;
@@ -382,14 +392,14 @@ void TThreadedTimer::FireTimer() {
 
 void TThreadedTimer::ApplyTimerState() {
     if (destroying_) return;
-    const bool active = interval_ != 0 && enabled_ && HandlerSet();
+    const bool active = Active();
     if (threaded_) {
         KillWindowTimer();
         worker_->Hold();
         if (active) {
             // The priority is in place before the first tick.
             worker_->SetPriority(priority_);
-            worker_->Release(interval_, g_naiveLoop);
+            worker_->Release(interval_, g_naiveLoop, interval_);
         }
     } else {
         worker_->Hold();

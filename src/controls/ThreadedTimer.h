@@ -41,6 +41,7 @@ struct TThreadedTimerState {
     bool terminated = false;          // the worker is to end
     bool released = false;            // ticking; otherwise the worker is parked
     uint32_t interval = 1000;         // milliseconds, copied at each release
+    uint32_t first = 1000;            // milliseconds from the release to the first tick
     uint64_t startTime = 0;           // unbiased interrupt time of the release
     uint64_t generation = 0;          // bumped at each hold and release: the grid starts afresh
     bool naiveLoop = false;           // "sleep interval, hand over" instead of the schedule
@@ -67,8 +68,8 @@ public:
 
     // Parks the worker after the tick in progress, if any.
     void Hold();
-    // Starts a new grid of ticks, `intervalMs` apart, from now.
-    void Release(uint32_t intervalMs, bool naiveLoop);
+    // Starts a new grid of ticks, `intervalMs` apart, the first `firstMs` from now.
+    void Release(uint32_t intervalMs, bool naiveLoop, uint32_t firstMs);
     void SetPriority(TThreadPriority p);
     // Tells the worker to end and wakes it. Returns whether it may be waiting for the UI thread
     // (a hand-over in flight or a handler running on it), when waiting for its end could block.
@@ -95,6 +96,8 @@ public:
     void SetEnabled(bool value);
     uint32_t Interval() const { return interval_; }
     void SetInterval(uint32_t value);
+    // A new grid of `intervalMs`, its first tick `firstMs` from now (at once for 0), when enabled.
+    void Restart(uint32_t intervalMs, uint32_t firstMs);
     // Whether each tick is handed over to the UI thread (read by the worker at each tick).
     bool SyncEvent() const { return state_->syncEvent; }
     void SetSyncEvent(bool value) { state_->syncEvent = value; }
@@ -118,6 +121,7 @@ private:
     bool WindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     TNotifyEvent HandlerCopy() const;
     bool HandlerSet() const;
+    bool Active() const { return interval_ != 0 && enabled_ && HandlerSet(); }
     void KillWindowTimer();
 
     std::atomic<bool> enabled_{true};

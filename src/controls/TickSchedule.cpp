@@ -12,9 +12,11 @@ uint64_t SaturatingAdd(uint64_t a, uint64_t b) {
 
 }  // namespace
 
-void TickSchedule::Start(uint64_t now, uint32_t intervalMs) {
+void TickSchedule::Start(uint64_t now, uint32_t intervalMs) { Start(now, intervalMs, intervalMs); }
+
+void TickSchedule::Start(uint64_t now, uint32_t intervalMs, uint32_t firstMs) {
     m_interval = static_cast<uint64_t>(intervalMs) * kUnitsPerMs;
-    m_nextDue = SaturatingAdd(now, m_interval);
+    m_nextDue = SaturatingAdd(now, static_cast<uint64_t>(firstMs) * kUnitsPerMs);
     m_delivered = 0;
 }
 

@@ -23,6 +23,8 @@ public:
 
     // Enabling at `now`: tick 1 is due at now + interval.
     void Start(uint64_t now, uint32_t intervalMs);
+    // The same with tick 1 due at now + firstMs: a grid set on another clock's.
+    void Start(uint64_t now, uint32_t intervalMs, uint32_t firstMs);
 
     uint64_t NextDue() const;
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
+#include <tuple>
+#include <vector>
 
 using noc::Remaining;
 
@@ -450,4 +452,28 @@ TEST_CASE("the model: after a late tick, a sleep or a gap, the clock's time left
         // Windows tells a wake twice: the second changes nothing.
         if (k.moved) CHECK_FALSE(c.Wake(kT0 + k.at, 20).moved);
     }
+}
+
+TEST_CASE("unseen, a tick at each moment that matters, under a minute apart, and each on time") {
+    // Ticks left, the countdown's length, the lead time: the ticks left at the next tick.
+    using Row = std::tuple<int64_t, int64_t, int32_t, int64_t>;
+    for (auto [left, length, lead, next] :
+         {Row{7200, 7200, 20, 7141}, Row{630, 7200, 20, 600}, Row{600, 600, 20, 541}, Row{100, 7200, 20, 60},
+          Row{60, 7200, 20, 20}, Row{60, 7200, 40, 40}, Row{3, 7200, 20, 0}}) {
+        CAPTURE(left);
+        CHECK(noc::NextTickThatMatters(left, lead, length) == next);
+    }
+    noc::Countdown c;
+    c.Start(Make(0, 0, 11, 40), kT0);
+    uint64_t now = kT0;
+    std::vector<int64_t> notices;
+    while (c.State() == noc::CountdownState::Counting) {
+        const uint64_t wait =
+            c.MillisecondsUntil(noc::NextTickThatMatters(noc::TicksToEnd(c.Counters()), 20, 700), now);
+        REQUIRE(wait <= 59 * kS);
+        now += wait + 3;  // as a worker wakes
+        if (c.Tick(now, 20).notice != 0) notices.push_back(noc::TicksToEnd(c.Counters()));
+    }
+    CHECK(notices == std::vector<int64_t>{600, 60});
+    CHECK(noc::TicksToEnd(c.Counters()) == 20);  // the final warning's first second
 }

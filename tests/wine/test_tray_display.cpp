@@ -511,6 +511,23 @@ TEST_CASE("while nobody can see the screen the countdown goes on undrawn, and sh
     }
 }
 
+TEST_CASE("while locked the countdown ticks only at its moments, and shows the time of now when unlocked") {
+    Counting run(0, 0, 11, 0);
+    TForm2& f = *run.form;
+    SendMessageA(f.Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    CHECK(f.Chronos1->Interval() == 59000);  // under a minute, or the late tick would be a wake
+    for (uint64_t at : {59000, 60000}) {     // 59 s on, then the ten-minute notice's second
+        run.rec.worldMs = at;
+        run.Tick();
+    }
+    CHECK(Notices(run.rec, f).size() == 1);
+    run.rec.worldMs = 90000;
+    SendMessageA(f.Handle(), WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
+    CHECK(f.Label4->Caption() == "30");
+    CHECK(f.TextTrayIcon1->Text() == ":30");
+    CHECK(f.Chronos1->Interval() == 3600 * 1000);  // back on its own
+}
+
 TEST_CASE("the window's end takes its icons out of the notification area") {
     Counting run(1, 2, 3, 4);
     std::vector<UINT> ids;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <optional>
+#include <algorithm>
 #include <stdexcept>
 
 #include "framework/DpiRules.h"
@@ -99,21 +100,39 @@ std::shared_ptr<const TPicture> TPicture::FromResource(const char* name) {
     return picture;
 }
 
-std::shared_ptr<const TPicture> TPicture::FromIcon(const char* name, int size) {
-    const IconImagePtr icon = TIconImage::FromResource(name, size);
-    if (!icon) throw std::runtime_error(std::string("Missing icon resource ") + name);
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    ReleaseDC(nullptr, screen);
-    {
-        SelectGuard sel(PictureDc(), bitmap);
-        const RECT all{0, 0, size, size};
-        UniqueBrush key(CreateSolidBrush(RGB(255, 0, 255)));
-        FillRect(PictureDc(), &all, key.get());
-        DrawIconEx(PictureDc(), 0, 0, icon->Handle(), size, size, 0, nullptr, DI_NORMAL);
+namespace {
+// An icon resource at `size` pixels, premultiplied: drawn over black and over white, the difference
+// tells how much of each pixel the icon covers, with or without an alpha channel of its own.
+HBITMAP IconBitmap(const std::string& name, int size) {
+    const IconImagePtr icon = TIconImage::FromResource(name.c_str(), size);
+    if (!icon) return nullptr;
+    PixelImage over[2];
+    for (const uint32_t ground : {0xFF000000u, 0xFFFFFFFFu}) {
+        const PixelImage plain{size, size, std::vector<uint32_t>(static_cast<size_t>(size) * size, ground)};
+        UniqueBitmap canvas(BitmapOf(plain));
+        if (!canvas) return nullptr;
+        {
+            SelectGuard sel(PictureDc(), canvas.get());
+            DrawIconEx(PictureDc(), 0, 0, icon->Handle(), size, size, 0, nullptr, DI_NORMAL);
+        }
+        over[ground & 1] = PixelsOf(canvas.get(), size, size, true, 0);
     }
+    PixelImage icon32 = over[0];
+    for (size_t i = 0; i < icon32.pixels.size(); ++i) {
+        const uint32_t black = over[0].pixels[i], white = over[1].pixels[i];
+        const uint32_t shown = (white >> 8 & 0xFF) - (black >> 8 & 0xFF);
+        icon32.pixels[i] = (255 - std::min<uint32_t>(shown, 255)) << 24 | (black & 0xFFFFFF);
+    }
+    return BitmapOf(icon32);
+}
+}  // namespace
+
+std::shared_ptr<const TPicture> TPicture::FromIcon(const char* name, int size) {
+    HBITMAP bitmap = IconBitmap(name, size);
+    if (!bitmap) throw std::runtime_error(std::string("Missing icon resource ") + name);
     auto picture = std::make_shared<TPicture>(bitmap);
-    picture->transparent_ = RGB(255, 0, 255);
+    picture->resource_ = name;
+    picture->icon_ = true;
     return picture;
 }
 
@@ -125,7 +144,8 @@ const TPicture& TPicture::AtDpi(int dpi) const {
     const int scale = PictureScaleFor(dpi);
     std::unique_ptr<const TPicture> drawing;
     if (scale != 100 && !resource_.empty())
-        if (HBITMAP b = LoadBitmapResource(resource_ + "_" + std::to_string(scale)))
+        if (HBITMAP b = icon_ ? IconBitmap(resource_, width_ * scale / 100)
+                              : LoadBitmapResource(resource_ + "_" + std::to_string(scale)))
             drawing = std::make_unique<const TPicture>(b);
     const TPicture& from = drawing ? *drawing : *this;
     const PixelImage pixels =

@@ -16,7 +16,8 @@ class TPicture {
 public:
     // A bitmap resource; the same name with "_150" and "_200" holds it drawn at 150 and 200 %.
     static std::shared_ptr<const TPicture> FromResource(const char* name);
-    // An icon resource drawn at `size` pixels over a see-through colour.
+    // An icon resource drawn at `size` pixels, with its soft edges; at another scale, the icon's own
+    // larger image.
     static std::shared_ptr<const TPicture> FromIcon(const char* name, int size);
     explicit TPicture(HBITMAP bitmap);
 
@@ -33,6 +34,7 @@ public:
 private:
     UniqueBitmap bitmap_;
     std::string resource_;
+    bool icon_ = false;  // resource_ names an icon, not a bitmap
     mutable std::map<int, std::unique_ptr<const TPicture>> scaled_;
     int width_ = 0, height_ = 0;
     bool alpha_ = false;

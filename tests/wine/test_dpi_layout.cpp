@@ -141,6 +141,30 @@ std::vector<uint32_t> ResourceOverFace(const char* name, int side) {
     return out;
 }
 
+// An icon resource of the program as it shows over the panel's face, at `side` pixels.
+std::vector<uint32_t> IconOverFace(const char* name, int side) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, side, side);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    const RECT all{0, 0, side, side};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, side, side, 0));
+    DrawIconEx(dc, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
+    std::vector<uint32_t> out;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            out.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+        }
+    DestroyIcon(icon);
+    SelectObject(dc, old);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    return out;
+}
+
 }  // namespace
 
 TEST_CASE_FIXTURE(FreshApplication, "at 96 dpi the window is pixel for pixel what it has always been") {
@@ -219,6 +243,8 @@ TEST_CASE_FIXTURE(FreshApplication, "moved to a monitor of another scale, the wi
             const int side = noc::ToDpi(33, dpi);
             CHECK(Shown(form->MyImage1->Handle()) ==
                   ResourceOverFace(dpi == 144 ? "SWITCH_NORMAL_150" : "SWITCH_NORMAL_200", side));
+            // The power button is the program icon's own larger image, on the face.
+            if (dpi == 192) CHECK(Shown(form->Image14->Handle()) == IconOverFace("MAINICON", 32));
         }
     }
 
